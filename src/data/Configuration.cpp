@@ -1,0 +1,61 @@
+#include "data/Configuration.h"
+
+#include <QDir>
+#include <QFile>
+
+Configuration Configuration::read(const QString& path) {
+    Configuration config;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return config;
+    }
+    bool inSection = false;
+    bool repSeen = false;
+    bool modelesSeen = false;
+    while (!file.atEnd()) {
+        // The file is written by hand on Windows: take its bytes as the local 8-bit text
+        // unless they are valid UTF-8.
+        const QByteArray raw = file.readLine();
+        QString line = QString::fromUtf8(raw);
+        if (line.contains(QChar::ReplacementCharacter)) {
+            line = QString::fromLatin1(raw);
+        }
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) {
+            continue;
+        }
+        if (line.startsWith(u'[')) {
+            const qsizetype close = line.indexOf(u']');
+            const QString section = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
+            inSection = section.compare(QStringLiteral("CheminBase"), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0) {
+            continue;
+        }
+        const QString key = line.left(eq).trimmed();
+        const QString value = line.mid(eq + 1).trimmed().left(kMaxValueLength);
+        // The first occurrence of a key wins, as the system's reader has always done.
+        if (!repSeen && key.compare(QStringLiteral("Rep"), Qt::CaseInsensitive) == 0) {
+            config.rep = value;
+            repSeen = true;
+        } else if (!modelesSeen &&
+                   key.compare(QStringLiteral("Modelessexcel"), Qt::CaseInsensitive) == 0) {
+            config.modelesExcel = value;
+            modelesSeen = true;
+        }
+    }
+    return config;
+}
+
+QString Configuration::defaultPath() {
+    return QDir::current().absoluteFilePath(QStringLiteral("../CheminBase.ini"));
+}
+
+QString Configuration::databaseName() const {
+    return rep + QDir::separator() + QStringLiteral("TALMORIX.gdb");
+}

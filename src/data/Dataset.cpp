@@ -1,0 +1,567 @@
+#include "data/Dataset.h"
+
+#include "data/TDataprix.h"
+#include "db/DatabaseError.h"
+#include "db/Statement.h"
+#include "db/Win1252.h"
+
+#include <QLocale>
+
+using db::DatabaseError;
+using db::Value;
+
+namespace {
+
+QString rightTrimmed(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ') {
+        --end;
+    }
+    return text.left(end);
+}
+
+bool sameValue(const Value& a, const Value& b) {
+    if (a.isNull() || b.isNull()) {
+        return a.isNull() && b.isNull();
+    }
+    if (a.type() == Value::Type::Text || b.type() == Value::Type::Text) {
+        return rightTrimmed(a.toText()) == rightTrimmed(b.toText());
+    }
+    if (a.type() == Value::Type::Date || b.type() == Value::Type::Date) {
+        return a.toDate() == b.toDate();
+    }
+    return a.toDecimal() == b.toDecimal();
+}
+
+}  // namespace
+
+Dataset::Dataset(const QString& name, const TableDef& table, TDataprix& module, QObject* parent)
+    : QObject(parent), m_name(name), m_table(table), m_module(module), m_sql(table.listQuery()) {}
+
+Dataset::~Dataset() = default;
+
+void Dataset::requireActive() const {
+    if (m_state == DatasetState::Inactive) {
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    }
+}
+
+void Dataset::setState(DatasetState state) {
+    if (m_state != state) {
+        m_state = state;
+        emit stateChanged(state);
+    }
+}
+
+void Dataset::setCurrent(int index) {
+    m_current = index;
+    emit currentRowChanged(index);
+}
+
+void Dataset::setSql(const QString& sql) {
+    close();
+    m_sql = sql;
+}
+
+void Dataset::setParam(const QString& name, const Value& value) { m_params.insert(name.toLower(), value); }
+
+void Dataset::open() {
+    close();
+    m_module.ensureConnected();
+    db::Statement statement(m_module.IBTransaction1);
+    statement.prepare(m_sql);
+    for (const QString& name : statement.parameterNames()) {
+        statement.setParam(name, m_params.value(name));
+    }
+    statement.execute();
+    QVector<Row> rows;
+    while (statement.fetch()) {
+        rows.append(readRow(statement));
+    }
+    m_rows = std::move(rows);
+    m_current = m_rows.isEmpty() ? -1 : 0;
+    m_eof = m_bof = m_rows.isEmpty();
+    m_bof = true;
+    m_state = DatasetState::Browse;
+    emit rowsReset();
+    emit stateChanged(m_state);
+    emit currentRowChanged(m_current);
+}
+
+Dataset::Row Dataset::readRow(const db::Statement& statement) const {
+    Row row(m_table.fields.size());
+    for (int i = 0; i < m_table.fields.size(); ++i) {
+        const int column = statement.columnIndex(m_table.fields[i].name);
+        if (column >= 0) {
+            row[i] = statement.row()[column];
+        }
+    }
+    return row;
+}
+
+void Dataset::close() {
+    if (m_state == DatasetState::Inactive) {
+        return;
+    }
+    m_rows.clear();
+    m_buffer.clear();
+    m_modified = false;
+    m_current = -1;
+    m_eof = m_bof = true;
+    m_state = DatasetState::Inactive;
+    emit rowsReset();
+    emit stateChanged(m_state);
+    emit currentRowChanged(m_current);
+}
+
+void Dataset::leaveRow() {
+    if (!isEditing()) {
+        return;
+    }
+    if (m_modified) {
+        post();
+    } else {
+        cancel();
+    }
+}
+
+void Dataset::checkBrowseMode() {
+    requireActive();
+    leaveRow();
+}
+
+void Dataset::first() {
+    requireActive();
+    leaveRow();
+    m_bof = true;
+    m_eof = m_rows.isEmpty();
+    if (!m_rows.isEmpty()) {
+        setCurrent(0);
+    }
+}
+
+void Dataset::last() {
+    requireActive();
+    leaveRow();
+    m_eof = true;
+    m_bof = m_rows.isEmpty();
+    if (!m_rows.isEmpty()) {
+        setCurrent(rowCount() - 1);
+    }
+}
+
+void Dataset::next() {
+    requireActive();
+    leaveRow();
+    if (m_current + 1 < rowCount()) {
+        m_bof = false;
+        setCurrent(m_current + 1);
+    } else {
+        m_eof = true;
+    }
+}
+
+void Dataset::prior() {
+    requireActive();
+    leaveRow();
+    if (m_current > 0) {
+        m_eof = false;
+        setCurrent(m_current - 1);
+    } else {
+        m_bof = true;
+    }
+}
+
+void Dataset::moveTo(int index) {
+    requireActive();
+    if (index < 0 || index >= rowCount() || index == m_current) {
+        return;
+    }
+    leaveRow();
+    // Cancelling a new row above the target shifts the target up by one.
+    if (index >= rowCount()) {
+        index = rowCount() - 1;
+    }
+    m_eof = m_bof = false;
+    setCurrent(index);
+}
+
+bool Dataset::locate(const QStringList& fields, const QVector<Value>& values) {
+    requireActive();
+    leaveRow();
+    QVector<int> indexes;
+    for (const QString& f : fields) {
+        const int i = fieldIndex(f);
+        if (i < 0) {
+            throw DatabaseError(QStringLiteral("Field '%1' not found").arg(f));
+        }
+        indexes.append(i);
+    }
+    for (int r = 0; r < rowCount(); ++r) {
+        bool match = true;
+        for (int k = 0; k < indexes.size() && match; ++k) {
+            match = sameValue(m_rows[r][indexes[k]], k < values.size() ? values[k] : Value());
+        }
+        if (match) {
+            m_eof = m_bof = false;
+            setCurrent(r);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Dataset::append() {
+    requireActive();
+    leaveRow();
+    addRow(rowCount());
+}
+
+void Dataset::insert() {
+    requireActive();
+    leaveRow();
+    addRow(m_current < 0 ? 0 : m_current);
+}
+
+void Dataset::addRow(int position) {
+    m_buffer = Row(m_table.fields.size());
+    m_rows.insert(position, m_buffer);
+    emit rowInserted(position);
+    m_current = position;
+    m_eof = m_bof = false;
+    // A new row counts as changed: the rules fill it and leaving it must send it.
+    m_modified = true;
+    m_state = DatasetState::Insert;
+    emit stateChanged(m_state);
+    emit currentRowChanged(m_current);
+    if (onAfterInsert) {
+        onAfterInsert(*this);
+    }
+}
+
+void Dataset::edit() {
+    requireActive();
+    if (isEditing()) {
+        return;
+    }
+    if (m_rows.isEmpty()) {
+        append();
+        return;
+    }
+    m_buffer = m_rows[m_current];
+    m_modified = false;
+    setState(DatasetState::Edit);
+}
+
+Value Dataset::coerce(const FieldDef& field, const Value& value) const {
+    if (value.isNull()) {
+        return Value();
+    }
+    switch (field.type) {
+        case FieldType::Char:
+        case FieldType::Varchar:
+        case FieldType::Blob: {
+            QString text = value.toText();
+            if (text.isEmpty()) {
+                return Value();
+            }
+            if (field.type != FieldType::Blob && text.size() > field.width) {
+                text.truncate(field.width);
+            }
+            return Value(text);
+        }
+        case FieldType::Integer:
+            if (value.type() == Value::Type::Text) {
+                bool ok = false;
+                const qlonglong v = value.toText().trimmed().toLongLong(&ok);
+                if (!ok) {
+                    throw DatabaseError(QStringLiteral("« %1 » n'est pas un nombre entier valide")
+                                            .arg(value.toText()));
+                }
+                return Value(static_cast<std::int64_t>(v));
+            }
+            return Value(value.toInt());
+        case FieldType::Numeric:
+            if (value.type() == Value::Type::Text) {
+                const auto d = db::Decimal::parse(value.toText());
+                if (!d) {
+                    throw DatabaseError(
+                        QStringLiteral("« %1 » n'est pas un nombre valide").arg(value.toText()));
+                }
+                return Value(d->rescaled(field.scale));
+            }
+            return Value(value.toDecimal().rescaled(field.scale));
+        case FieldType::Date:
+            if (value.type() == Value::Type::Date) {
+                return value;
+            }
+            if (!value.toDate().isValid()) {
+                throw DatabaseError(
+                    QStringLiteral("« %1 » n'est pas une date valide").arg(value.toText()));
+            }
+            return Value(value.toDate());
+    }
+    return value;
+}
+
+void Dataset::setValue(const QString& field, const Value& value) {
+    if (!isEditing()) {
+        throw DatabaseError(QStringLiteral("Not in edit mode"));
+    }
+    const int i = fieldIndex(field);
+    if (i < 0) {
+        throw DatabaseError(QStringLiteral("Field '%1' not found").arg(field));
+    }
+    m_buffer[i] = coerce(m_table.fields[i], value);
+    m_modified = true;
+    emit fieldChanged(m_table.fields[i].name);
+    emit rowChanged(m_current);
+}
+
+void Dataset::setText(const QString& field, const QString& text) {
+    const int i = fieldIndex(field);
+    if (i < 0) {
+        throw DatabaseError(QStringLiteral("Field '%1' not found").arg(field));
+    }
+    const FieldDef& f = m_table.fields[i];
+    if (!f.isText() && text.trimmed().isEmpty()) {
+        setValue(field, Value());
+        return;
+    }
+    if (f.type == FieldType::Date) {
+        const QString t = text.trimmed();
+        QDate d;
+        for (const char* format : {"dd/MM/yyyy", "d/M/yyyy", "dd.MM.yyyy", "dd-MM-yyyy", "yyyy-MM-dd"}) {
+            d = QDate::fromString(t, QString::fromLatin1(format));
+            if (d.isValid()) {
+                break;
+            }
+        }
+        if (!d.isValid()) {
+            throw DatabaseError(QStringLiteral("« %1 » n'est pas une date valide").arg(text));
+        }
+        setValue(field, Value(d));
+        return;
+    }
+    setValue(field, Value(text));
+}
+
+Value Dataset::value(const QString& field) const {
+    if (m_current < 0) {
+        return Value();
+    }
+    return valueAt(m_current, field);
+}
+
+Value Dataset::valueAt(int index, const QString& field) const {
+    const int i = fieldIndex(field);
+    if (i < 0 || index < 0 || index >= rowCount()) {
+        return Value();
+    }
+    if (isEditing() && index == m_current) {
+        return m_buffer[i];
+    }
+    return m_rows[index][i];
+}
+
+QString Dataset::displayText(const FieldDef& field, const Value& value) {
+    if (value.isNull()) {
+        return QString();
+    }
+    switch (field.type) {
+        case FieldType::Numeric: {
+            const QChar sign = QLocale().decimalPoint().at(0);
+            if (!field.displayFormat.isEmpty()) {
+                return value.toDecimal().format(field.displayFormat, sign);
+            }
+            return value.toDecimal().rescaled(field.scale).toString().replace(u'.', sign);
+        }
+        case FieldType::Date:
+            return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        default:
+            return value.toText();
+    }
+}
+
+QString Dataset::displayText(int index, const QString& field) const {
+    const int i = fieldIndex(field);
+    if (i < 0) {
+        return QString();
+    }
+    return displayText(m_table.fields[i], valueAt(index, field));
+}
+
+void Dataset::checkEncodable(const Row& row) const {
+    for (int i = 0; i < row.size(); ++i) {
+        if (row[i].type() != Value::Type::Text) {
+            continue;
+        }
+        QString unmapped;
+        if (!db::Win1252::canEncode(row[i].toText(), &unmapped)) {
+            throw DatabaseError(
+                QStringLiteral("Le champ %1 contient des caractères que la base ne peut pas "
+                               "enregistrer (%2) : corrigez la saisie.")
+                    .arg(m_table.fields[i].name, unmapped));
+        }
+    }
+}
+
+db::Statement& Dataset::rowStatement(std::unique_ptr<db::Statement>& slot, const QString& sql) {
+    if (!slot || !slot->isPrepared()) {
+        slot = std::make_unique<db::Statement>(m_module.IBTransaction1);
+        slot->prepare(sql);
+    }
+    return *slot;
+}
+
+void Dataset::post() {
+    requireActive();
+    if (!isEditing()) {
+        throw DatabaseError(QStringLiteral("Not in edit mode"));
+    }
+    emit aboutToPost();
+    if (onBeforePost) {
+        onBeforePost(*this);
+    }
+    for (int i = 0; i < m_table.fields.size(); ++i) {
+        if (m_table.fields[i].notNull && m_buffer[i].isNull()) {
+            throw DatabaseError(
+                QStringLiteral("Field '%1' must have a value").arg(m_table.fields[i].name));
+        }
+    }
+    checkEncodable(m_buffer);
+    m_module.ensureConnected();
+
+    QStringList columns;
+    for (const FieldDef& f : m_table.fields) {
+        columns.append(f.name);
+    }
+    QStringList keyCondition;
+    for (const QString& k : m_table.key) {
+        keyCondition.append(QStringLiteral("%1 = :OLD_%1").arg(k));
+    }
+    const QString where = keyCondition.join(QStringLiteral(" and "));
+
+    if (m_state == DatasetState::Insert) {
+        QStringList params;
+        for (const QString& c : columns) {
+            params.append(u':' + c);
+        }
+        db::Statement& st = rowStatement(
+            m_insert, QStringLiteral("insert into %1 (%2) values (%3)")
+                          .arg(m_table.name, columns.join(QStringLiteral(", ")),
+                               params.join(QStringLiteral(", "))));
+        for (int i = 0; i < columns.size(); ++i) {
+            st.setParam(columns[i], m_buffer[i]);
+        }
+        st.execute();
+    } else {
+        QStringList assignments;
+        for (const QString& c : columns) {
+            assignments.append(QStringLiteral("%1 = :%1").arg(c));
+        }
+        db::Statement& st = rowStatement(
+            m_modify, QStringLiteral("update %1 set %2 where %3")
+                          .arg(m_table.name, assignments.join(QStringLiteral(", ")), where));
+        for (int i = 0; i < columns.size(); ++i) {
+            st.setParam(columns[i], m_buffer[i]);
+        }
+        const Row& old = m_rows[m_current];
+        for (const QString& k : m_table.key) {
+            st.setParam(QStringLiteral("OLD_") + k, old[fieldIndex(k)]);
+        }
+        st.execute();
+        if (st.affectedRows() != 1) {
+            throw DatabaseError(QStringLiteral(
+                "L'enregistrement à modifier n'existe plus dans la base : il a été supprimé ou "
+                "sa clé a été changée entre-temps. Rouvrez la liste pour voir les données "
+                "actuelles."));
+        }
+    }
+
+    // Re-read the row as the server holds it (CHAR columns come back blank-padded).
+    Row stored = m_buffer;
+    db::Statement& refresh = rowStatement(
+        m_refresh, QStringLiteral("select %1 from %2 where %3")
+                       .arg(columns.join(QStringLiteral(", ")), m_table.name, where));
+    for (const QString& k : m_table.key) {
+        refresh.setParam(QStringLiteral("OLD_") + k, m_buffer[fieldIndex(k)]);
+    }
+    refresh.execute();
+    if (refresh.fetch()) {
+        stored = readRow(refresh);
+    }
+    refresh.closeCursor();
+
+    m_rows[m_current] = stored;
+    m_buffer.clear();
+    m_modified = false;
+    setState(DatasetState::Browse);
+    emit rowChanged(m_current);
+    if (onAfterPost) {
+        onAfterPost(*this);
+    }
+}
+
+void Dataset::cancel() {
+    if (!isEditing()) {
+        return;
+    }
+    const bool inserting = m_state == DatasetState::Insert;
+    m_buffer.clear();
+    m_modified = false;
+    m_state = DatasetState::Browse;
+    if (inserting) {
+        const int removed = m_current;
+        m_rows.removeAt(removed);
+        emit rowRemoved(removed);
+        m_current = std::min(removed, rowCount() - 1);
+        m_eof = m_bof = m_rows.isEmpty();
+        emit stateChanged(m_state);
+        emit currentRowChanged(m_current);
+    } else {
+        emit stateChanged(m_state);
+        emit rowChanged(m_current);
+    }
+}
+
+void Dataset::remove() {
+    requireActive();
+    if (m_state == DatasetState::Insert) {
+        cancel();
+        return;
+    }
+    if (m_rows.isEmpty()) {
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    }
+    m_module.ensureConnected();
+    QStringList keyCondition;
+    for (const QString& k : m_table.key) {
+        keyCondition.append(QStringLiteral("%1 = :OLD_%1").arg(k));
+    }
+    db::Statement& st = rowStatement(
+        m_delete, QStringLiteral("delete from %1 where %2")
+                      .arg(m_table.name, keyCondition.join(QStringLiteral(" and "))));
+    const Row& old = m_rows[m_current];
+    for (const QString& k : m_table.key) {
+        st.setParam(QStringLiteral("OLD_") + k, old[fieldIndex(k)]);
+    }
+    st.execute();
+    if (st.affectedRows() != 1) {
+        throw DatabaseError(QStringLiteral(
+            "L'enregistrement à supprimer n'existe plus dans la base : il a été supprimé ou sa "
+            "clé a été changée entre-temps. Rouvrez la liste pour voir les données actuelles."));
+    }
+    const int removed = m_current;
+    m_rows.removeAt(removed);
+    m_buffer.clear();
+    m_modified = false;
+    emit rowRemoved(removed);
+    m_current = std::min(removed, rowCount() - 1);
+    m_eof = m_bof = m_rows.isEmpty();
+    setState(DatasetState::Browse);
+    emit currentRowChanged(m_current);
+    if (onAfterDelete) {
+        onAfterDelete(*this);
+    }
+}

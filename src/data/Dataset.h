@@ -1,0 +1,168 @@
+#pragma once
+
+#include "data/TableDef.h"
+#include "db/Value.h"
+
+#include <QHash>
+#include <QObject>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+namespace db {
+class Statement;
+}
+
+class TDataprix;
+
+/// The state of a dataset, as every window and control sees it.
+enum class DatasetState { Inactive, Browse, Edit, Insert };
+
+/**
+ * A dataset of the data module: the rows of one table as listed by a query with named
+ * parameters, a current row, a state and an edit buffer, and the row statements that
+ * send changes to the server at once.
+ *
+ * Every view of a table (grids, entry fields, the generator) shares one Dataset and
+ * follows it through its signals. Operations that fail throw db::DatabaseError and
+ * leave the state, the current row and the edit buffer as they were.
+ *
+ * Field names match without regard to case. Values are kept typed: Text for CHAR,
+ * VARCHAR and BLOB columns (CHAR blank-padded as the server returns it), Integer,
+ * Decimal (at the column's scale) and Date.
+ */
+class Dataset : public QObject {
+    Q_OBJECT
+
+public:
+    using Handler = std::function<void(Dataset&)>;
+
+    /// @p module owns the connection and transaction the dataset uses; it must outlive it.
+    Dataset(const QString& name, const TableDef& table, TDataprix& module,
+            QObject* parent = nullptr);
+    ~Dataset() override;
+
+    const QString& name() const { return m_name; }
+    const TableDef& table() const { return m_table; }
+    const QVector<FieldDef>& fields() const { return m_table.fields; }
+    /// Position of a column (any case), or -1.
+    int fieldIndex(const QString& field) const { return m_table.fieldIndex(field); }
+
+    // --- list query -------------------------------------------------------------
+    /// The list query text; it stays in force until replaced. The dataset must be closed.
+    void setSql(const QString& sql);
+    const QString& sql() const { return m_sql; }
+    void setParam(const QString& name, const db::Value& value);
+    db::Value param(const QString& name) const { return m_params.value(name.toLower()); }
+
+    // --- state and navigation ------------------------------------------------------
+    DatasetState state() const { return m_state; }
+    bool isActive() const { return m_state != DatasetState::Inactive; }
+    bool isEditing() const { return m_state == DatasetState::Edit || m_state == DatasetState::Insert; }
+    /// True when the row being edited holds changes (a new row always does).
+    bool isModified() const { return m_modified; }
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    bool isEmpty() const { return m_rows.isEmpty(); }
+    /// Index of the current row, -1 on an empty or inactive dataset.
+    int currentIndex() const { return m_current; }
+    /// True after next() was called on the last row, and on an empty dataset.
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+
+    /**
+     * Connects and starts the transaction when needed, binds the parameters, runs the
+     * list query, makes the first row current. An active dataset is closed first.
+     */
+    void open();
+    /// Drops the rows and any pending change; state inactive. Never throws.
+    void close();
+    void first();
+    void next();
+    void prior();
+    void last();
+    /// Makes row @p index current (after leaving the current row).
+    void moveTo(int index);
+    /// Makes current the first row whose @p fields equal @p values; false when none does.
+    bool locate(const QStringList& fields, const QVector<db::Value>& values);
+
+    // --- editing -----------------------------------------------------------------
+    /// Leaves the current row, adds an empty row at the end, state insert, runs after-insert.
+    void append();
+    /// As append(), the new row placed before the current one.
+    void insert();
+    /// Starts editing the current row; on an empty dataset it appends. Nothing in edit or insert.
+    void edit();
+    /// Sends the row being edited; "Not in edit mode" in browse.
+    void post();
+    /// Drops the edit buffer; a row being inserted disappears.
+    void cancel();
+    /// Deletes the current row on the server ("Cannot perform this operation on an empty dataset").
+    void remove();
+    /// In edit or insert: post when modified, cancel otherwise.
+    void checkBrowseMode();
+
+    // --- field access --------------------------------------------------------------
+    /// Value of the current row (the edit buffer while editing); null on an empty dataset.
+    db::Value value(const QString& field) const;
+    /// Value of row @p index as listed (the buffer for the row being edited).
+    db::Value valueAt(int index, const QString& field) const;
+    /// Sets a field of the row being edited ("Not in edit mode" otherwise); text is cut to
+    /// the column's width and an empty text becomes null.
+    void setValue(const QString& field, const db::Value& value);
+    /// Sets a field from typed text, parsed for the column's type (French message when not valid).
+    void setText(const QString& field, const QString& text);
+    /// The text a control or grid shows for a value of the column: codes as stored, amounts
+    /// in the column's display format with the locale's decimal sign, dates dd/MM/yyyy.
+    static QString displayText(const FieldDef& field, const db::Value& value);
+    QString displayText(int index, const QString& field) const;
+
+    // --- record-rule events (set by the data module) ----------------------------------
+    Handler onAfterInsert;
+    Handler onBeforePost;
+    Handler onAfterPost;
+    Handler onAfterDelete;
+
+signals:
+    /// Rows replaced as a whole (open, close).
+    void rowsReset();
+    void rowInserted(int index);
+    void rowRemoved(int index);
+    /// Values of a listed row changed (post, refresh).
+    void rowChanged(int index);
+    void currentRowChanged(int index);
+    void stateChanged(DatasetState state);
+    /// A field of the current row changed (set by code or by a control).
+    void fieldChanged(const QString& field);
+    /// Just before a post: bound controls write their pending text.
+    void aboutToPost();
+
+private:
+    using Row = QVector<db::Value>;
+
+    void requireActive() const;
+    void setState(DatasetState state);
+    void setCurrent(int index);
+    void leaveRow();
+    void addRow(int position);
+    Row readRow(const db::Statement& statement) const;
+    db::Value coerce(const FieldDef& field, const db::Value& value) const;
+    db::Statement& rowStatement(std::unique_ptr<db::Statement>& slot, const QString& sql);
+    void checkEncodable(const Row& row) const;
+
+    QString m_name;
+    TableDef m_table;
+    TDataprix& m_module;
+    QString m_sql;
+    QHash<QString, db::Value> m_params;
+    QVector<Row> m_rows;
+    Row m_buffer;
+    int m_current = -1;
+    DatasetState m_state = DatasetState::Inactive;
+    bool m_modified = false;
+    bool m_eof = true;
+    bool m_bof = true;
+    std::unique_ptr<db::Statement> m_insert;
+    std::unique_ptr<db::Statement> m_modify;
+    std::unique_ptr<db::Statement> m_delete;
+    std::unique_ptr<db::Statement> m_refresh;
+};

@@ -1,0 +1,21 @@
+#include "data/TableDef.h"
+
+int TableDef::fieldIndex(const QString& field) const {
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(field, Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QString TableDef::listQuery() const {
+    QString sql = QStringLiteral("select * from %1").arg(name);
+    if (detail) {
+        sql += QStringLiteral(" where MFISCAL = :mfiscal and EXERCICE = :exercice");
+    }
+    if (!order.isEmpty()) {
+        sql += QStringLiteral(" order by ") + order.join(QStringLiteral(", "));
+    }
+    return sql;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+namespace Firebird {
+class IAttachment;
+}
+
+namespace db {
+
+class Transaction;
+
+/**
+ * One attachment to a Firebird database, with user "SYSDBA", SQL dialect 3 and no
+ * connection character set, so that text travels as the database's Windows-1252
+ * bytes. A plain path is served by the embedded engine, "host:path" by a server.
+ */
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setDatabaseName(const QString& name) { m_databaseName = name; }
+    const QString& databaseName() const { return m_databaseName; }
+
+    /// Attaches to the database; throws DatabaseError with the client's text.
+    void open();
+    /// Commits the default transaction when it is active, then detaches. Never throws.
+    void close();
+    bool isConnected() const { return m_attachment != nullptr; }
+
+    /// The transaction that close() commits. Not owned; must outlive the connection's use.
+    void setDefaultTransaction(Transaction* transaction) { m_defaultTransaction = transaction; }
+    Transaction* defaultTransaction() const { return m_defaultTransaction; }
+
+    /// Creates an empty database with Windows-1252 as its default character set.
+    static void createDatabase(const QString& path);
+
+    /// The attachment for the layer's own classes; null when not connected.
+    Firebird::IAttachment* attachment() const { return m_attachment; }
+
+    static constexpr const char* kUser = "SYSDBA";
+    static constexpr const char* kPassword = "quillhorn";
+
+private:
+    QString m_databaseName;
+    Firebird::IAttachment* m_attachment = nullptr;
+    Transaction* m_defaultTransaction = nullptr;
+};
+
+}  // namespace db
