@@ -118,6 +118,9 @@ void Dataset::leaveRow() {
     if (!isEditing()) {
         return;
     }
+    // The bound controls write what they hold first: a text typed but not yet written makes
+    // the row modified, so that leaving the row sends it.
+    emit aboutToPost();
     if (m_modified) {
         post();
     } else {

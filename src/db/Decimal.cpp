@@ -171,7 +171,16 @@ QString Decimal::format(const QString& pattern, QChar decimalSign) const {
     const qsizetype point = pattern.indexOf(u'.');
     const QString integerPattern = point < 0 ? pattern : pattern.left(point);
     const int decimals = point < 0 ? 0 : static_cast<int>(pattern.size() - point - 1);
-    const int minimumIntegerDigits = static_cast<int>(integerPattern.count(u'0'));
+    // Every digit place from the first zero on is shown: "0##" always shows three digits.
+    const qsizetype firstZero = integerPattern.indexOf(u'0');
+    int minimumIntegerDigits = 0;
+    if (firstZero >= 0) {
+        for (qsizetype i = firstZero; i < integerPattern.size(); ++i) {
+            if (integerPattern[i] == u'0' || integerPattern[i] == u'#') {
+                ++minimumIntegerDigits;
+            }
+        }
+    }
 
     const Decimal value = rescaled(decimals);
     Mantissa absolute = value.m_mantissa < 0 ? -value.m_mantissa : value.m_mantissa;

@@ -53,8 +53,8 @@ public:
     QString toString() const;
     /**
      * Text in a display pattern such as "### ### ### 0##.000": integer digits in groups
-     * of three separated by a blank, at least as many integer digits as the pattern has
-     * zeros before the point, as many decimals as the pattern has after it.
+     * of three separated by a blank, every digit place from the pattern's first '0' to
+     * the point always shown ("0##" shows 5 as 005), as many decimals as the pattern has.
      */
     QString format(const QString& pattern, QChar decimalSign) const;
 

@@ -1,0 +1,93 @@
+#include "data/CodeLists.h"
+#include "data/Configuration.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestConfiguration : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString write(const QByteArray& content) {
+        const QString path = m_dir.filePath(QStringLiteral("CheminBase.ini"));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(content);
+        return path;
+    }
+
+private slots:
+    void missingFileGivesTheDefaultTexts() {
+        const Configuration c = Configuration::read(m_dir.filePath(QStringLiteral("absent.ini")));
+        QCOMPARE(c.rep, QString::fromUtf16(u"Vérifier le chemin de la base!"));
+        QCOMPARE(c.modelesExcel, QString::fromUtf16(u"Répertoire excel non défini!"));
+        QCOMPARE(c.databaseName(),
+                 QString::fromUtf16(u"Vérifier le chemin de la base!") + QDir::separator() + "TALMORIX.gdb");
+    }
+
+    void blanksAroundTheEqualsSignAreDropped() {
+        const Configuration c =
+            Configuration::read(write("[CheminBase]\r\nRep  =   /srv/ardoz   \r\nModelessexcel= /x \r\n"));
+        QCOMPARE(c.rep, "/srv/ardoz");
+        QCOMPARE(c.modelesExcel, "/x");
+        QCOMPARE(c.databaseName(), "/srv/ardoz/TALMORIX.gdb");
+    }
+
+    void sectionAndKeyMatchWithoutCase() {
+        const Configuration c = Configuration::read(write("[CHEMINBASE]\nREP=localhost:/srv/db\n"));
+        QCOMPARE(c.rep, "localhost:/srv/db");
+        QCOMPARE(c.databaseName(), "localhost:/srv/db/TALMORIX.gdb");
+    }
+
+    void missingModelessexcelKeepsItsDefault() {
+        const Configuration c = Configuration::read(write("[CheminBase]\nRep=/data\n"));
+        QCOMPARE(c.rep, "/data");
+        QCOMPARE(c.modelesExcel, QString::fromUtf16(u"Répertoire excel non défini!"));
+    }
+
+    void otherSectionsAreIgnoredAndValuesAreCapped() {
+        const QByteArray longValue(3000, 'x');
+        const Configuration c =
+            Configuration::read(write("[Autre]\nRep=/wrong\n[CheminBase]\nRep=" + longValue + "\n"));
+        QCOMPARE(c.rep.size(), 2047);
+    }
+
+    void defaultPathIsInTheParentOfTheWorkingFolder() {
+        const QString before = QDir::currentPath();
+        QDir(m_dir.path()).mkpath(QStringLiteral("a/b"));
+        QDir::setCurrent(m_dir.filePath(QStringLiteral("a/b")));
+        QCOMPARE(QFileInfo(Configuration::defaultPath()).absoluteFilePath(),
+                 QFileInfo(m_dir.filePath(QStringLiteral("a/CheminBase.ini"))).absoluteFilePath());
+        QDir::setCurrent(before);
+    }
+
+    void storedCodesFollowTheColumnWidth() {
+        auto code = [](const QString& text, int width) { return CodeLists::storedCode(text, width).toText(); };
+        QCOMPARE(code(CodeLists::ListeQualite().at(4), 1), "5");
+        QCOMPARE(code(CodeLists::ListeChangementMethode().at(1), 4), "MPR ");
+        QCOMPARE(code(CodeLists::ListeMethode().at(1), 4), "MPR ");
+        QCOMPARE(code(CodeLists::ListeMethode().at(4), 4), "MPB ");
+        QCOMPARE(code(QStringLiteral("Filiale"), 1), "F");
+        QCOMPARE(code(QStringLiteral("Non"), 3), "Non");
+        QCOMPARE(code(QStringLiteral("Non"), 1), "N");
+        QCOMPARE(code(CodeLists::ListeNatureActif().at(9), 2), "10");
+        QCOMPARE(code(CodeLists::ListeNatureActif().at(0), 2), "01");
+        QCOMPARE(code(CodeLists::ListeNatureRelationCourt().at(2), 1), "3");
+        QVERIFY(CodeLists::storedCode(QString(), 3).isNull());
+        const QStringList cinq = CodeLists::ListesNatureOperation(QStringLiteral("5"));
+        QCOMPARE(cinq.size(), 6);
+        QCOMPARE(cinq.at(2), "3::Fonds de commerce");
+        QCOMPARE(code(cinq.at(2), 1), "3");
+        QVERIFY(CodeLists::ListesNatureOperation(QStringLiteral("7")).isEmpty());
+        QVERIFY(CodeLists::natureValide(QStringLiteral("6"), QStringLiteral("2")));
+        QVERIFY(!CodeLists::natureValide(QStringLiteral("6"), QStringLiteral("3")));
+        QCOMPARE(CodeLists::ListeCle().join(QString()), "ABCDEFGHJKLMNPQRSTVWXYZ");
+        QCOMPARE(CodeLists::ListeTypeMontantInfobulle().size(), 6);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfiguration)
+#include "tst_configuration.moc"

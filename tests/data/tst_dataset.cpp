@@ -1,0 +1,226 @@
+#include "TestDatabase.h"
+#include "db/DatabaseError.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using db::Value;
+
+#define QVERIFY_DB_ERROR(expression, message)                                   \
+    do {                                                                        \
+        try {                                                                   \
+            expression;                                                         \
+            QFAIL("no error raised by " #expression);                           \
+        } catch (const db::DatabaseError& e) {                                  \
+            QCOMPARE(e.text(), QString(message));                               \
+        }                                                                       \
+    } while (false)
+
+class TestDataset : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TDataprix> m_module;
+
+    Dataset& societe() { return *m_module->societe; }
+
+    int countOnServer(const QString& sql) {
+        db::Statement q(m_module->IBTransaction1);
+        q.prepare(sql);
+        q.execute();
+        return q.fetch() ? int(q.row().at(0).toInt()) : -1;
+    }
+
+private slots:
+    void init() {
+        m_db = std::make_unique<TestDatabase>();
+        QVERIFY(m_db->isValid());
+        m_db->addCompany("2222222", "B", 2023, "BETA");
+        m_db->addCompany("1111111", "A", 2023, "ALPHA");
+        m_module = m_db->openModule();
+        societe().open();
+    }
+    void cleanup() {
+        m_module.reset();
+        m_db.reset();
+    }
+
+    void opensOrderedWithTheFirstRowCurrent() {
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QCOMPARE(societe().rowCount(), 2);
+        QCOMPARE(societe().currentIndex(), 0);
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), "ALPHA");
+        societe().next();
+        QCOMPARE(societe().value("raisonsociale").toText(), "BETA");
+        QVERIFY(!societe().eof());
+        societe().next();
+        QVERIFY(societe().eof());
+    }
+
+    void refusesStoresOutsideEditMode() {
+        QVERIFY_DB_ERROR(societe().setValue("RAISONSOCIALE", QStringLiteral("X")), "Not in edit mode");
+        QVERIFY_DB_ERROR(societe().post(), "Not in edit mode");
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), "ALPHA");
+    }
+
+    void refusesDeletingFromAnEmptyDataset() {
+        Dataset& ds = *m_module->capitallie;
+        m_module->openForActiveCompany(ds);
+        QVERIFY(ds.isEmpty());
+        QVERIFY_DB_ERROR(ds.remove(), "Cannot perform this operation on an empty dataset");
+        QCOMPARE(ds.state(), DatasetState::Browse);
+    }
+
+    void refusesAnEmptyNotNullColumnAndKeepsTheRow() {
+        Dataset& ds = *m_module->INFOGROUPE;
+        m_module->openForActiveCompany(ds);
+        ds.append();
+        ds.setValue("RAISONSOCIALE", QStringLiteral("Mère"));
+        QVERIFY_DB_ERROR(ds.post(), "Field 'AUTREMFISCAL' must have a value");
+        QCOMPARE(ds.state(), DatasetState::Insert);
+        QCOMPARE(ds.value("RAISONSOCIALE").toText(), QString::fromUtf16(u"Mère"));
+        ds.setValue("AUTREMFISCAL", QStringLiteral("FR-123"));
+        ds.post();
+        QCOMPARE(ds.state(), DatasetState::Browse);
+        QCOMPARE(countOnServer("select count(*) from INFORMATIONGROUPE"), 1);
+
+        Dataset& actifs = *m_module->actifincorporel;
+        m_module->openForActiveCompany(actifs);
+        actifs.append();
+        QVERIFY_DB_ERROR(actifs.post(), "Field 'NATUREACTIF' must have a value");
+        QCOMPARE(actifs.state(), DatasetState::Insert);
+    }
+
+    void showsTheServersRefusalAndKeepsEditing() {
+        societe().append();
+        societe().setValue("MFISCAL", QStringLiteral("1111111"));
+        societe().setValue("CLE", QStringLiteral("A"));
+        societe().setValue("EXERCICE", 2023);
+        try {
+            societe().post();
+            QFAIL("duplicate company accepted");
+        } catch (const db::DatabaseError& e) {
+            QVERIFY2(e.text().contains("violation of PRIMARY or UNIQUE KEY constraint"), qPrintable(e.text()));
+        }
+        QCOMPARE(societe().state(), DatasetState::Insert);
+        societe().setValue("EXERCICE", 2024);
+        societe().post();
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where MFISCAL = '1111111'"), 2);
+    }
+
+    void cutsTextToTheWidthAndStoresEmptyTextAsNull() {
+        societe().edit();
+        societe().setValue("NATIONALITE", QStringLiteral("TUNISIE"));
+        QCOMPARE(societe().value("NATIONALITE").toText(), "TU");
+        societe().setValue("ADRESSE", QString());
+        QVERIFY(societe().value("ADRESSE").isNull());
+        societe().setText("CHIFFREAFFAIREANNUEL", QStringLiteral("1 234,5678"));
+        QCOMPARE(societe().value("CHIFFREAFFAIREANNUEL").toDecimal().toString(), "1234.568");
+        QVERIFY_DB_ERROR(societe().setText("CODEPOSTAL", QStringLiteral("12a")),
+                         QString::fromUtf16(u"« 12a » n'est pas un nombre entier valide"));
+        societe().setText("DATEFIN", QStringLiteral("31/12/2023"));
+        societe().post();
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where NATIONALITE = 'TU' and ADRESSE "
+                               "is null and CHIFFREAFFAIREANNUEL = 1234.568 and DATEFIN = '2023-12-31'"),
+                 1);
+        QCOMPARE(societe().displayText(0, "CHIFFREAFFAIREANNUEL").remove(QRegularExpression("[.,]")),
+                 "1 234568");
+    }
+
+    void movingPostsAChangedRowAndDropsAnUntouchedOne() {
+        QSignalSpy states(&societe(), &Dataset::stateChanged);
+        societe().edit();
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        societe().next();  // nothing changed: edit mode is left, nothing sent
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        societe().edit();
+        societe().setValue("ADRESSE", QStringLiteral("Rue de Rome"));
+        societe().first();
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where ADRESSE = 'Rue de Rome' and "
+                               "MFISCAL = '2222222'"),
+                 1);
+        QVERIFY(states.count() >= 4);
+    }
+
+    void editOnAnEmptyDatasetAppends() {
+        Dataset& ds = *m_module->operationsaccord;
+        m_module->openForActiveCompany(ds);
+        ds.edit();
+        QCOMPARE(ds.state(), DatasetState::Insert);
+        QCOMPARE(ds.rowCount(), 1);
+        QCOMPARE(ds.value("LG").toInt(), 1);
+        ds.cancel();
+        QCOMPARE(ds.rowCount(), 0);
+        QCOMPARE(ds.state(), DatasetState::Browse);
+    }
+
+    void modifyingARowDeletedMeanwhileFailsClearly() {
+        Dataset& ds = *m_module->Actifcorporel;
+        m_module->openForActiveCompany(ds);
+        ds.append();
+        ds.setValue("NATUREACTIF", QStringLiteral("04"));
+        ds.post();
+        db::Statement wipe(m_module->IBTransaction1);
+        wipe.prepare(QStringLiteral("delete from LISTEACTIFCORPOREL"));
+        wipe.execute();
+        ds.edit();
+        ds.setValue("AUTRENATURE", QStringLiteral("changée"));
+        try {
+            ds.post();
+            QFAIL("update of a vanished row reported as success");
+        } catch (const db::DatabaseError& e) {
+            QVERIFY2(e.text().contains(QString::fromUtf16(u"n'existe plus")), qPrintable(e.text()));
+        }
+        QCOMPARE(ds.state(), DatasetState::Edit);
+        ds.cancel();
+        try {
+            ds.remove();
+            QFAIL("delete of a vanished row reported as success");
+        } catch (const db::DatabaseError& e) {
+            QVERIFY2(e.text().contains(QString::fromUtf16(u"n'existe plus")), qPrintable(e.text()));
+        }
+        QCOMPARE(ds.rowCount(), 1);
+    }
+
+    void refusesTextWithoutWindows1252FormNamingTheColumn() {
+        societe().edit();
+        societe().setValue("RAISONSOCIALE", QString::fromUtf16(u"شركة"));
+        try {
+            societe().post();
+            QFAIL("arabic text stored");
+        } catch (const db::DatabaseError& e) {
+            QVERIFY2(e.text().contains("RAISONSOCIALE"), qPrintable(e.text()));
+        }
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where RAISONSOCIALE = 'ALPHA'"), 1);
+    }
+
+    void twoViewsShareRowsAndState() {
+        QSignalSpy current(&societe(), &Dataset::currentRowChanged);
+        QSignalSpy fields(&societe(), &Dataset::fieldChanged);
+        QVERIFY(societe().locate({"MFISCAL", "CLE"}, {Value(QStringLiteral("2222222")), Value(QStringLiteral("B"))}));
+        QCOMPARE(current.count(), 1);
+        QCOMPARE(m_module->dataset("SOCIETE")->value("RAISONSOCIALE").toText(), "BETA");
+        societe().edit();
+        societe().setValue("ADRESSE", QStringLiteral("x"));
+        QCOMPARE(fields.count(), 1);
+        QCOMPARE(fields.at(0).at(0).toString(), "ADRESSE");
+        QVERIFY(!societe().locate({"MFISCAL"}, {Value(QStringLiteral("9999999"))}));
+    }
+
+    void deletesOnlyTheCompanyRow() {
+        Dataset& ops = *m_module->montanttransactions;
+        m_module->openForActiveCompany(ops);
+        ops.append();
+        ops.post();
+        societe().remove();
+        QCOMPARE(societe().rowCount(), 1);
+        QCOMPARE(countOnServer("select count(*) from SOCIETE"), 1);
+        QCOMPARE(countOnServer("select count(*) from OPERATIONSMONTANTS where MFISCAL = '1111111A'"), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataset)
+#include "tst_dataset.moc"
