@@ -161,7 +161,10 @@ void TDataprix::numberLine(Dataset& ds) {
                             .arg(ds.table().lineNumberTable);
     QueryMaxNumero->closeCursor();
     ensureConnected();
-    QueryMaxNumero->prepare(sql);
+    // Same text as last time: the prepared statement serves again, saving a round trip.
+    if (!QueryMaxNumero->isPrepared() || QueryMaxNumero->sql() != sql) {
+        QueryMaxNumero->prepare(sql);
+    }
     QueryMaxNumero->setParam(QStringLiteral("mfiscal"), identifiantComplet());
     QueryMaxNumero->setParam(QStringLiteral("exercice"), exerciceActif());
     QueryMaxNumero->execute();
