@@ -1,0 +1,37 @@
+#pragma once
+
+#include "widgets/FieldLink.h"
+
+#include <QPlainTextEdit>
+
+/**
+ * A multi-line text field bound to a text column. Line breaks are stored as CR LF whatever
+ * the platform, so that databases and generated files are the same everywhere; Tab moves to
+ * the next control.
+ */
+class DBMemo : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit DBMemo(QWidget* parent = nullptr);
+
+    void bind(Dataset* dataset, const QString& field);
+    Dataset* dataset() const { return m_link->dataset(); }
+    const QString& fieldName() const { return m_link->fieldName(); }
+    FieldLink& link() { return *m_link; }
+
+    /// The text as it is stored: lines separated by CR LF.
+    QString storedText() const;
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void showValue(const QString& text);
+    static bool changesText(QKeyEvent* event);
+
+    FieldLink* m_link;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+/**
+ * The password prompt: a field labelled "Mot de Passe" showing "*" for each character,
+ * focused when the prompt opens, with OK (default button) and "Annuler". It has no caption,
+ * opens centred on the screen and is destroyed by its caller after use. The caller reads
+ * whether it ended with OK (exec() == QDialog::Accepted) and the typed text, and decides.
+ */
+class TFrmMotPasse : public QDialog {
+    Q_OBJECT
+
+public:
+    /// The administrator's access code, the same fixed text as the database password.
+    static QString codeAcces();
+
+    explicit TFrmMotPasse(QWidget* parent = nullptr);
+
+    /// The text typed in the field, exactly as typed.
+    QString motDePasse() const;
+    QLineEdit* champMotDePasse() const { return m_motDePasse; }
+
+    /**
+     * Opens the prompt modally; true when it ended with OK and the typed text, with leading
+     * and trailing blanks removed, is the access code.
+     */
+    static bool demanderCodeAcces(QWidget* parent);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLineEdit* m_motDePasse;
+    QPushButton* m_ok;
+    QPushButton* m_annuler;
+};

@@ -1,0 +1,419 @@
+#include "UiTestSupport.h"
+#include "data/CodeLists.h"
+#include "db/DatabaseError.h"
+#include "widgets/DBComboBox.h"
+#include "widgets/DBDateEdit.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBMemo.h"
+#include "widgets/DBNumberEdit.h"
+#include "widgets/MessageBoxRecorder.h"
+
+#include <QAbstractItemView>
+#include <QCalendarWidget>
+#include <QLocale>
+#include <QTest>
+#include <QVBoxLayout>
+
+using db::Decimal;
+using db::Value;
+
+namespace {
+
+// A form with one control of each kind bound to the company dataset, plus a plain field to
+// move the focus to.
+struct CompanyForm {
+    QWidget window;
+    DBEdit* nom = new DBEdit(&window);
+    DBNumberEdit* chiffre = new DBNumberEdit(&window);
+    DBDateEdit* debut = new DBDateEdit(&window);
+    DBComboBox* qualite = new DBComboBox(&window);
+    DBMemo* description = new DBMemo(&window);
+    DBEdit* postal = new DBNumberEdit(&window);
+    QLineEdit* ailleurs = new QLineEdit(&window);
+
+    explicit CompanyForm(Dataset* societe) {
+        auto* layout = new QVBoxLayout(&window);
+        for (QWidget* w : std::initializer_list<QWidget*>{nom, chiffre, debut, qualite, description,
+                                                          postal, ailleurs}) {
+            layout->addWidget(w);
+        }
+        nom->bind(societe, QStringLiteral("RAISONSOCIALE"));
+        chiffre->bind(societe, QStringLiteral("CHIFFREAFFAIREANNUEL"));
+        debut->bind(societe, QStringLiteral("DATEDEBUT"));
+        qualite->setItems(CodeLists::ListeQualite());
+        qualite->setToolTipLines(CodeLists::ListeQualite());
+        qualite->bind(societe, QStringLiteral("QUALITE"));
+        description->bind(societe, QStringLiteral("DESCRIPTION"));
+        postal->bind(societe, QStringLiteral("CODEPOSTAL"));
+    }
+
+    bool show() {
+        window.show();
+        return QTest::qWaitForWindowActive(&window);
+    }
+    void leave() { ailleurs->setFocus(Qt::TabFocusReason); }
+};
+
+}  // namespace
+
+class TestDataControls : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TDataprix> m_module;
+
+    Dataset& societe() { return *m_module->societe; }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+
+    void init() {
+        m_db = std::make_unique<TestDatabase>();
+        QVERIFY(m_db->isValid());
+        m_db->addCompany("2222222", "B", 2023, "BETA");
+        m_db->addCompany("1111111", "A", 2023, "ALPHA");
+        m_module = m_db->openModule();
+        societe().open();
+    }
+    void cleanup() {
+        m_module.reset();
+        m_db.reset();
+    }
+
+    void showsTheCurrentRowAndFollowsIt() {
+        CompanyForm form(&societe());
+        QCOMPARE(form.nom->text(), QStringLiteral("ALPHA"));
+        QCOMPARE(form.qualite->currentText(), QString());
+        societe().next();
+        QCOMPARE(form.nom->text(), QStringLiteral("BETA"));
+        societe().close();
+        QCOMPARE(form.nom->text(), QString());
+    }
+
+    void typingStartsAnEditAndLeavingWritesTheField() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.nom->setFocus();
+        form.nom->selectAll();
+        QTest::keyClicks(form.nom, "GAMMA");
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        QVERIFY(form.nom->link().isDirty());
+        // Nothing is written before the field is left.
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("ALPHA"));
+        form.leave();
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("GAMMA"));
+        QVERIFY(!form.nom->link().isDirty());
+        societe().post();
+        QCOMPARE(
+            committedValue(*m_db, "select count(*) from SOCIETE where RAISONSOCIALE = 'GAMMA'"), 1);
+    }
+
+    void typingInAnEmptyDatasetStartsANewRow() {
+        societe().setSql(QStringLiteral("select * from SOCIETE where 1 = 0"));
+        societe().open();
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.nom->setFocus();
+        QTest::keyClicks(form.nom, "NOUVELLE");
+        QCOMPARE(societe().state(), DatasetState::Insert);
+        QCOMPARE(societe().rowCount(), 1);
+        QCOMPARE(form.nom->text(), QStringLiteral("NOUVELLE"));
+        form.leave();
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("NOUVELLE"));
+    }
+
+    void anUntouchedFieldWritesNothing() {
+        MessageBoxRecorder boxes;
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.chiffre->setFocus();
+        form.debut->setFocus(Qt::TabFocusReason);
+        form.leave();
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QVERIFY(boxes.isEmpty());
+    }
+
+    void aReadOnlyFieldNeverEdits() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.nom->setReadOnly(true);
+        form.nom->setFocus();
+        QTest::keyClicks(form.nom, "X");
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QCOMPARE(form.nom->text(), QStringLiteral("ALPHA"));
+    }
+
+    void aPostWritesThePendingText() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.nom->setFocus();
+        form.nom->selectAll();
+        QTest::keyClicks(form.nom, "DELTA");
+        societe().post();
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("DELTA"));
+        QCOMPARE(form.nom->text(), QStringLiteral("DELTA"));
+    }
+
+    void escapeDropsThePendingText() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.nom->setFocus();
+        form.nom->selectAll();
+        QTest::keyClicks(form.nom, "ZETA");
+        QTest::keyClick(form.nom, Qt::Key_Escape);
+        QCOMPARE(form.nom->text(), QStringLiteral("ALPHA"));
+        QVERIFY(!form.nom->link().isDirty());
+        form.leave();
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("ALPHA"));
+    }
+
+    void aValueSetByCodeIsShownAtOnce() {
+        CompanyForm form(&societe());
+        societe().edit();
+        societe().setValue("RAISONSOCIALE", Value(u"PAR CODE"));
+        QCOMPARE(form.nom->text(), QStringLiteral("PAR CODE"));
+        societe().cancel();
+        QCOMPARE(form.nom->text(), QStringLiteral("ALPHA"));
+    }
+
+    void textIsLimitedToTheColumnWidth() {
+        CompanyForm form(&societe());
+        QCOMPARE(form.nom->maxLength(), 250);
+    }
+
+    void amountsShowTheLeadingZeroFormatWithTheLocaleDecimalSign() {
+        CompanyForm form(&societe());
+        societe().edit();
+        societe().setValue("CHIFFREAFFAIREANNUEL", Value(Decimal(5000, 3)));
+        QCOMPARE(form.chiffre->text(), QStringLiteral("005,000"));
+        societe().setValue("CHIFFREAFFAIREANNUEL", Value(Decimal(12345675, 1)));
+        QCOMPARE(form.chiffre->text(), QStringLiteral("1 234 567,500"));
+        QCOMPARE(form.chiffre->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        societe().cancel();
+    }
+
+    void amountsAreTypedWithEitherSignAndBlanks() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.chiffre->setFocus();
+        QTest::keyClicks(form.chiffre, "1 234,5");
+        form.leave();
+        QCOMPARE(societe().value("CHIFFREAFFAIREANNUEL").toDecimal(), Decimal(1234500, 3));
+        QCOMPARE(form.chiffre->text(), QStringLiteral("1 234,500"));
+        form.chiffre->setFocus();
+        form.chiffre->selectAll();
+        QTest::keyClicks(form.chiffre, "0.25");
+        form.leave();
+        QCOMPARE(societe().value("CHIFFREAFFAIREANNUEL").toDecimal(), Decimal(250, 3));
+        QCOMPARE(form.chiffre->text(), QStringLiteral("000,250"));
+        societe().post();
+        QCOMPARE(committedValue(*m_db,
+                                "select CHIFFREAFFAIREANNUEL * 1000 from SOCIETE where "
+                                "MFISCAL = '1111111'"),
+                 250);
+    }
+
+    void plainAmountFormatOnANewDetailLine() {
+        m_module->openForActiveCompany(*m_module->Empruntsprets);
+        Dataset& prets = *m_module->Empruntsprets;
+        QVERIFY(prets.isEmpty());
+        QWidget window;
+        auto* solde = new DBNumberEdit(&window);
+        auto* ailleurs = new QLineEdit(&window);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(solde);
+        layout->addWidget(ailleurs);
+        solde->bind(&prets, QStringLiteral("SOLDEOUVERTURE"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        solde->setFocus();
+        QTest::keyClicks(solde, "5");
+        // The first keystroke on an empty list starts a new line, numbered by the rules.
+        QCOMPARE(prets.state(), DatasetState::Insert);
+        QCOMPARE(prets.value("LG").toInt(), 1);
+        ailleurs->setFocus(Qt::TabFocusReason);
+        QCOMPARE(solde->text(), QStringLiteral("5,000"));
+        prets.post();
+        QCOMPARE(committedValue(*m_db, "select SOLDEOUVERTURE * 1000 from OPERATIONPRETEMPRUNT"),
+                 5000);
+    }
+
+    void aNumberThatDoesNotParseIsRefusedAndKeepsTheFocus() {
+        MessageBoxRecorder boxes;
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.chiffre->setFocus();
+        QTest::keyClicks(form.chiffre, "1,2,3");
+        form.leave();
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
+                 QStringList({QStringLiteral("« 1,2,3 » n'est pas un nombre valide")}));
+        QCOMPARE(QApplication::focusWidget(), form.chiffre);
+        QVERIFY(form.chiffre->link().isDirty());
+        QCOMPARE(form.chiffre->text(), QStringLiteral("1,2,3"));
+        // The post stops on the same refusal; the row stays in edit.
+        try {
+            societe().post();
+            QFAIL("the post went through");
+        } catch (const db::DatabaseError& e) {
+            QCOMPARE(e.text(), QStringLiteral("« 1,2,3 » n'est pas un nombre valide"));
+        }
+        QCOMPARE(societe().state(), DatasetState::Edit);
+    }
+
+    void wholeNumbers() {
+        MessageBoxRecorder boxes;
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.postal->setFocus();
+        QTest::keyClicks(form.postal, "1002");
+        form.leave();
+        QCOMPARE(societe().value("CODEPOSTAL").toInt(), 1002);
+        QCOMPARE(form.postal->text(), QStringLiteral("1002"));
+        form.postal->setFocus();
+        form.postal->selectAll();
+        QTest::keyClick(form.postal, Qt::Key_Delete);
+        form.leave();
+        QVERIFY(societe().value("CODEPOSTAL").isNull());
+        QVERIFY(boxes.isEmpty());
+    }
+
+    void aChosenItemStoresItsCodeAndShowsIt() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.qualite->setFocus();
+        form.qualite->showPopup();
+        QAbstractItemView* list = form.qualite->view();
+        QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+        const QRect item = list->visualRect(list->model()->index(4, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        QCOMPARE(societe().value("QUALITE").toText(), QStringLiteral("5"));
+        QCOMPARE(form.qualite->currentText(), QStringLiteral("5"));
+        // The list still offers the item texts.
+        QCOMPARE(form.qualite->items(), CodeLists::ListeQualite());
+        QCOMPARE(form.qualite->itemText(4), QStringLiteral("5: pour« Etablissement stable »."));
+    }
+
+    void aTypedTextIsCutToTheWidth() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.qualite->setFocus();
+        QTest::keyClicks(form.qualite, "Filiale");
+        QCOMPARE(form.qualite->currentText(), QStringLiteral("Filiale"));
+        form.leave();
+        QCOMPARE(societe().value("QUALITE").toText(), QStringLiteral("F"));
+        QCOMPARE(form.qualite->currentText(), QStringLiteral("F"));
+        form.qualite->setFocus();
+        form.qualite->lineEdit()->selectAll();
+        QTest::keyClick(form.qualite, Qt::Key_Delete);
+        form.leave();
+        QVERIFY(societe().value("QUALITE").isNull());
+        // Typing added no item.
+        QCOMPARE(form.qualite->count(), 5);
+    }
+
+    void theDropDownShowsTheStoredCodeOfAReopenedRow() {
+        societe().edit();
+        societe().setValue("QUALITE", Value(u"2"));
+        societe().post();
+        societe().open();
+        CompanyForm form(&societe());
+        QCOMPARE(form.qualite->currentText(), QStringLiteral("2"));
+        QCOMPARE(form.qualite->toolTip(), CodeLists::ListeQualite().join(u'\n'));
+    }
+
+    void multiLineTextIsStoredWithCrLf() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.description->setFocus();
+        QTest::keyClicks(form.description, "ligne 1");
+        QTest::keyClick(form.description, Qt::Key_Return);
+        QTest::keyClicks(form.description, "ligne 2");
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        form.leave();
+        QCOMPARE(societe().value("DESCRIPTION").toText(), QStringLiteral("ligne 1\r\nligne 2"));
+        societe().post();
+        QCOMPARE(committedValue(*m_db,
+                                "select count(*) from SOCIETE where DESCRIPTION = "
+                                "'ligne 1' || ascii_char(13) || ascii_char(10) || "
+                                "'ligne 2'"),
+                 1);
+        societe().open();
+        QCOMPARE(form.description->toPlainText(), QStringLiteral("ligne 1\nligne 2"));
+    }
+
+    void datesAreTypedChosenOrEmpty() {
+        MessageBoxRecorder boxes;
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.debut->setFocus();
+        QTest::keyClicks(form.debut, "31/12/2023");
+        form.leave();
+        QCOMPARE(societe().value("DATEDEBUT").toDate(), QDate(2023, 12, 31));
+        QCOMPARE(form.debut->text(), QStringLiteral("31/12/2023"));
+
+        form.debut->showCalendar();
+        QVERIFY(form.debut->calendar()->isVisible());
+        QCOMPARE(form.debut->calendar()->selectedDate(), QDate(2023, 12, 31));
+        form.debut->chooseDate(QDate(2024, 1, 15));
+        QVERIFY(!form.debut->calendar()->isVisible());
+        QCOMPARE(societe().value("DATEDEBUT").toDate(), QDate(2024, 1, 15));
+
+        form.debut->setFocus();
+        form.debut->selectAll();
+        QTest::keyClick(form.debut, Qt::Key_Delete);
+        form.leave();
+        QVERIFY(societe().value("DATEDEBUT").isNull());
+        QVERIFY(boxes.isEmpty());
+
+        form.debut->setFocus();
+        QTest::keyClicks(form.debut, "32/13/2023");
+        form.leave();
+        QCOMPARE(boxes.texts(), QStringList({QStringLiteral("« 32/13/2023 » n'est pas une date "
+                                                            "valide")}));
+        QCOMPARE(QApplication::focusWidget(), form.debut);
+    }
+
+    void aChosenDateStartsTheEditOnABrowsedRow() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        form.debut->showCalendar();
+        form.debut->calendar()->setSelectedDate(QDate(2023, 1, 1));
+        QTest::keyClick(form.debut->calendar()->focusWidget()
+                            ? form.debut->calendar()->focusWidget()
+                            : form.debut->calendar(),
+                        Qt::Key_Return);
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        QCOMPARE(societe().value("DATEDEBUT").toDate(), QDate(2023, 1, 1));
+    }
+
+    void anEditRefusedByTheDatasetIsShownAndUndone() {
+        MessageBoxRecorder boxes;
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        societe().close();
+        form.nom->setFocus();
+        QTest::keyClicks(form.nom, "X");
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 1);
+        QCOMPARE(form.nom->text(), QString());
+        QVERIFY(!form.nom->link().isDirty());
+    }
+
+    void leavingTheRowDropsNothingThatWasWritten() {
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        form.nom->setFocus();
+        form.nom->selectAll();
+        QTest::keyClicks(form.nom, "OMEGA");
+        // Moving to another row posts the row first, with the pending text.
+        societe().next();
+        QCOMPARE(form.nom->text(), QStringLiteral("BETA"));
+        QCOMPARE(
+            committedValue(*m_db, "select count(*) from SOCIETE where RAISONSOCIALE = 'OMEGA'"), 1);
+    }
+};
+
+QTEST_MAIN(TestDataControls)
+#include "tst_datacontrols.moc"
