@@ -1,0 +1,91 @@
+#pragma once
+
+#include "db/Value.h"
+
+#include <QString>
+#include <memory>
+
+class Dataset;
+class TDataprix;
+class XmlLineWriter;
+
+namespace db {
+class Statement;
+}
+
+/**
+ * Writes the transfer-pricing declaration of the active company and year (the current
+ * row of `societe`) as one XML file in the administration's format, in one streamed pass:
+ * each line is written as soon as it is formed and only the current row of each query
+ * and the running totals of the transaction amounts are held.
+ *
+ * The detail datasets of the data module are re-opened on the company and year and left
+ * so (past their last row when listed, on their first row otherwise); the category,
+ * loan and counterpart lists are read through the writer's own queries, which keep their
+ * last parameters until the writer is destroyed. No data are changed, nothing is committed.
+ *
+ * The dialog and the command line both use this class, so both write the same bytes.
+ */
+class DeclarationWriter {
+public:
+    /// @p module must outlive the writer.
+    explicit DeclarationWriter(TDataprix& module);
+    ~DeclarationWriter();
+    DeclarationWriter(const DeclarationWriter&) = delete;
+    DeclarationWriter& operator=(const DeclarationWriter&) = delete;
+
+    /// "FDPT-" + full identifier + "-" + year + ".xml", e.g. FDPT-1234567A-2023.xml.
+    static QString fileName(const QString& identifiantComplet, const QString& exerciceTexte);
+
+    /**
+     * Writes the declaration into @p folder and returns the file's path.
+     *
+     * Refused, with nothing written, when no company row is current or the folder text
+     * is empty or names no existing folder. The file is written under a temporary name
+     * and renamed only once complete and flushed: on any failure an earlier file of the
+     * same name stays untouched and no partial file remains.
+     *
+     * @throws DeclarationError with the French message to show (the database client's
+     *         text for a failed query).
+     */
+    QString generate(const QString& folder);
+
+    static const QString kNoActiveCompany;
+    static const QString kNoFolder;
+    static const QString kFolderMissing;
+
+private:
+    void writeDocument();
+    void writeEntete();
+    void writeIdentification();
+    void writeInformationsEntreprise();
+    void writeParticipations(Dataset& dataset, QLatin1StringView list, QLatin1StringView line);
+    void writeGroupe();
+    void writeActifs(Dataset& dataset, bool incorporels);
+    void writeMontantTransactions();
+    void writeCategory(int category);
+    void writePretsEmprunts();
+    void writePretsList(const QString& type, QLatin1StringView list, QLatin1StringView line,
+                        QLatin1StringView interets);
+    void writeSansContrepartie();
+    void writeContrepartieList(const QString& code, QLatin1StringView list, QLatin1StringView line);
+    void writeAccords();
+    void writeAffirmation(const db::Value& answer);
+
+    void reopen(Dataset& dataset);
+    db::Statement& query(std::unique_ptr<db::Statement>& slot, const QString& sql);
+    void bindCompany(db::Statement& statement);
+    db::Value company(const QString& field) const;
+
+    TDataprix& m_module;
+    // The dialog's own queries: the transaction lines of one category, the loans or the
+    // borrowings, and the operations without or with non-monetary counterpart.
+    std::unique_ptr<db::Statement> m_montanttransactions;
+    std::unique_ptr<db::Statement> m_Empruntsprets;
+    std::unique_ptr<db::Statement> m_operationssanscontre;
+
+    // State of one run.
+    XmlLineWriter* m_out = nullptr;
+    QString m_identifiant;
+    db::Value m_exercice;
+};

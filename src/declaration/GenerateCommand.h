@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+/**
+ * Generation of the declaration file from the command line, for scripts and batch work:
+ *
+ *     ardoz --generate --company ID --year YYYY [--output DIR] [--database FILE]
+ *
+ * ID is the full identifier (MFISCAL followed by CLE). Without --database the database
+ * named by ../CheminBase.ini is used. The company row of that identifier and year becomes
+ * the current row of `societe` and DeclarationWriter writes the same file the dialog
+ * would, into DIR (default: the working folder). Options may also be written --name=value.
+ */
+class GenerateCommand {
+public:
+    /// Exit codes, for scripts that want to tell the failures apart.
+    enum class Exit : int {
+        Success = 0,
+        GenerationFailed = 1,  ///< the file could not be written (folder, disk, query)
+        Usage = 2,             ///< missing or unknown option, malformed identifier or year
+        DatabaseFailed = 3,    ///< the database could not be opened or read
+        UnknownCompany = 4,    ///< no company row with this identifier, whatever the year
+        UnknownYear = 5,       ///< the company exists, but not for this year
+    };
+
+    /**
+     * Runs the command. @p arguments is the command line as the program received it,
+     * program name first. Prints the file's path and a line feed on standard output and
+     * returns 0; on any failure prints the French message on standard error and returns
+     * one of the non-zero Exit codes.
+     */
+    static int run(const QStringList& arguments);
+
+    /// As run(), writing to @p out and @p err instead of the standard streams.
+    static int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+    static QString usage();
+};

@@ -1,0 +1,144 @@
+#include "declaration/Tfrmgeneration.h"
+
+#include "data/Dataset.h"
+#include "data/TDataprix.h"
+#include "declaration/DeclarationError.h"
+#include "declaration/DeclarationWriter.h"
+#include "declaration/FolderChooser.h"
+#include "widgets/MessageBoxes.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+const QString Tfrmgeneration::kCaption = QStringLiteral("Génération  du Fichier Xml");
+const QString Tfrmgeneration::kSucces = QStringLiteral("Fichier Xml Générer avec succés");
+
+Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
+    : QDialog(parent),
+      m_module(module ? *module : *Dataprix),
+      m_writer(std::make_unique<DeclarationWriter>(m_module)),
+      m_labelExercice(new QLabel(this)),
+      m_labelActe(new QLabel(this)),
+      m_labelNature(new QLabel(this)),
+      m_labelRepertoire(new QLabel(QStringLiteral("Répertoire  des  Fichiers Xml"), this)),
+      m_editRepertoire(new QLineEdit(this)),
+      m_btnParcourir(new QToolButton(this)),
+      m_btnOk(new QPushButton(QStringLiteral("Valider"), this)),
+      m_btnFermer(new QPushButton(QStringLiteral("Fermer"), this)) {
+    setWindowTitle(kCaption);
+    setModal(true);
+
+    m_labelRepertoire->setBuddy(m_editRepertoire);
+    m_editRepertoire->setMinimumWidth(360);
+    m_btnParcourir->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_btnParcourir->setToolTip(QStringLiteral("Choisir le répertoire"));
+    m_btnParcourir->setAccessibleName(m_btnParcourir->toolTip());
+
+    // Neither button is reached with Tab, and neither answers Enter.
+    for (QPushButton* button : {m_btnOk, m_btnFermer}) {
+        button->setFocusPolicy(Qt::ClickFocus);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(m_editRepertoire, 1);
+    folderRow->addWidget(m_btnParcourir);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_btnOk);
+    buttons->addWidget(m_btnFermer);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_labelExercice);
+    layout->addWidget(m_labelActe);
+    layout->addWidget(m_labelNature);
+    layout->addSpacing(8);
+    layout->addWidget(m_labelRepertoire);
+    layout->addLayout(folderRow);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+
+    connect(m_btnOk, &QPushButton::clicked, this, &Tfrmgeneration::BtnOkClick);
+    connect(m_btnFermer, &QPushButton::clicked, this, &Tfrmgeneration::BtnFermerClick);
+    connect(m_btnParcourir, &QToolButton::clicked, this, &Tfrmgeneration::BtnParcourirClick);
+
+    FormCreate();
+    m_editRepertoire->setFocus();
+}
+
+Tfrmgeneration::~Tfrmgeneration() = default;
+
+QString Tfrmgeneration::texteActe(const QString& codeActe) {
+    if (codeActe == QLatin1StringView("0")) {
+        return QStringLiteral("Acte de dépôt: 0 : Initiale");
+    }
+    if (codeActe == QLatin1StringView("1")) {
+        return QStringLiteral("Acte de dépôt: 1 : Rectificative");
+    }
+    if (codeActe == QLatin1StringView("4")) {
+        return QStringLiteral("Acte de dépôt: 4 : Cessation d’activité");
+    }
+    return QStringLiteral("Acte de Dépot");
+}
+
+QString Tfrmgeneration::texteNature(const QString& typeDeclaration) {
+    if (typeDeclaration == QLatin1StringView("P")) {
+        return QStringLiteral("Nature de dépôt:  P : Déclaration provisoire");
+    }
+    if (typeDeclaration == QLatin1StringView("D")) {
+        return QStringLiteral("Nature de dépôt:  D : Déclaration définitive");
+    }
+    return QStringLiteral("Nature Dépot");
+}
+
+void Tfrmgeneration::FormCreate() {
+    m_editRepertoire->setText(QDir::toNativeSeparators(QDir::currentPath()));
+    const Dataset& societe = *m_module.societe;
+    m_labelExercice->setText(QStringLiteral("Exercice:") +
+                             societe.value(QStringLiteral("EXERCICE")).toText());
+    m_labelActe->setText(texteActe(societe.value(QStringLiteral("CODEACTE")).toText()));
+    m_labelNature->setText(texteNature(societe.value(QStringLiteral("TYPEDECLARATION")).toText()));
+}
+
+void Tfrmgeneration::BtnOkClick() {
+    GenXml();
+    accept();
+}
+
+void Tfrmgeneration::BtnFermerClick() { reject(); }
+
+void Tfrmgeneration::BtnParcourirClick() {
+    const QString folder = FolderChooser::choose(this, m_editRepertoire->text());
+    if (!folder.isEmpty()) {
+        m_editRepertoire->setText(folder);
+    }
+}
+
+void Tfrmgeneration::GenXml() {
+    try {
+        m_writer->generate(m_editRepertoire->text());
+    } catch (const DeclarationError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    MessageBoxes::information(this, kSucces);
+}
+
+void Tfrmgeneration::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}

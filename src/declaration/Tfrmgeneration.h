@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class DeclarationWriter;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class TDataprix;
+
+/**
+ * The generation dialog "Génération  du Fichier Xml": shows the year, the filing act and
+ * the filing nature of the active company, lets the user choose the output folder and,
+ * on "Valider", writes the declaration file there (GenXml) and closes.
+ *
+ * The main window creates one each time and shows it modally. The labels only inform:
+ * the file takes its values from the company row at the moment of generation.
+ */
+class Tfrmgeneration : public QDialog {
+    Q_OBJECT
+
+public:
+    /// @p module is the data module to read; the global Dataprix when null.
+    explicit Tfrmgeneration(QWidget* parent = nullptr, TDataprix* module = nullptr);
+    ~Tfrmgeneration() override;
+
+    /// Sets the folder field to the working folder and fills the three labels; run on opening.
+    void FormCreate();
+    /// "Valider": writes the file, then closes the dialog whether it succeeded or not.
+    void BtnOkClick();
+    /// "Fermer": closes without writing anything.
+    void BtnFermerClick();
+    /// The browse button: lets the user choose (or create) the folder.
+    void BtnParcourirClick();
+    /// Writes the declaration of the active company into the folder of the field and
+    /// reports success, or shows the reason of the failure in the standard error box.
+    void GenXml();
+
+    QLabel* LabelExercice() const { return m_labelExercice; }
+    QLabel* LabelActe() const { return m_labelActe; }
+    QLabel* LabelNature() const { return m_labelNature; }
+    QLabel* LabelRepertoire() const { return m_labelRepertoire; }
+    QLineEdit* EditRepertoire() const { return m_editRepertoire; }
+    QToolButton* BtnParcourir() const { return m_btnParcourir; }
+    QPushButton* BtnOk() const { return m_btnOk; }
+    QPushButton* BtnFermer() const { return m_btnFermer; }
+
+    /// The filing-act label for a CODEACTE value, compared as text.
+    static QString texteActe(const QString& codeActe);
+    /// The filing-nature label for a TYPEDECLARATION value.
+    static QString texteNature(const QString& typeDeclaration);
+
+    static const QString kCaption;
+    static const QString kSucces;
+
+protected:
+    /// Enter and Escape do nothing special in this dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    TDataprix& m_module;
+    std::unique_ptr<DeclarationWriter> m_writer;
+    QLabel* m_labelExercice;
+    QLabel* m_labelActe;
+    QLabel* m_labelNature;
+    QLabel* m_labelRepertoire;
+    QLineEdit* m_editRepertoire;
+    QToolButton* m_btnParcourir;
+    QPushButton* m_btnOk;
+    QPushButton* m_btnFermer;
+};

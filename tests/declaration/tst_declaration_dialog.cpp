@@ -1,0 +1,255 @@
+#include "DeclarationFixture.h"
+#include "declaration/FolderChooser.h"
+#include "declaration/GenerateCommand.h"
+#include "declaration/Tfrmgeneration.h"
+#include "widgets/MessageBoxRecorder.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+#include <QToolButton>
+
+using C = DeclarationFixture::Columns;
+using Kind = MessageBoxes::Kind;
+
+namespace {
+
+db::Value txt(const QString& text) { return db::Value(text); }
+
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& folder) : m_saved(QDir::currentPath()) { QDir::setCurrent(folder); }
+    ~CurrentFolder() { QDir::setCurrent(m_saved); }
+
+private:
+    QString m_saved;
+};
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+}  // namespace
+
+class TestDeclarationDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void captionAndLabels() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany({{"CODEACTE", txt("4")}, {"TYPEDECLARATION", txt("D")}});
+        const CurrentFolder cwd(f.outputFolder());
+        Tfrmgeneration dialog(nullptr, &f.module());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Génération  du Fichier Xml"));
+        QCOMPARE(dialog.LabelExercice()->text(), QStringLiteral("Exercice:2023"));
+        QCOMPARE(dialog.LabelActe()->text(), QStringLiteral("Acte de dépôt: 4 : Cessation d’activité"));
+        QCOMPARE(dialog.LabelNature()->text(), QStringLiteral("Nature de dépôt:  D : Déclaration définitive"));
+        QCOMPARE(dialog.LabelRepertoire()->text(), QStringLiteral("Répertoire  des  Fichiers Xml"));
+        QCOMPARE(dialog.LabelRepertoire()->buddy(), dialog.EditRepertoire());
+        QCOMPARE(dialog.EditRepertoire()->text(), QDir::toNativeSeparators(QDir::currentPath()));
+        QCOMPARE(dialog.focusWidget(), dialog.EditRepertoire());
+        QCOMPARE(dialog.BtnOk()->text(), QStringLiteral("Valider"));
+        QCOMPARE(dialog.BtnFermer()->text(), QStringLiteral("Fermer"));
+        QVERIFY(!(dialog.BtnOk()->focusPolicy() & Qt::TabFocus));
+        QVERIFY(!(dialog.BtnFermer()->focusPolicy() & Qt::TabFocus));
+        QVERIFY(!dialog.BtnParcourir()->toolTip().isEmpty());
+        QCOMPARE(dialog.BtnParcourir()->accessibleName(), dialog.BtnParcourir()->toolTip());
+    }
+
+    void labelTexts() {
+        QCOMPARE(Tfrmgeneration::texteActe("0"), QStringLiteral("Acte de dépôt: 0 : Initiale"));
+        QCOMPARE(Tfrmgeneration::texteActe("1"), QStringLiteral("Acte de dépôt: 1 : Rectificative"));
+        QCOMPARE(Tfrmgeneration::texteActe(QString()), QStringLiteral("Acte de Dépot"));
+        QCOMPARE(Tfrmgeneration::texteActe("2"), QStringLiteral("Acte de Dépot"));
+        QCOMPARE(Tfrmgeneration::texteNature("P"), QStringLiteral("Nature de dépôt:  P : Déclaration provisoire"));
+        QCOMPARE(Tfrmgeneration::texteNature(QString()), QStringLiteral("Nature Dépot"));
+    }
+
+    void emptyCodesShowTheDefaultLabels() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        Tfrmgeneration dialog(nullptr, &f.module());
+        QCOMPARE(dialog.LabelActe()->text(), QStringLiteral("Acte de Dépot"));
+        QCOMPARE(dialog.LabelNature()->text(), QStringLiteral("Nature Dépot"));
+    }
+
+    void validerWritesTheSameFileAsTheCommandLine() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany({{"RAISONSOCIALE", txt(QStringLiteral("Société Alpha"))}});
+        f.insert(QStringLiteral("OPERATIONSMONTANTS"),
+                 {{"TYPEMONTANT", txt("3")}, {"ACHATS", db::Value(*db::Decimal::parse(QStringLiteral("100.4")))}});
+        const CurrentFolder cwd(f.outputFolder());
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        dialog.show();
+        QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Fichier Xml Générer avec succés")});
+        QCOMPARE(boxes.messages().first().kind, Kind::Information);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        QFile written(f.expectedPath());
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray fromDialog = written.readAll();
+        written.close();
+
+        QTemporaryDir other;
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        QCOMPARE(GenerateCommand::run({"ardoz", "--generate", "--company", "1234567A", "--year", "2023",
+                                       "--output", other.path(), "--database", f.database().databasePath()},
+                                      outStream, errStream),
+                 0);
+        QFile fromCommand(QDir(other.path()).filePath(QStringLiteral("FDPT-1234567A-2023.xml")));
+        QVERIFY(fromCommand.open(QIODevice::ReadOnly));
+        QCOMPARE(fromCommand.readAll(), fromDialog);
+    }
+
+    void failureShowsTheErrorAndCloses() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        const QString missing = QDir(f.outputFolder()).filePath(QStringLiteral("absent"));
+        dialog.EditRepertoire()->setText(missing);
+        dialog.show();
+        QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+        QCOMPARE(boxes.texts(Kind::Error), QStringList{DeclarationWriter::kFolderMissing.arg(missing)});
+        QVERIFY(boxes.texts(Kind::Information).isEmpty());
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(entries(f.outputFolder()).isEmpty());
+    }
+
+    void emptyFolderIsRefused() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        dialog.EditRepertoire()->clear();
+        dialog.GenXml();
+        QCOMPARE(boxes.texts(Kind::Error), QStringList{DeclarationWriter::kNoFolder});
+        QVERIFY(boxes.texts(Kind::Information).isEmpty());
+    }
+
+    void noCompanyIsRefused() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.module().societe->open();
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        QCOMPARE(dialog.LabelExercice()->text(), QStringLiteral("Exercice:"));
+        dialog.EditRepertoire()->setText(f.outputFolder());
+        dialog.GenXml();
+        QCOMPARE(boxes.texts(Kind::Error), QStringList{DeclarationWriter::kNoActiveCompany});
+        QVERIFY(entries(f.outputFolder()).isEmpty());
+    }
+
+    void fermerWritesNothing() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        const CurrentFolder cwd(f.outputFolder());
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        dialog.show();
+        QTest::mouseClick(dialog.BtnFermer(), Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(boxes.isEmpty());
+        QVERIFY(entries(f.outputFolder()).isEmpty());
+    }
+
+    void enterAndEscapeDoNothing() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        const CurrentFolder cwd(f.outputFolder());
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClick(dialog.EditRepertoire(), Qt::Key_Return);
+        QTest::keyClick(dialog.EditRepertoire(), Qt::Key_Enter);
+        QTest::keyClick(dialog.EditRepertoire(), Qt::Key_Escape);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(boxes.isEmpty());
+        QVERIFY(entries(f.outputFolder()).isEmpty());
+    }
+
+    void browseCreatesATypedFolder() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        MessageBoxRecorder boxes;
+        boxes.setConfirmAnswer(true);
+        Tfrmgeneration dialog(nullptr, &f.module());
+        dialog.EditRepertoire()->setText(f.outputFolder());
+        dialog.show();
+        QString startFolder;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<FolderChooser*>(QApplication::activeModalWidget());
+            if (!chooser) {
+                return;
+            }
+            startFolder = chooser->directory().absolutePath();
+            chooser->selectFile(QStringLiteral("Déclarations 2023"));
+            chooser->accept();
+        });
+        QTest::mouseClick(dialog.BtnParcourir(), Qt::LeftButton);
+        const QString created = QDir(f.outputFolder()).filePath(QStringLiteral("Déclarations 2023"));
+        QCOMPARE(startFolder, QDir(f.outputFolder()).absolutePath());
+        QCOMPARE(boxes.texts(Kind::Confirmation),
+                 QStringList{FolderChooser::kCreateQuestion.arg(QDir::toNativeSeparators(created))});
+        QVERIFY(QFileInfo(created).isDir());
+        QCOMPARE(dialog.EditRepertoire()->text(), QDir::toNativeSeparators(created));
+    }
+
+    void browseDeclinedCreatesNothing() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        MessageBoxRecorder boxes;
+        boxes.setConfirmAnswer(false);
+        Tfrmgeneration dialog(nullptr, &f.module());
+        // A field that names no folder: the chooser opens at the root of the drive.
+        dialog.EditRepertoire()->setText(QDir(f.outputFolder()).filePath(QStringLiteral("absent")));
+        dialog.show();
+        QString startFolder;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<FolderChooser*>(QApplication::activeModalWidget());
+            if (!chooser) {
+                return;
+            }
+            startFolder = chooser->directory().absolutePath();
+            chooser->setDirectory(f.outputFolder());
+            chooser->selectFile(QStringLiteral("refusé"));
+            chooser->accept();  // declined: the chooser stays open
+            const bool stillOpen = chooser->isVisible();
+            chooser->reject();
+            if (!stillOpen) {
+                startFolder = QStringLiteral("fermé trop tôt");
+            }
+        });
+        const QString before = dialog.EditRepertoire()->text();
+        QTest::mouseClick(dialog.BtnParcourir(), Qt::LeftButton);
+        QCOMPARE(startFolder, QDir(FolderChooser::rootOfCurrentDrive()).absolutePath());
+        QCOMPARE(boxes.texts(Kind::Confirmation).size(), 1);
+        QVERIFY(!QFileInfo::exists(QDir(f.outputFolder()).filePath(QStringLiteral("refusé"))));
+        QCOMPARE(dialog.EditRepertoire()->text(), before);
+    }
+};
+
+QTEST_MAIN(TestDeclarationDialog)
+#include "tst_declaration_dialog.moc"
