@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QApplication;
+class TDataprix;
+class TfRMMAIN;
+
+/**
+ * The desktop run of the program: the main window first, then the data module (whose
+ * creation reads CheminBase.ini and connects), then the company list in selection mode
+ * inside the main window, then the event loop. A failed connection is shown once in the
+ * standard error box and the run goes on unconnected. At the end the windows are destroyed,
+ * then the data module, whose connection commits what the transaction holds.
+ */
+class DesktopApplication {
+public:
+    DesktopApplication();
+    /// Destroys the windows, then the data module.
+    ~DesktopApplication();
+    DesktopApplication(const DesktopApplication&) = delete;
+    DesktopApplication& operator=(const DesktopApplication&) = delete;
+
+    /// Runs the whole desktop program on @p app; returns the event loop's exit code.
+    static int run(QApplication& app);
+
+    /**
+     * Creates and shows the main window, creates the data module and connects it with
+     * @p configPath (CheminBase.ini in the parent of the working folder when empty), then
+     * opens the company list.
+     */
+    void start(const QString& configPath = QString());
+    /// Destroys the windows, then the data module. Done by the destructor when not called.
+    void finish();
+
+    TfRMMAIN* mainWindow() const { return m_main.get(); }
+    TDataprix* dataModule() const { return m_module.get(); }
+
+private:
+    std::unique_ptr<TfRMMAIN> m_main;
+    std::unique_ptr<TDataprix> m_module;
+};

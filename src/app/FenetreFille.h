@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QMdiSubWindow>
+
+/**
+ * The frame of a child window inside the main window. It opens maximised and is destroyed
+ * with the window it holds: when that window closes itself (its own "Fermer") as well as
+ * when the frame's close box is used.
+ */
+class FenetreFille : public QMdiSubWindow {
+    Q_OBJECT
+
+public:
+    /// Holds @p form, which is destroyed when it closes.
+    explicit FenetreFille(QWidget* form, QWidget* parent = nullptr);
+    ~FenetreFille() override;
+
+private:
+    void formulaireDetruit();
+};

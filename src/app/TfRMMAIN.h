@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QMainWindow>
+
+class ContexteSocieteActive;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QTabWidget;
+class QTextEdit;
+class QToolButton;
+class Tfrmsocietes;
+
+/**
+ * The main window: the frame of the whole run. It carries the command pages ("Opérations"
+ * shown at start), the quick-access bar (previous and next child window, calculator),
+ * "Quitter", the active-company label and ContexteSocieteActive, and holds every child
+ * window in its multiple-document area, each opened maximised and destroyed when closed.
+ * Each command creates a new window. Closing the main window ends the application.
+ *
+ * The script panel ("Exécuter Un Script") is hidden; an administrator reaches it with
+ * Ctrl+Shift+F12 after typing the access code in the password prompt. Its statement runs in
+ * the shared transaction, which is then committed: it is the one command besides the record
+ * rules that commits.
+ *
+ * Creating the window touches no table and sets ModeSocietes to 1.
+ */
+class TfRMMAIN : public QMainWindow {
+    Q_OBJECT
+
+public:
+    /// The caption of the main window.
+    static QString titre() { return QStringLiteral("Ardoz Prix de Transfert"); }
+
+    explicit TfRMMAIN(QWidget* parent = nullptr);
+    ~TfRMMAIN() override;
+
+    ContexteSocieteActive& contexte() const { return *m_contexte; }
+    QMdiArea* zoneFenetres() const { return m_zoneFenetres; }
+    QTabWidget* pages() const { return m_pages; }
+    /// The second text of the active-company label.
+    QString libelleSocieteActive() const;
+    QGroupBox* panneauScript() const { return m_panneauScript; }
+    QTextEdit* editeurScript() const { return m_editeurScript; }
+
+    /// Shows @p form maximised as a new child window; the form is destroyed when it closes.
+    QMdiSubWindow* ouvrirFenetre(QWidget* form);
+    /// Opens a new company list with the mode in force.
+    Tfrmsocietes* ouvrirListeSocietes();
+
+    // Commands
+    void SocietesClick();
+    void InitialisationClick();
+    void GenerationFichierClick();
+    void EcranPrecedantClick();
+    void EcranSuivantClick();
+    void CalculatriceClick();
+    void QuitterClick();
+    /// Asks the access code, then shows the script panel.
+    void ScriptClick();
+    void BtnExecuterScriptClick();
+    void BtnFermerScriptClick();
+
+    /// The calculator program of the platform, empty when none is installed.
+    static QString programmeCalculatrice();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* creerPages();
+    QWidget* creerBarreAcces();
+    QGroupBox* creerPanneauScript();
+    QToolButton* ajouterCommande(QWidget* page, const QString& caption, const QString& hint,
+                                 const QIcon& icon);
+
+    ContexteSocieteActive* m_contexte;
+    QTabWidget* m_pages = nullptr;
+    QMdiArea* m_zoneFenetres = nullptr;
+    QLabel* m_societeActive = nullptr;
+    QGroupBox* m_panneauScript = nullptr;
+    QTextEdit* m_editeurScript = nullptr;
+};

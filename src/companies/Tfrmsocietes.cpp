@@ -1,0 +1,211 @@
+#include "companies/Tfrmsocietes.h"
+
+#include "data/TDataprix.h"
+#include "db/DatabaseError.h"
+#include "widgets/ContexteSocieteActive.h"
+#include "widgets/DBGrid.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SearchEdit.h"
+#include "widgets/TFrmMotPasse.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace {
+
+struct Colonne {
+    const char16_t* titre;
+    const char16_t* champ;
+    int largeur;
+};
+
+constexpr Colonne kColonnes[] = {
+    {u"Code", u"MFISCAL", 80},      {u"Clé", u"CLE", 40},
+    {u"Exercice", u"EXERCICE", 70}, {u"Raison Sociale", u"RAISONSOCIALE", 320},
+    {u"Adresse", u"ADRESSE", 320},  {u"Code Postal", u"CODEPOSTAL", 90},
+    {u"Nat", u"NATIONALITE", 50},
+};
+
+const QString kParametreNom = QStringLiteral("raisonsociale");
+
+}  // namespace
+
+Tfrmsocietes::Tfrmsocietes(ContexteSocieteActive& contexte, QWidget* parent)
+    : QWidget(parent), m_contexte(contexte), m_societe(Dataprix->societe) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmsocietes"));
+    setWindowTitle(QStringLiteral("Liste des Sociétés"));
+
+    auto* banniere = new QLabel(QStringLiteral("<<<  Liste des Sociétés >>>"), this);
+    banniere->setAlignment(Qt::AlignCenter);
+    QFont grand = banniere->font();
+    grand.setBold(true);
+    grand.setPointSizeF(grand.pointSizeF() * 1.4);
+    banniere->setFont(grand);
+
+    auto* libelleRecherche = new QLabel(QStringLiteral("Recherche par Raison Sociale :"), this);
+    m_recherche = new SearchEdit(this);
+    m_recherche->setObjectName(QStringLiteral("EditRecherche"));
+    m_recherche->setAccessibleName(libelleRecherche->text());
+    libelleRecherche->setBuddy(m_recherche);
+    auto* libelleTri = new QLabel(QStringLiteral("Tri :"), this);
+    m_tri = new QLabel(this);
+    m_tri->setObjectName(QStringLiteral("LabelTri"));
+    m_tri->setMinimumWidth(120);
+    QFont gras = m_tri->font();
+    gras.setBold(true);
+    m_tri->setFont(gras);
+
+    m_grid = new DBGrid(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setAccessibleName(QStringLiteral("Liste des Sociétés"));
+    for (const Colonne& c : kColonnes) {
+        m_grid->addColumn(QString::fromUtf16(c.titre), QString::fromUtf16(c.champ), c.largeur);
+    }
+    m_grid->setDataset(m_societe);
+
+    m_ajouter = new QPushButton(QStringLiteral("Ajouter"), this);
+    m_modifier = new QPushButton(QStringLiteral("Modifier"), this);
+    m_supprimer = new QPushButton(QStringLiteral("Supprimer"), this);
+    m_fermer = new QPushButton(QStringLiteral("Fermer"), this);
+    m_ajouter->setObjectName(QStringLiteral("BtnAjouter"));
+    m_modifier->setObjectName(QStringLiteral("BtnModifier"));
+    m_supprimer->setObjectName(QStringLiteral("BtnSupprimer"));
+    m_fermer->setObjectName(QStringLiteral("BtnFermer"));
+
+    // The grid's context menu offers the same commands, then "Fermer", which has no effect.
+    auto* menuAjouter = new QAction(QStringLiteral("Ajouter"), m_grid);
+    auto* menuModifier = new QAction(QStringLiteral("Modifier"), m_grid);
+    auto* menuSupprimer = new QAction(QStringLiteral("Supprimer"), m_grid);
+    auto* separateur = new QAction(m_grid);
+    separateur->setSeparator(true);
+    auto* menuFermer = new QAction(QStringLiteral("Fermer"), m_grid);
+    m_grid->addActions({menuAjouter, menuModifier, menuSupprimer, separateur, menuFermer});
+    m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    auto* barreRecherche = new QHBoxLayout;
+    barreRecherche->addWidget(libelleRecherche);
+    barreRecherche->addWidget(m_recherche, 1);
+    barreRecherche->addSpacing(16);
+    barreRecherche->addWidget(libelleTri);
+    barreRecherche->addWidget(m_tri);
+    auto* boutons = new QHBoxLayout;
+    boutons->addStretch();
+    for (QPushButton* b : {m_ajouter, m_modifier, m_supprimer, m_fermer}) {
+        b->setMinimumWidth(100);
+        boutons->addWidget(b);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(banniere);
+    layout->addLayout(barreRecherche);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(boutons);
+
+    connect(m_grid, &DBGrid::titleClicked, this, [this](int column) { DBGrid1TitleClick(column); });
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { DBGrid1DblClick(); });
+    connect(m_recherche, &QLineEdit::textChanged, this, &Tfrmsocietes::FiltrerAffichage);
+    connect(m_supprimer, &QPushButton::clicked, this, &Tfrmsocietes::BtnSupprimerClick);
+    connect(menuSupprimer, &QAction::triggered, this, &Tfrmsocietes::BtnSupprimerClick);
+    connect(m_fermer, &QPushButton::clicked, this, &QWidget::close);
+}
+
+QString Tfrmsocietes::libelleTri() const {
+    return m_tri->text();
+}
+
+void Tfrmsocietes::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void Tfrmsocietes::FormShow() {
+    rouvrir();
+    marquerTri();
+}
+
+void Tfrmsocietes::rouvrir() {
+    try {
+        m_societe->close();
+        m_societe->open();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+}
+
+void Tfrmsocietes::marquerTri() {
+    // The query text may come from an earlier window: mark the column it is ordered by.
+    static const QRegularExpression orderBy(QStringLiteral("order\\s+by\\s+\"?(\\w+)\"?\\s*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = orderBy.match(m_societe->sql().trimmed());
+    int column = -1;
+    if (match.hasMatch()) {
+        const QString field = match.captured(1);
+        for (int i = 0; i < static_cast<int>(std::size(kColonnes)); ++i) {
+            if (field.compare(QString::fromUtf16(kColonnes[i].champ), Qt::CaseInsensitive) == 0) {
+                column = i;
+            }
+        }
+    }
+    m_grid->setSortMark(column);
+}
+
+void Tfrmsocietes::DBGrid1TitleClick(int column) {
+    if (column < 0 || column >= static_cast<int>(std::size(kColonnes))) {
+        return;
+    }
+    m_societe->close();
+    m_societe->setSql(QStringLiteral("select * from societe Order by ") +
+                      QString::fromUtf16(kColonnes[column].champ));
+    m_tri->setText(QString::fromUtf16(kColonnes[column].titre));
+    rouvrir();
+    m_grid->setSortMark(column);
+}
+
+void Tfrmsocietes::FiltrerAffichage(const QString& text) {
+    m_societe->close();
+    if (text.isEmpty()) {
+        m_societe->setSql(QStringLiteral("select * from SOCIETE order by RAISONSOCIALE"));
+    } else {
+        // The typed text travels as a parameter: a quote in it is a character like any other.
+        m_societe->setSql(
+            QStringLiteral("select * from SOCIETE where RAISONSOCIALE like :raisonsociale order by "
+                           "RAISONSOCIALE"));
+        m_societe->setParam(kParametreNom, db::Value(text + u'%'));
+    }
+    rouvrir();
+    marquerTri();
+}
+
+void Tfrmsocietes::DBGrid1DblClick() {
+    if (m_contexte.ModeSocietes != 1 || !m_societe->isActive() || m_societe->isEmpty()) {
+        return;
+    }
+    m_contexte.IdentifiantComplet = m_societe->value(QStringLiteral("MFISCAL")).toText() +
+                                    m_societe->value(QStringLiteral("CLE")).toText();
+    const db::Value exercice = m_societe->value(QStringLiteral("EXERCICE"));
+    m_contexte.ExerciceTexte = exercice.isNull() ? QString() : QString::number(exercice.toInt());
+    m_contexte.setLibelleSociete(
+        m_societe->value(QStringLiteral("RAISONSOCIALE")).toText().trimmed() +
+        QStringLiteral("   ") + m_contexte.IdentifiantComplet + QStringLiteral("  Exercice: ") +
+        m_contexte.ExerciceTexte);
+    close();
+}
+
+void Tfrmsocietes::BtnSupprimerClick() {
+    if (!TFrmMotPasse::demanderCodeAcces(this)) {
+        return;
+    }
+    try {
+        m_societe->remove();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+}

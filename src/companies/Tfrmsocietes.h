@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QWidget>
+
+class ContexteSocieteActive;
+class Dataset;
+class DBGrid;
+class QAction;
+class QLabel;
+class QPushButton;
+class SearchEdit;
+
+/**
+ * The company list: one row per company and fiscal year, shown from the shared dataset
+ * Dataprix->societe, whose current row is the active company.
+ *
+ * When shown it reopens the dataset with the query text in force (the text belongs to the
+ * dataset and outlives the window). A click on a title sorts by that column; typing in the
+ * search field lists the companies whose name begins with the text (sent as a parameter).
+ * In selection mode (ContexteSocieteActive::ModeSocietes == 1) a double click selects the
+ * company: the context receives its identifier and year, the main window's label names it
+ * and the list closes. "Supprimer" deletes the current company after the access code.
+ *
+ * The window is destroyed when it closes.
+ */
+class Tfrmsocietes : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Tfrmsocietes(ContexteSocieteActive& contexte, QWidget* parent = nullptr);
+
+    DBGrid* grille() const { return m_grid; }
+    SearchEdit* champRecherche() const { return m_recherche; }
+    /// The title of the column last clicked; empty when the window opens.
+    QString libelleTri() const;
+
+    /// Reopens the company dataset with its query text in force (first row current).
+    void FormShow();
+    /// Sorts by the column @p column of the grid.
+    void DBGrid1TitleClick(int column);
+    /// Lists the companies whose name begins with @p text (all of them when it is empty).
+    void FiltrerAffichage(const QString& text);
+    /// Selection mode: makes the current row the active company and closes the list.
+    void DBGrid1DblClick();
+    /// Deletes the current company after the access code.
+    void BtnSupprimerClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void rouvrir();
+    void marquerTri();
+
+    ContexteSocieteActive& m_contexte;
+    Dataset* m_societe;
+    DBGrid* m_grid;
+    SearchEdit* m_recherche;
+    QLabel* m_tri;
+    QPushButton* m_ajouter;
+    QPushButton* m_modifier;
+    QPushButton* m_supprimer;
+    QPushButton* m_fermer;
+    bool m_shown = false;
+};
