@@ -115,36 +115,42 @@ QWidget* TfRMMAIN::creerPages() {
         return page;
     };
 
+    QList<QToolButton*> sansFenetre;
     QWidget* identification = nouvellePage(QStringLiteral("Identification Entreprise"));
-    ajouterCommande(identification, QStringLiteral("Identification et Informations Ese"), QString(),
-                    icone(this, "contact-new", QStyle::SP_FileDialogInfoView));
-    ajouterCommande(identification, QStringLiteral("Informations Groupe Ese"), QString(),
-                    icone(this, "system-users", QStyle::SP_DirHomeIcon));
+    sansFenetre.append(
+        ajouterCommande(identification, QStringLiteral("Identification et Informations Ese"),
+                        QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView)));
+    sansFenetre.append(ajouterCommande(identification, QStringLiteral("Informations Groupe Ese"),
+                                       QString(),
+                                       icone(this, "system-users", QStyle::SP_DirHomeIcon)));
 
     QWidget* operations = nouvellePage(QStringLiteral("Opérations"));
-    ajouterCommande(
+    sansFenetre.append(ajouterCommande(
         operations, QStringLiteral("Montant Transcation"),
         QStringLiteral("Montant Transactions et Méthodes de détermination du Prix de Transfert"),
-        icone(this, "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView));
-    ajouterCommande(operations, QStringLiteral("Informations Prets et Emprunts"), QString(),
-                    icone(this, "view-list-details", QStyle::SP_FileDialogListView));
-    ajouterCommande(
+        icone(this, "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView)));
+    sansFenetre.append(
+        ajouterCommande(operations, QStringLiteral("Informations Prets et Emprunts"), QString(),
+                        icone(this, "view-list-details", QStyle::SP_FileDialogListView)));
+    sansFenetre.append(ajouterCommande(
         operations, QStringLiteral("Opérations sans Contre Partie"),
         QStringLiteral("Opérations sans Contre Partie ou avec contre partie non monétaire"),
-        icone(this, "view-list-text", QStyle::SP_FileDialogContentsView));
-    ajouterCommande(operations,
-                    QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
-                    QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
-                    icone(this, "document-properties", QStyle::SP_FileDialogInfoView));
+        icone(this, "view-list-text", QStyle::SP_FileDialogContentsView)));
+    sansFenetre.append(ajouterCommande(
+        operations, QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
+        QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
+        icone(this, "document-properties", QStyle::SP_FileDialogInfoView)));
 
     QWidget* parametres = nouvellePage(QStringLiteral("Paramètres"));
     QToolButton* societes = ajouterCommande(parametres, QStringLiteral("Sociétés"), QString(),
                                             icone(this, "go-home", QStyle::SP_DirHomeIcon));
     connect(societes, &QToolButton::clicked, this, &TfRMMAIN::SocietesClick);
-    ajouterCommande(parametres, QStringLiteral("Devises"), QString(),
-                    icone(this, "accessories-calculator", QStyle::SP_FileDialogListView));
-    ajouterCommande(parametres, QStringLiteral("Etats Térritorial"), QString(),
-                    icone(this, "applications-internet", QStyle::SP_DriveNetIcon));
+    sansFenetre.append(
+        ajouterCommande(parametres, QStringLiteral("Devises"), QString(),
+                        icone(this, "accessories-calculator", QStyle::SP_FileDialogListView)));
+    sansFenetre.append(
+        ajouterCommande(parametres, QStringLiteral("Etats Térritorial"), QString(),
+                        icone(this, "applications-internet", QStyle::SP_DriveNetIcon)));
     QToolButton* initialisation =
         ajouterCommande(parametres, QStringLiteral("Initialisation"), QString(),
                         icone(this, "edit-clear", QStyle::SP_TrashIcon));
@@ -156,6 +162,11 @@ QWidget* TfRMMAIN::creerPages() {
                         icone(this, "document-save", QStyle::SP_DialogSaveButton));
     connect(generer, &QToolButton::clicked, this, &TfRMMAIN::GenerationFichierClick);
 
+    // Commands whose window this version does not have yet stay visible, greyed out,
+    // so that the pages keep their layout and nothing pretends to work.
+    for (QToolButton* bouton : sansFenetre) {
+        bouton->setEnabled(false);
+    }
     m_pages->setCurrentIndex(1);
 
     // "Quitter" stands beside the pages.

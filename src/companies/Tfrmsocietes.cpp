@@ -86,6 +86,13 @@ Tfrmsocietes::Tfrmsocietes(ContexteSocieteActive& contexte, QWidget* parent)
     separateur->setSeparator(true);
     auto* menuFermer = new QAction(QStringLiteral("Fermer"), m_grid);
     m_grid->addActions({menuAjouter, menuModifier, menuSupprimer, separateur, menuFermer});
+    // Adding and modifying open the identification window, which this version does not
+    // have yet: the commands are shown greyed out rather than doing nothing.
+    for (QAction* a : {menuAjouter, menuModifier}) {
+        a->setEnabled(false);
+    }
+    m_ajouter->setEnabled(false);
+    m_modifier->setEnabled(false);
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto* barreRecherche = new QHBoxLayout;

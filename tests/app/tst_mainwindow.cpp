@@ -127,6 +127,11 @@ private slots:
         QCOMPARE(commande(&main, QStringLiteral("Calculatrice"))->toolTip(),
                  QStringLiteral("Calculatrice"));
         QVERIFY(commande(&main, QStringLiteral("Quitter")));
+        // Commands without their window in this version are shown but cannot be used.
+        QVERIFY(!commande(&main, QStringLiteral("Devises"))->isEnabled());
+        QVERIFY(!commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Sociétés"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Génération Fichier"))->isEnabled());
         auto* legende = main.findChild<QLabel*>(QStringLiteral("LabelSocieteActive"));
         QCOMPARE(legende->text(), QStringLiteral("Société Active"));
         QCOMPARE(main.libelleSocieteActive(), QStringLiteral("Societeactive"));
