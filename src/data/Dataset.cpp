@@ -409,6 +409,20 @@ void Dataset::checkEncodable(const Row& row) const {
     }
 }
 
+QString Dataset::keyCondition() const {
+    QStringList parts;
+    for (const QString& k : m_table.key) {
+        parts.append(QStringLiteral("%1 = :OLD_%1").arg(k));
+    }
+    return parts.join(QStringLiteral(" and "));
+}
+
+void Dataset::bindOldKey(db::Statement& statement, const Row& row) const {
+    for (const QString& k : m_table.key) {
+        statement.setParam(QStringLiteral("OLD_") + k, row[fieldIndex(k)]);
+    }
+}
+
 db::Statement& Dataset::rowStatement(std::unique_ptr<db::Statement>& slot, const QString& sql) {
     if (!slot || !slot->isPrepared()) {
         slot = std::make_unique<db::Statement>(m_module.IBTransaction1);
@@ -439,11 +453,7 @@ void Dataset::post() {
     for (const FieldDef& f : m_table.fields) {
         columns.append(f.name);
     }
-    QStringList keyCondition;
-    for (const QString& k : m_table.key) {
-        keyCondition.append(QStringLiteral("%1 = :OLD_%1").arg(k));
-    }
-    const QString where = keyCondition.join(QStringLiteral(" and "));
+    const QString where = keyCondition();
 
     if (m_state == DatasetState::Insert) {
         QStringList params;
@@ -469,10 +479,7 @@ void Dataset::post() {
         for (int i = 0; i < columns.size(); ++i) {
             st.setParam(columns[i], m_buffer[i]);
         }
-        const Row& old = m_rows[m_current];
-        for (const QString& k : m_table.key) {
-            st.setParam(QStringLiteral("OLD_") + k, old[fieldIndex(k)]);
-        }
+        bindOldKey(st, m_rows[m_current]);
         st.execute();
         if (st.affectedRows() != 1) {
             throw DatabaseError(QStringLiteral(
@@ -487,9 +494,7 @@ void Dataset::post() {
     db::Statement& refresh = rowStatement(
         m_refresh, QStringLiteral("select %1 from %2 where %3")
                        .arg(columns.join(QStringLiteral(", ")), m_table.name, where));
-    for (const QString& k : m_table.key) {
-        refresh.setParam(QStringLiteral("OLD_") + k, m_buffer[fieldIndex(k)]);
-    }
+    bindOldKey(refresh, m_buffer);
     refresh.execute();
     if (refresh.fetch()) {
         stored = readRow(refresh);
@@ -538,17 +543,9 @@ void Dataset::remove() {
         throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     }
     m_module.ensureConnected();
-    QStringList keyCondition;
-    for (const QString& k : m_table.key) {
-        keyCondition.append(QStringLiteral("%1 = :OLD_%1").arg(k));
-    }
     db::Statement& st = rowStatement(
-        m_delete, QStringLiteral("delete from %1 where %2")
-                      .arg(m_table.name, keyCondition.join(QStringLiteral(" and "))));
-    const Row& old = m_rows[m_current];
-    for (const QString& k : m_table.key) {
-        st.setParam(QStringLiteral("OLD_") + k, old[fieldIndex(k)]);
-    }
+        m_delete, QStringLiteral("delete from %1 where %2").arg(m_table.name, keyCondition()));
+    bindOldKey(st, m_rows[m_current]);
     st.execute();
     if (st.affectedRows() != 1) {
         throw DatabaseError(QStringLiteral(

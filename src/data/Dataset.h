@@ -148,6 +148,9 @@ private:
     db::Value coerce(const FieldDef& field, const db::Value& value) const;
     db::Statement& rowStatement(std::unique_ptr<db::Statement>& slot, const QString& sql);
     void checkEncodable(const Row& row) const;
+    /// "K1 = :OLD_K1 and ...": the condition that finds a row by its key as it was read.
+    QString keyCondition() const;
+    void bindOldKey(db::Statement& statement, const Row& row) const;
 
     QString m_name;
     TableDef m_table;
