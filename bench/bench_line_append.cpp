@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
         << Qt::endl;
     out << "dataset append with record rules:      " << qRound(rows / datasetSeconds) << " rows/s"
         << Qt::endl;
-    out << "ratio dataset / raw: " << QString::number(rawSeconds / datasetSeconds, 'f', 2) << Qt::endl;
+    out << "ratio dataset / raw: " << QString::number(rawSeconds / datasetSeconds, 'f', 2)
+        << Qt::endl;
     return 0;
 }

@@ -42,7 +42,9 @@ long peakKiB() {
     return -1;
 }
 
-db::Value dec(qint64 thousandths) { return db::Value(db::Decimal(thousandths, 3)); }
+db::Value dec(qint64 thousandths) {
+    return db::Value(db::Decimal(thousandths, 3));
+}
 
 void populate(const QString& folder, int lines) {
     const QString path = DatabaseCreator::create(QDir(folder).filePath(QStringLiteral("db")));
@@ -63,53 +65,79 @@ void populate(const QString& folder, int lines) {
         }
         st->execute();
     };
-    run(QStringLiteral("insert into SOCIETE (MFISCAL, CLE, EXERCICE, RAISONSOCIALE, AFFIRMATIONBIENSERVICE, "
-                       "AFFIRMATIONBIENSERVICEAVECCONTR, AFFIRMATIONACCORDPREALABLE) "
-                       "values ('1234567', 'A', 2023, 'Société du banc d''essai', 'O', 'O', 'O')"),
+    run(QStringLiteral(
+            "insert into SOCIETE (MFISCAL, CLE, EXERCICE, RAISONSOCIALE, AFFIRMATIONBIENSERVICE, "
+            "AFFIRMATIONBIENSERVICEAVECCONTR, AFFIRMATIONACCORDPREALABLE) "
+            "values ('1234567', 'A', 2023, 'Société du banc d''essai', 'O', 'O', 'O')"),
         {});
-    run(QStringLiteral("insert into INFORMATIONGROUPE (MFISCAL, EXERCICE, AUTREMFISCAL, ETATTERRITORIAL, "
-                       "RAISONSOCIALE, AFFIRMATOINRESTRUCTURATION) values (:m, :e, 'HRB 1', 'DE', 'Mère', 'Non')"),
+    run(QStringLiteral(
+            "insert into INFORMATIONGROUPE (MFISCAL, EXERCICE, AUTREMFISCAL, ETATTERRITORIAL, "
+            "RAISONSOCIALE, AFFIRMATOINRESTRUCTURATION) values (:m, :e, 'HRB 1', 'DE', 'Mère', "
+            "'Non')"),
         {{"m", kIdentifiant}, {"e", kExercice}});
-    auto matricule = [](int i) { return QStringLiteral("%1B").arg(1000000 + i % 8999999, 7, 10, QLatin1Char('0')); };
+    auto matricule = [](int i) {
+        return QStringLiteral("%1B").arg(1000000 + i % 8999999, 7, 10, QLatin1Char('0'));
+    };
     for (int i = 1; i <= lines; ++i) {
-        run(QStringLiteral("insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG, TYPEMONTANT, NATUREOPERATIONS, "
-                           "ACHATS, VENTES, MATRICULEFISCAL, RAISONSOCIALE, QUALITE, NATURRELATION, METHODE, "
-                           "CHANGEMENTMETHODE) values (:m, :e, :lg, :t, '1', :a, :v, :mf, :rs, '4', '1', 'CUP ', "
-                           "'MPB ')"),
-            {{"m", kIdentifiant}, {"e", kExercice}, {"lg", i}, {"t", QString::number(1 + i % 6)},
-             {"a", dec(100400 + i)}, {"v", dec(2500500 + 7 * i)}, {"mf", matricule(i)},
+        run(QStringLiteral(
+                "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG, TYPEMONTANT, "
+                "NATUREOPERATIONS, "
+                "ACHATS, VENTES, MATRICULEFISCAL, RAISONSOCIALE, QUALITE, NATURRELATION, METHODE, "
+                "CHANGEMENTMETHODE) values (:m, :e, :lg, :t, '1', :a, :v, :mf, :rs, '4', '1', 'CUP "
+                "', "
+                "'MPB ')"),
+            {{"m", kIdentifiant},
+             {"e", kExercice},
+             {"lg", i},
+             {"t", QString::number(1 + i % 6)},
+             {"a", dec(100400 + i)},
+             {"v", dec(2500500 + 7 * i)},
+             {"mf", matricule(i)},
              {"rs", QStringLiteral("Entreprise liée n° %1 & associés").arg(i)}});
     }
     const int others = std::max(1, lines / 10);
     for (int i = 1; i <= others; ++i) {
-        const QList<QPair<QString, db::Value>> key = {{"m", kIdentifiant}, {"e", kExercice}, {"lg", i},
-                                                      {"mf", matricule(i)},
-                                                      {"rs", QStringLiteral("Société liée %1").arg(i)}};
+        const QList<QPair<QString, db::Value>> key = {
+            {"m", kIdentifiant},
+            {"e", kExercice},
+            {"lg", i},
+            {"mf", matricule(i)},
+            {"rs", QStringLiteral("Société liée %1").arg(i)}};
         for (const char* table : {"CAPITALLIEE", "CAPITALDECLARANTE"}) {
-            run(QStringLiteral("insert into %1 (MFISCAL, EXERCICE, LG, MFISCALLIE, RAISONSOCIALE, QUALITE, "
-                               "POURCENTCAPITAL, POURVENVOTE) values (:m, :e, :lg, :mf, :rs, '4', 33.33, 50)")
+            run(QStringLiteral(
+                    "insert into %1 (MFISCAL, EXERCICE, LG, MFISCALLIE, RAISONSOCIALE, QUALITE, "
+                    "POURCENTCAPITAL, POURVENVOTE) values (:m, :e, :lg, :mf, :rs, '4', 33.33, 50)")
                     .arg(QLatin1StringView(table)),
                 key);
         }
-        run(QStringLiteral("insert into LISTEACTIFINCORPOREL (MFISCAL, EXERCICE, LG, NATUREACTIF, ONEREUXGRATUIT, "
+        run(QStringLiteral("insert into LISTEACTIFINCORPOREL (MFISCAL, EXERCICE, LG, NATUREACTIF, "
+                           "ONEREUXGRATUIT, "
                            "MATRICULEFISCAL, RAISONSOCIALE, QUALITE, NATURERELATION) "
                            "values (:m, :e, :lg, '04', 'N', :mf, :rs, '4', '1')"),
             key);
-        run(QStringLiteral("insert into LISTEACTIFCORPOREL (MFISCAL, EXERCICE, LG, NATUREACTIF, MATRICULEFISCAL, "
-                           "RAISONSOCIALE, QUALITE, NATURERELATION) values (:m, :e, :lg, '05', :mf, :rs, '4', '1')"),
+        run(QStringLiteral("insert into LISTEACTIFCORPOREL (MFISCAL, EXERCICE, LG, NATUREACTIF, "
+                           "MATRICULEFISCAL, "
+                           "RAISONSOCIALE, QUALITE, NATURERELATION) values (:m, :e, :lg, '05', "
+                           ":mf, :rs, '4', '1')"),
             key);
-        run(QStringLiteral("insert into OPERATIONPRETEMPRUNT (MFISCAL, EXERCICE, LG, TYPEPRETEMPRUNT, "
-                           "MATRICULEFISCAL, RAISONSOCIALE, QUALITE, NATURERELATION, SOLDEOUVERTURE, DEVISE, "
-                           "AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, PRETINTERET, TAUXINTERET) values (:m, :e, "
-                           ":lg, :t, :mf, :rs, '4', '1', 10000, 'EUR', 2500.25, 0, 12500.25, 'Oui', 5.25)"),
+        run(QStringLiteral(
+                "insert into OPERATIONPRETEMPRUNT (MFISCAL, EXERCICE, LG, TYPEPRETEMPRUNT, "
+                "MATRICULEFISCAL, RAISONSOCIALE, QUALITE, NATURERELATION, SOLDEOUVERTURE, DEVISE, "
+                "AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, PRETINTERET, TAUXINTERET) values (:m, "
+                ":e, "
+                ":lg, :t, :mf, :rs, '4', '1', 10000, 'EUR', 2500.25, 0, 12500.25, 'Oui', 5.25)"),
             key + QList<QPair<QString, db::Value>>{{"t", QString::fromLatin1(i % 2 ? "P" : "E")}});
-        run(QStringLiteral("insert into OPERATIONSANSCONTRE (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, RAISONSOCIALE, "
-                           "QUALITE, NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE, AVECCONTREOUINON) "
-                           "values (:m, :e, :lg, :mf, :rs, '4', '1', 'Services', 'Aucune', :t)"),
+        run(QStringLiteral(
+                "insert into OPERATIONSANSCONTRE (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, "
+                "RAISONSOCIALE, "
+                "QUALITE, NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE, AVECCONTREOUINON) "
+                "values (:m, :e, :lg, :mf, :rs, '4', '1', 'Services', 'Aucune', :t)"),
             key + QList<QPair<QString, db::Value>>{{"t", QString::fromLatin1(i % 2 ? "S" : "A")}});
-        run(QStringLiteral("insert into OPERATIONRESCRITFISCAUX (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, "
-                           "RAISONSOCIALE, QUALITE, NATURERELATION, NATUREOPERATION, EXERCICEDEBUT, EXERCICEFIN) "
-                           "values (:m, :e, :lg, :mf, :rs, '4', '1', 'Redevances', 2021, 2024)"),
+        run(QStringLiteral(
+                "insert into OPERATIONRESCRITFISCAUX (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, "
+                "RAISONSOCIALE, QUALITE, NATURERELATION, NATUREOPERATION, EXERCICEDEBUT, "
+                "EXERCICEFIN) "
+                "values (:m, :e, :lg, :mf, :rs, '4', '1', 'Redevances', 2021, 2024)"),
             key);
     }
     tr.commit();
@@ -160,26 +188,31 @@ qint64 fetchAll(TDataprix& module) {
             }
         }
     };
-    statement(QStringLiteral(
-                  "select TYPEMONTANT, NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, AUTREIDENTIFIANT, "
-                  "ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, NATURRELATION, AUTRENATURERELATIONS, "
-                  "METHODE, CHANGEMENTMETHODE from OPERATIONSMONTANTS "
-                  "where MFISCAL = :mfiscal and EXERCICE = :exercice and TYPEMONTANT = :typem "
-                  "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
-              QStringLiteral("typem"), {"1", "2", "3", "4", "5", "6"});
-    statement(QStringLiteral(
-                  "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
-                  "NATURERELATION, SOLDEOUVERTURE, DEVISE, AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, "
-                  "PRETINTERET, TAUXINTERET from OPERATIONPRETEMPRUNT "
-                  "where MFISCAL = :mfiscal and EXERCICE = :exercice and TYPEPRETEMPRUNT = :typepretemprunt "
-                  "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
-              QStringLiteral("typepretemprunt"), {"P", "E"});
-    statement(QStringLiteral(
-                  "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
-                  "NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE from OPERATIONSANSCONTRE "
-                  "where MFISCAL = :mfiscal and EXERCICE = :exercice and AVECCONTREOUINON = :ouinon "
-                  "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
-              QStringLiteral("ouinon"), {"S", "A"});
+    statement(
+        QStringLiteral("select TYPEMONTANT, NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, "
+                       "AUTREIDENTIFIANT, "
+                       "ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, NATURRELATION, "
+                       "AUTRENATURERELATIONS, "
+                       "METHODE, CHANGEMENTMETHODE from OPERATIONSMONTANTS "
+                       "where MFISCAL = :mfiscal and EXERCICE = :exercice and TYPEMONTANT = :typem "
+                       "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
+        QStringLiteral("typem"), {"1", "2", "3", "4", "5", "6"});
+    statement(
+        QStringLiteral(
+            "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+            "NATURERELATION, SOLDEOUVERTURE, DEVISE, AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, "
+            "PRETINTERET, TAUXINTERET from OPERATIONPRETEMPRUNT "
+            "where MFISCAL = :mfiscal and EXERCICE = :exercice and TYPEPRETEMPRUNT = "
+            ":typepretemprunt "
+            "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
+        QStringLiteral("typepretemprunt"), {"P", "E"});
+    statement(
+        QStringLiteral(
+            "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+            "NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE from OPERATIONSANSCONTRE "
+            "where MFISCAL = :mfiscal and EXERCICE = :exercice and AVECCONTREOUINON = :ouinon "
+            "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
+        QStringLiteral("ouinon"), {"S", "A"});
     return values;
 }
 

@@ -101,8 +101,8 @@ QStringList CodeLists::ListesNatureOperation(const QString& type) {
                      u"3:Recherche et développement", u"4:Formation", u"5:commission"});
     }
     if (type == u"4") {
-        return list({u"1:Intérêts", u"2:Frais de garantie et de caution", u"3:Leasing",
-                     u"4:Assurance"});
+        return list(
+            {u"1:Intérêts", u"2:Frais de garantie et de caution", u"3:Leasing", u"4:Assurance"});
     }
     if (type == u"5") {
         return list({u"1:Brevets", u"2:Marques", u"3::Fonds de commerce",
@@ -150,9 +150,9 @@ const QStringList& CodeLists::ListeContrepartie() {
 }
 
 const QStringList& CodeLists::ListeCle() {
-    static const QStringList l = list({u"A", u"B", u"C", u"D", u"E", u"F", u"G", u"H",
-                                       u"J", u"K", u"L", u"M", u"N", u"P", u"Q", u"R",
-                                       u"S", u"T", u"V", u"W", u"X", u"Y", u"Z"});
+    static const QStringList l =
+        list({u"A", u"B", u"C", u"D", u"E", u"F", u"G", u"H", u"J", u"K", u"L", u"M",
+              u"N", u"P", u"Q", u"R", u"S", u"T", u"V", u"W", u"X", u"Y", u"Z"});
     return l;
 }
 
@@ -173,7 +173,8 @@ const QStringList& CodeLists::ListeCodeActe() {
 }
 
 const QString& CodeLists::ListeCodeActeInfobulle() {
-    static const QString t = QString::fromUtf16(u"Code Acte   l’exercice 2021 doit avoir le code 0");
+    static const QString t =
+        QString::fromUtf16(u"Code Acte   l’exercice 2021 doit avoir le code 0");
     return t;
 }
 

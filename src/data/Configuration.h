@@ -11,7 +11,8 @@
 class Configuration {
 public:
     static inline const QString kDefaultRep = QStringLiteral("Vérifier le chemin de la base!");
-    static inline const QString kDefaultModelesExcel = QStringLiteral("Répertoire excel non défini!");
+    static inline const QString kDefaultModelesExcel =
+        QStringLiteral("Répertoire excel non défini!");
     static constexpr int kMaxValueLength = 2047;
 
     /// Reads @p path; never fails (a file that cannot be read gives the defaults).

@@ -12,7 +12,8 @@
 
 namespace {
 
-void insertRows(db::Transaction& transaction, const QString& sql, const QVector<ReferenceRow>& rows) {
+void insertRows(db::Transaction& transaction, const QString& sql,
+                const QVector<ReferenceRow>& rows) {
     db::Statement statement(transaction);
     statement.prepare(sql);
     for (const ReferenceRow& row : rows) {
@@ -31,8 +32,8 @@ QString DatabaseCreator::create(const QString& folder) {
             QStringLiteral("Le fichier %1 existe déjà : il n'a pas été modifié.").arg(path));
     }
     if (!QDir().mkpath(folder)) {
-        throw db::DatabaseError(
-            QStringLiteral("Impossible de créer le dossier %1.").arg(QDir::toNativeSeparators(folder)));
+        throw db::DatabaseError(QStringLiteral("Impossible de créer le dossier %1.")
+                                    .arg(QDir::toNativeSeparators(folder)));
     }
     db::Connection::createDatabase(path);
     try {
@@ -52,9 +53,10 @@ QString DatabaseCreator::create(const QString& folder) {
         insertRows(transaction,
                    QStringLiteral("insert into DEVISE (DEVISE, LIBELLE) values (:code, :libelle)"),
                    ReferenceData::currencies());
-        insertRows(transaction,
-                   QStringLiteral("insert into ETATTERRITORIAL (CODE, PAYS) values (:code, :libelle)"),
-                   ReferenceData::states());
+        insertRows(
+            transaction,
+            QStringLiteral("insert into ETATTERRITORIAL (CODE, PAYS) values (:code, :libelle)"),
+            ReferenceData::states());
         insertRows(transaction,
                    QStringLiteral("insert into CATEGORIE (CODE, LIBELLE) values (:code, :libelle)"),
                    ReferenceData::categories());

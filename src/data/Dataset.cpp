@@ -63,7 +63,9 @@ void Dataset::setSql(const QString& sql) {
     m_sql = sql;
 }
 
-void Dataset::setParam(const QString& name, const Value& value) { m_params.insert(name.toLower(), value); }
+void Dataset::setParam(const QString& name, const Value& value) {
+    m_params.insert(name.toLower(), value);
+}
 
 void Dataset::open() {
     close();
@@ -334,7 +336,8 @@ void Dataset::setText(const QString& field, const QString& text) {
     if (f.type == FieldType::Date) {
         const QString t = text.trimmed();
         QDate d;
-        for (const char* format : {"dd/MM/yyyy", "d/M/yyyy", "dd.MM.yyyy", "dd-MM-yyyy", "yyyy-MM-dd"}) {
+        for (const char* format :
+             {"dd/MM/yyyy", "d/M/yyyy", "dd.MM.yyyy", "dd-MM-yyyy", "yyyy-MM-dd"}) {
             d = QDate::fromString(t, QString::fromLatin1(format));
             if (d.isValid()) {
                 break;
@@ -460,10 +463,10 @@ void Dataset::post() {
         for (const QString& c : columns) {
             params.append(u':' + c);
         }
-        db::Statement& st = rowStatement(
-            m_insert, QStringLiteral("insert into %1 (%2) values (%3)")
-                          .arg(m_table.name, columns.join(QStringLiteral(", ")),
-                               params.join(QStringLiteral(", "))));
+        db::Statement& st =
+            rowStatement(m_insert, QStringLiteral("insert into %1 (%2) values (%3)")
+                                       .arg(m_table.name, columns.join(QStringLiteral(", ")),
+                                            params.join(QStringLiteral(", "))));
         for (int i = 0; i < columns.size(); ++i) {
             st.setParam(columns[i], m_buffer[i]);
         }
@@ -491,9 +494,9 @@ void Dataset::post() {
 
     // Re-read the row as the server holds it (CHAR columns come back blank-padded).
     Row stored = m_buffer;
-    db::Statement& refresh = rowStatement(
-        m_refresh, QStringLiteral("select %1 from %2 where %3")
-                       .arg(columns.join(QStringLiteral(", ")), m_table.name, where));
+    db::Statement& refresh =
+        rowStatement(m_refresh, QStringLiteral("select %1 from %2 where %3")
+                                    .arg(columns.join(QStringLiteral(", ")), m_table.name, where));
     bindOldKey(refresh, m_buffer);
     refresh.execute();
     if (refresh.fetch()) {

@@ -58,7 +58,9 @@ public:
     // --- state and navigation ------------------------------------------------------
     DatasetState state() const { return m_state; }
     bool isActive() const { return m_state != DatasetState::Inactive; }
-    bool isEditing() const { return m_state == DatasetState::Edit || m_state == DatasetState::Insert; }
+    bool isEditing() const {
+        return m_state == DatasetState::Edit || m_state == DatasetState::Insert;
+    }
     /// True when the row being edited holds changes (a new row always does).
     bool isModified() const { return m_modified; }
     int rowCount() const { return static_cast<int>(m_rows.size()); }

@@ -17,7 +17,9 @@ void addRow(Dataset& ds, Fields fields) {
     ds.post();
 }
 
-db::Value amount(const char* text) { return *db::Decimal::parse(QString::fromLatin1(text)); }
+db::Value amount(const char* text) {
+    return *db::Decimal::parse(QString::fromLatin1(text));
+}
 
 void addCompany(TDataprix& m, const QString& mfiscal, const QString& name, const QString& adresse,
                 int codePostal, const char* chiffre) {

@@ -21,8 +21,12 @@ FieldDef ch(const char* name, int width, bool notNull = false) {
 FieldDef integer(const char* name, bool notNull = false) {
     return col(name, FieldType::Integer, 0, notNull);
 }
-FieldDef date(const char* name) { return col(name, FieldType::Date); }
-FieldDef blob(const char* name) { return col(name, FieldType::Blob); }
+FieldDef date(const char* name) {
+    return col(name, FieldType::Date);
+}
+FieldDef blob(const char* name) {
+    return col(name, FieldType::Blob);
+}
 FieldDef amount(const char* name, const char* format) {
     FieldDef f = col(name, FieldType::Numeric, 18);
     f.scale = 3;
@@ -126,9 +130,9 @@ QVector<TableDef> buildTables() {
     tables.append(etat);
 
     const QVector<FieldDef> capitalColumns = {
-        vc("MFISCALLIE", 8),         vc("AUTREIDENTIFIANT", 20), ch("ETATTERRITOIRE", 2),
-        vc("RAISONSOCIALE", 250),    vc("QUALITE", 1),           vc("AUTREQUALITE", 250),
-        rate("POURCENTCAPITAL"),     rate("POURVENVOTE"),
+        vc("MFISCALLIE", 8),      vc("AUTREIDENTIFIANT", 20), ch("ETATTERRITOIRE", 2),
+        vc("RAISONSOCIALE", 250), vc("QUALITE", 1),           vc("AUTREQUALITE", 250),
+        rate("POURCENTCAPITAL"),  rate("POURVENVOTE"),
     };
     const QStringList capitalOrder = names({"MFISCALLIE", "AUTREIDENTIFIANT"});
     tables.append(detailTable("CAPITALLIEE", "capitalliee", true, capitalColumns, capitalOrder));
@@ -151,9 +155,9 @@ QVector<TableDef> buildTables() {
 
     const QStringList operationOrder = names({"MATRICULEFISCAL", "AUTREIDENTIFIANT"});
     QVector<FieldDef> assetColumns = {
-        vc("NATUREACTIF", 2, true), vc("AUTRENATURE", 250),   ch("ONEREUXGRATUIT", 1),
+        vc("NATUREACTIF", 2, true), vc("AUTRENATURE", 250),     ch("ONEREUXGRATUIT", 1),
         vc("MATRICULEFISCAL", 8),   vc("AUTREIDENTIFIANT", 20), ch("TERRITOIRE", 2),
-        vc("RAISONSOCIALE", 250),   ch("QUALITE", 1),          vc("AUTREQUALITE", 250),
+        vc("RAISONSOCIALE", 250),   ch("QUALITE", 1),           vc("AUTREQUALITE", 250),
         ch("NATURERELATION", 1),    vc("AUTRESNATURE", 250),
     };
     tables.append(detailTable("LISTEACTIFINCORPOREL", "LISTEACTIFINCORPOREL", true, assetColumns,
@@ -206,7 +210,8 @@ QVector<TableDef> buildTables() {
                                      rate("TAUXINTERET"),
                                  },
                                  operationOrder);
-    prets.zeroedWhenEmpty = names({"SOLDEOUVERTURE", "AUGMENTATIONS", "DIMINUTIONS", "SOLDECLOTURE"});
+    prets.zeroedWhenEmpty =
+        names({"SOLDEOUVERTURE", "AUGMENTATIONS", "DIMINUTIONS", "SOLDECLOTURE"});
     tables.append(prets);
 
     tables.append(detailTable("OPERATIONSANSCONTRE", "OPERATIONSANSCONTRE", true,
@@ -274,9 +279,9 @@ QStringList Schema::creationScript() {
     for (const TableDef& t : tables()) {
         QStringList lines;
         for (const FieldDef& f : t.fields) {
-            lines.append(QStringLiteral("  %1 %2%3").arg(f.name, f.sqlType(),
-                                                        f.notNull ? QStringLiteral(" NOT NULL")
-                                                                  : QString()));
+            lines.append(
+                QStringLiteral("  %1 %2%3")
+                    .arg(f.name, f.sqlType(), f.notNull ? QStringLiteral(" NOT NULL") : QString()));
         }
         lines.append(QStringLiteral("  CONSTRAINT PK_%1 PRIMARY KEY (%2)")
                          .arg(t.name, t.key.join(QStringLiteral(", "))));

@@ -10,17 +10,20 @@ TDataprix::TDataprix(QObject* parent) : QObject(parent) {
     societe = makeDataset(QStringLiteral("societe"), QStringLiteral("SOCIETE"));
     ctegorie = makeDataset(QStringLiteral("ctegorie"), QStringLiteral("CATEGORIE"));
     devise = makeDataset(QStringLiteral("devise"), QStringLiteral("DEVISE"));
-    Etatterritorial = makeDataset(QStringLiteral("Etatterritorial"), QStringLiteral("ETATTERRITORIAL"));
+    Etatterritorial =
+        makeDataset(QStringLiteral("Etatterritorial"), QStringLiteral("ETATTERRITORIAL"));
     capitallie = makeDataset(QStringLiteral("capitallie"), QStringLiteral("CAPITALLIEE"));
     Capitaldeclarante =
         makeDataset(QStringLiteral("Capitaldeclarante"), QStringLiteral("CAPITALDECLARANTE"));
     INFOGROUPE = makeDataset(QStringLiteral("INFOGROUPE"), QStringLiteral("INFORMATIONGROUPE"));
     actifincorporel =
         makeDataset(QStringLiteral("actifincorporel"), QStringLiteral("LISTEACTIFINCORPOREL"));
-    Actifcorporel = makeDataset(QStringLiteral("Actifcorporel"), QStringLiteral("LISTEACTIFCORPOREL"));
+    Actifcorporel =
+        makeDataset(QStringLiteral("Actifcorporel"), QStringLiteral("LISTEACTIFCORPOREL"));
     montanttransactions =
         makeDataset(QStringLiteral("montanttransactions"), QStringLiteral("OPERATIONSMONTANTS"));
-    Empruntsprets = makeDataset(QStringLiteral("Empruntsprets"), QStringLiteral("OPERATIONPRETEMPRUNT"));
+    Empruntsprets =
+        makeDataset(QStringLiteral("Empruntsprets"), QStringLiteral("OPERATIONPRETEMPRUNT"));
     operationssanscontre =
         makeDataset(QStringLiteral("operationssanscontre"), QStringLiteral("OPERATIONSANSCONTRE"));
     operationsaccord =
@@ -45,11 +48,15 @@ TDataprix::TDataprix(QObject* parent) : QObject(parent) {
     Actifcorporel->onAfterPost = [this](Dataset& ds) { ActifcorporelAfterPost(ds); };
     Actifcorporel->onAfterDelete = [this](Dataset& ds) { ActifcorporelAfterDelete(ds); };
     montanttransactions->onAfterPost = [this](Dataset& ds) { montanttransactionsAfterPost(ds); };
-    montanttransactions->onAfterDelete = [this](Dataset& ds) { montanttransactionsAfterDelete(ds); };
+    montanttransactions->onAfterDelete = [this](Dataset& ds) {
+        montanttransactionsAfterDelete(ds);
+    };
     Empruntsprets->onAfterPost = [this](Dataset& ds) { EmpruntspretsAfterPost(ds); };
     Empruntsprets->onAfterDelete = [this](Dataset& ds) { EmpruntspretsAfterDelete(ds); };
     operationssanscontre->onAfterPost = [this](Dataset& ds) { operationssanscontreAfterPost(ds); };
-    operationssanscontre->onAfterDelete = [this](Dataset& ds) { operationssanscontreAfterDelete(ds); };
+    operationssanscontre->onAfterDelete = [this](Dataset& ds) {
+        operationssanscontreAfterDelete(ds);
+    };
     operationsaccord->onAfterPost = [this](Dataset& ds) { operationsaccordAfterPost(ds); };
     operationsaccord->onAfterDelete = [this](Dataset& ds) { operationsaccordAfterDelete(ds); };
     capitallie->onAfterInsert = [this](Dataset& ds) { capitallieAfterInsert(ds); };
@@ -62,12 +69,18 @@ TDataprix::TDataprix(QObject* parent) : QObject(parent) {
     actifincorporel->onBeforePost = [this](Dataset& ds) { actifincorporelBeforePost(ds); };
     Actifcorporel->onAfterInsert = [this](Dataset& ds) { ActifcorporelAfterInsert(ds); };
     Actifcorporel->onBeforePost = [this](Dataset& ds) { ActifcorporelBeforePost(ds); };
-    montanttransactions->onAfterInsert = [this](Dataset& ds) { montanttransactionsAfterInsert(ds); };
+    montanttransactions->onAfterInsert = [this](Dataset& ds) {
+        montanttransactionsAfterInsert(ds);
+    };
     montanttransactions->onBeforePost = [this](Dataset& ds) { montanttransactionsBeforePost(ds); };
     Empruntsprets->onAfterInsert = [this](Dataset& ds) { EmpruntspretsAfterInsert(ds); };
     Empruntsprets->onBeforePost = [this](Dataset& ds) { EmpruntspretsBeforePost(ds); };
-    operationssanscontre->onAfterInsert = [this](Dataset& ds) { operationssanscontreAfterInsert(ds); };
-    operationssanscontre->onBeforePost = [this](Dataset& ds) { operationssanscontreBeforePost(ds); };
+    operationssanscontre->onAfterInsert = [this](Dataset& ds) {
+        operationssanscontreAfterInsert(ds);
+    };
+    operationssanscontre->onBeforePost = [this](Dataset& ds) {
+        operationssanscontreBeforePost(ds);
+    };
     operationsaccord->onAfterInsert = [this](Dataset& ds) { operationsaccordAfterInsert(ds); };
     operationsaccord->onBeforePost = [this](Dataset& ds) { operationsaccordBeforePost(ds); };
     QueryMaxNumero = std::make_unique<db::Statement>(IBTransaction1);
@@ -121,7 +134,9 @@ void TDataprix::ensureConnected() {
     }
 }
 
-void TDataprix::commitRetaining() { IBTransaction1.commitRetaining(); }
+void TDataprix::commitRetaining() {
+    IBTransaction1.commitRetaining();
+}
 
 Dataset* TDataprix::dataset(const QString& name) const {
     for (Dataset* ds : m_datasets) {
@@ -190,47 +205,137 @@ void TDataprix::zeroEmptyAmounts(Dataset& ds) {
     }
 }
 
-void TDataprix::capitallieAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::capitallieBeforePost(Dataset& ds) { stamp(ds); }
-void TDataprix::CapitaldeclaranteAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::CapitaldeclaranteBeforePost(Dataset& ds) { stamp(ds); }
-void TDataprix::INFOGROUPEAfterInsert(Dataset& ds) { stamp(ds); }
-void TDataprix::INFOGROUPEBeforePost(Dataset& ds) { stamp(ds); }
-void TDataprix::actifincorporelAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::actifincorporelBeforePost(Dataset& ds) { stamp(ds); }
-void TDataprix::ActifcorporelAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::ActifcorporelBeforePost(Dataset& ds) { stamp(ds); }
-void TDataprix::montanttransactionsAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::montanttransactionsBeforePost(Dataset& ds) { stamp(ds); zeroEmptyAmounts(ds); }
-void TDataprix::EmpruntspretsAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::EmpruntspretsBeforePost(Dataset& ds) { stamp(ds); zeroEmptyAmounts(ds); }
-void TDataprix::operationssanscontreAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::operationssanscontreBeforePost(Dataset& ds) { stamp(ds); }
-void TDataprix::operationsaccordAfterInsert(Dataset& ds) { numberLine(ds); }
-void TDataprix::operationsaccordBeforePost(Dataset& ds) { stamp(ds); }
-void TDataprix::societeAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::societeAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::ctegorieAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::ctegorieAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::deviseAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::deviseAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::EtatterritorialAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::EtatterritorialAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::capitallieAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::capitallieAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::CapitaldeclaranteAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::CapitaldeclaranteAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::INFOGROUPEAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::INFOGROUPEAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::actifincorporelAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::actifincorporelAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::ActifcorporelAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::ActifcorporelAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::montanttransactionsAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::montanttransactionsAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::EmpruntspretsAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::EmpruntspretsAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::operationssanscontreAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::operationssanscontreAfterDelete(Dataset&) { commitRetaining(); }
-void TDataprix::operationsaccordAfterPost(Dataset&) { commitRetaining(); }
-void TDataprix::operationsaccordAfterDelete(Dataset&) { commitRetaining(); }
+void TDataprix::capitallieAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::capitallieBeforePost(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::CapitaldeclaranteAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::CapitaldeclaranteBeforePost(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::INFOGROUPEAfterInsert(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::INFOGROUPEBeforePost(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::actifincorporelAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::actifincorporelBeforePost(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::ActifcorporelAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::ActifcorporelBeforePost(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::montanttransactionsAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::montanttransactionsBeforePost(Dataset& ds) {
+    stamp(ds);
+    zeroEmptyAmounts(ds);
+}
+void TDataprix::EmpruntspretsAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::EmpruntspretsBeforePost(Dataset& ds) {
+    stamp(ds);
+    zeroEmptyAmounts(ds);
+}
+void TDataprix::operationssanscontreAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::operationssanscontreBeforePost(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::operationsaccordAfterInsert(Dataset& ds) {
+    numberLine(ds);
+}
+void TDataprix::operationsaccordBeforePost(Dataset& ds) {
+    stamp(ds);
+}
+void TDataprix::societeAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::societeAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::ctegorieAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::ctegorieAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::deviseAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::deviseAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::EtatterritorialAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::EtatterritorialAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::capitallieAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::capitallieAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::CapitaldeclaranteAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::CapitaldeclaranteAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::INFOGROUPEAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::INFOGROUPEAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::actifincorporelAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::actifincorporelAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::ActifcorporelAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::ActifcorporelAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::montanttransactionsAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::montanttransactionsAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::EmpruntspretsAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::EmpruntspretsAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::operationssanscontreAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::operationssanscontreAfterDelete(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::operationsaccordAfterPost(Dataset&) {
+    commitRetaining();
+}
+void TDataprix::operationsaccordAfterDelete(Dataset&) {
+    commitRetaining();
+}

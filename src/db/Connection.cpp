@@ -23,7 +23,9 @@ IXpbBuilder* makeDpb(ThrowStatusWrapper& st) {
 
 Connection::Connection() = default;
 
-Connection::~Connection() { close(); }
+Connection::~Connection() {
+    close();
+}
 
 void Connection::open() {
     if (m_attachment) {
@@ -80,9 +82,8 @@ void Connection::createDatabase(const QString& path) {
         dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
         IProvider* provider = fb::master()->getDispatcher();
         try {
-            IAttachment* att = provider->createDatabase(&st, name.constData(),
-                                                        dpb->getBufferLength(&st),
-                                                        dpb->getBuffer(&st));
+            IAttachment* att = provider->createDatabase(
+                &st, name.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
             att->detach(&st);
         } catch (...) {
             dpb->dispose();

@@ -109,7 +109,9 @@ Decimal Decimal::rescaled(int scale) const {
     return Decimal(divideRounded(m_mantissa, m_scale - scale), scale);
 }
 
-Decimal::Mantissa Decimal::roundedToInteger() const { return divideRounded(m_mantissa, m_scale); }
+Decimal::Mantissa Decimal::roundedToInteger() const {
+    return divideRounded(m_mantissa, m_scale);
+}
 
 std::int64_t Decimal::toInt64AtScale(int scale) const {
     const Mantissa m = rescaled(scale).m_mantissa;
@@ -124,11 +126,17 @@ Decimal Decimal::operator+(const Decimal& other) const {
     return Decimal(checkedAdd(rescaled(scale).m_mantissa, other.rescaled(scale).m_mantissa), scale);
 }
 
-Decimal Decimal::operator-(const Decimal& other) const { return *this + (-other); }
+Decimal Decimal::operator-(const Decimal& other) const {
+    return *this + (-other);
+}
 
-Decimal Decimal::operator-() const { return Decimal(-m_mantissa, m_scale); }
+Decimal Decimal::operator-() const {
+    return Decimal(-m_mantissa, m_scale);
+}
 
-bool Decimal::operator==(const Decimal& other) const { return (*this <=> other) == 0; }
+bool Decimal::operator==(const Decimal& other) const {
+    return (*this <=> other) == 0;
+}
 
 std::strong_ordering Decimal::operator<=>(const Decimal& other) const {
     const int scale = std::max(m_scale, other.m_scale);

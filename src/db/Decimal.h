@@ -39,7 +39,8 @@ public:
     Decimal rescaled(int scale) const;
     /// Rounded to a whole number, a fraction of exactly one half away from zero.
     Mantissa roundedToInteger() const;
-    /// The mantissa at @p scale as a 64-bit integer; throws std::overflow_error when it does not fit.
+    /// The mantissa at @p scale as a 64-bit integer; throws std::overflow_error when it does not
+    /// fit.
     std::int64_t toInt64AtScale(int scale) const;
 
     Decimal operator+(const Decimal& other) const;

@@ -15,7 +15,9 @@ inline Firebird::IMaster* master() {
     return m;
 }
 
-inline Firebird::IUtil* util() { return master()->getUtilInterface(); }
+inline Firebird::IUtil* util() {
+    return master()->getUtilInterface();
+}
 
 /// The client's formatted text of a failed status, line by line as the server gave it.
 inline QString statusText(const Firebird::IStatus* status) {

@@ -100,7 +100,9 @@ Statement::~Statement() {
     }
 }
 
-bool Statement::isPrepared() const { return m_impl->statement != nullptr; }
+bool Statement::isPrepared() const {
+    return m_impl->statement != nullptr;
+}
 
 void Statement::prepare(const QString& sql) {
     if (!m_transaction.isActive()) {
@@ -128,7 +130,8 @@ void Statement::prepare(const QString& sql) {
         m_impl->outMeta = m_impl->statement->getOutputMetadata(&st);
         const unsigned count = m_impl->outMeta->getCount(&st);
         for (unsigned i = 0; i < count; ++i) {
-            m_columnNames.append(QString::fromLocal8Bit(m_impl->outMeta->getAlias(&st, i)).toUpper());
+            m_columnNames.append(
+                QString::fromLocal8Bit(m_impl->outMeta->getAlias(&st, i)).toUpper());
         }
         m_impl->outBuffer.resize(m_impl->outMeta->getMessageLength(&st));
     });
@@ -154,7 +157,9 @@ void Statement::setParam(const QString& name, const Value& value) {
     m_impl->params.insert(name.toLower(), value);
 }
 
-void Statement::clearParams() { m_impl->params.clear(); }
+void Statement::clearParams() {
+    m_impl->params.clear();
+}
 
 void Statement::execute() {
     if (!m_impl->statement) {
@@ -190,14 +195,16 @@ void Statement::execute() {
             IMetadataBuilder* builder = m_impl->inMeta->getBuilder(&st);
             try {
                 for (unsigned i = 0; i < count; ++i) {
-                    const Value v = i < unsigned(names.size()) ? m_impl->params.value(names[i]) : Value();
+                    const Value v =
+                        i < unsigned(names.size()) ? m_impl->params.value(names[i]) : Value();
                     const unsigned serverType = m_impl->inMeta->getType(&st, i) & ~1u;
                     if (serverType == SQL_BLOB || v.isNull()) {
                         continue;
                     }
                     switch (v.type()) {
                         case Value::Type::Text: {
-                            const bool textual = serverType == SQL_TEXT || serverType == SQL_VARYING;
+                            const bool textual =
+                                serverType == SQL_TEXT || serverType == SQL_VARYING;
                             builder->setType(&st, i, SQL_VARYING);
                             builder->setLength(&st, i, std::max<unsigned>(1, bytes[i].size()));
                             builder->setCharSet(&st, i,
@@ -210,7 +217,8 @@ void Statement::execute() {
                             builder->setType(&st, i, SQL_INT64);
                             builder->setLength(&st, i, 8);
                             builder->setScale(
-                                &st, i, v.type() == Value::Type::Decimal ? -v.toDecimal().scale() : 0);
+                                &st, i,
+                                v.type() == Value::Type::Decimal ? -v.toDecimal().scale() : 0);
                             break;
                         case Value::Type::Date:
                             builder->setType(&st, i, SQL_TYPE_DATE);
@@ -230,7 +238,8 @@ void Statement::execute() {
             inBuffer.resize(inMeta->getMessageLength(&st));
             unsigned char* buf = inBuffer.data();
             for (unsigned i = 0; i < count; ++i) {
-                const Value v = i < unsigned(names.size()) ? m_impl->params.value(names[i]) : Value();
+                const Value v =
+                    i < unsigned(names.size()) ? m_impl->params.value(names[i]) : Value();
                 unsigned char* field = buf + inMeta->getOffset(&st, i);
                 writeAt<short>(buf + inMeta->getNullOffset(&st, i), v.isNull() ? -1 : 0);
                 if (v.isNull()) {
@@ -245,7 +254,8 @@ void Statement::execute() {
                     ISC_QUAD id;
                     IBlob* blob = att->createBlob(&st, tra, &id, 0, nullptr);
                     for (qsizetype pos = 0; pos < data.size(); pos += 32768) {
-                        const auto len = static_cast<unsigned>(std::min<qsizetype>(32768, data.size() - pos));
+                        const auto len =
+                            static_cast<unsigned>(std::min<qsizetype>(32768, data.size() - pos));
                         blob->putSegment(&st, len, data.constData() + pos);
                     }
                     blob->close(&st);
@@ -254,7 +264,8 @@ void Statement::execute() {
                 }
                 switch (v.type()) {
                     case Value::Type::Text:
-                        writeAt<unsigned short>(field, static_cast<unsigned short>(bytes[i].size()));
+                        writeAt<unsigned short>(field,
+                                                static_cast<unsigned short>(bytes[i].size()));
                         std::memcpy(field + 2, bytes[i].constData(), bytes[i].size());
                         break;
                     case Value::Type::Integer:
@@ -272,7 +283,8 @@ void Statement::execute() {
                     }
                     case Value::Type::Date: {
                         const QDate d = v.toDate();
-                        writeAt<ISC_DATE>(field, fb::util()->encodeDate(d.year(), d.month(), d.day()));
+                        writeAt<ISC_DATE>(field,
+                                          fb::util()->encodeDate(d.year(), d.month(), d.day()));
                         break;
                     }
                     case Value::Type::Null:
@@ -291,7 +303,7 @@ void Statement::execute() {
 
         if (isQuery()) {
             m_impl->cursor = m_impl->statement->openCursor(&st, tra, inMeta, inBuffer.data(),
-                                                            m_impl->outMeta, 0);
+                                                           m_impl->outMeta, 0);
         } else {
             const bool hasOutput = m_impl->outMeta->getCount(&st) > 0;
             m_impl->statement->execute(&st, tra, inMeta, inBuffer.data(),
@@ -365,7 +377,8 @@ bool Statement::fetch() {
                 case SQL_TYPE_TIME: {
                     unsigned h = 0, mi = 0, s = 0, f = 0;
                     fb::util()->decodeTime(readAt<ISC_TIME>(field), &h, &mi, &s, &f);
-                    m_row[i] = Value(QTime(int(h), int(mi), int(s)).toString(QStringLiteral("hh:mm:ss")));
+                    m_row[i] =
+                        Value(QTime(int(h), int(mi), int(s)).toString(QStringLiteral("hh:mm:ss")));
                     break;
                 }
                 case SQL_TIMESTAMP: {
@@ -373,8 +386,9 @@ bool Statement::fetch() {
                     unsigned y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, f = 0;
                     fb::util()->decodeDate(ts.timestamp_date, &y, &mo, &d);
                     fb::util()->decodeTime(ts.timestamp_time, &h, &mi, &s, &f);
-                    m_row[i] = Value(QDateTime(QDate(int(y), int(mo), int(d)), QTime(int(h), int(mi), int(s)))
-                                         .toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")));
+                    m_row[i] = Value(
+                        QDateTime(QDate(int(y), int(mo), int(d)), QTime(int(h), int(mi), int(s)))
+                            .toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")));
                     break;
                 }
                 case SQL_BOOLEAN:

@@ -42,7 +42,8 @@ QDate Value::toDate() const {
         case Type::Date:
             return std::get<QDate>(m_data);
         case Type::Text:
-            return QDate::fromString(std::get<QString>(m_data).trimmed(), QStringLiteral("dd/MM/yyyy"));
+            return QDate::fromString(std::get<QString>(m_data).trimmed(),
+                                     QStringLiteral("dd/MM/yyyy"));
         default:
             return QDate();
     }

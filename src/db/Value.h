@@ -30,13 +30,15 @@ public:
     Type type() const { return static_cast<Type>(m_data.index()); }
     bool isNull() const { return m_data.index() == 0; }
 
-    /// Whole number; a decimal is rounded half away from zero, a text is parsed; 0 for null or garbage.
+    /// Whole number; a decimal is rounded half away from zero, a text is parsed; 0 for null or
+    /// garbage.
     std::int64_t toInt() const;
     /// Exact decimal; 0 for null or garbage.
     db::Decimal toDecimal() const;
     /// The date; an invalid QDate for null.
     QDate toDate() const;
-    /// Text form: integers in digits, decimals with "." and all their decimals, dates as dd/MM/yyyy, null as "".
+    /// Text form: integers in digits, decimals with "." and all their decimals, dates as
+    /// dd/MM/yyyy, null as "".
     QString toText() const;
 
     bool operator==(const Value& other) const = default;

@@ -15,8 +15,8 @@
 using F = XmlValueForms;
 using L = QLatin1StringView;
 
-const QString DeclarationWriter::kNoActiveCompany = QStringLiteral(
-    "Aucune société n'est sélectionnée : le fichier Xml ne peut pas être généré.");
+const QString DeclarationWriter::kNoActiveCompany =
+    QStringLiteral("Aucune société n'est sélectionnée : le fichier Xml ne peut pas être généré.");
 const QString DeclarationWriter::kNoFolder =
     QStringLiteral("Veuillez indiquer le répertoire des fichiers Xml.");
 const QString DeclarationWriter::kFolderMissing =
@@ -75,8 +75,9 @@ void writeRelatedCompany(XmlLineWriter& out, const Row& row, const QString& matr
 /// The administration knows only O and N for an interest answer; the loans page stores Oui or Non.
 QString ouiNon(const db::Value& answer) {
     const QString text = F::trimmed(answer);
-    return (text == QLatin1StringView("Oui") || text == QLatin1StringView("O")) ? QStringLiteral("O")
-                                                                              : QStringLiteral("N");
+    return (text == QLatin1StringView("Oui") || text == QLatin1StringView("O"))
+               ? QStringLiteral("O")
+               : QStringLiteral("N");
 }
 
 struct Category {
@@ -143,7 +144,8 @@ DeclarationWriter::DeclarationWriter(TDataprix& module) : m_module(module) {}
 
 DeclarationWriter::~DeclarationWriter() = default;
 
-QString DeclarationWriter::fileName(const QString& identifiantComplet, const QString& exerciceTexte) {
+QString DeclarationWriter::fileName(const QString& identifiantComplet,
+                                    const QString& exerciceTexte) {
     return QStringLiteral("FDPT-") + identifiantComplet + u'-' + exerciceTexte +
            QStringLiteral(".xml");
 }
@@ -162,8 +164,7 @@ QString DeclarationWriter::generate(const QString& folder) {
 
     m_identifiant = m_module.identifiantComplet();
     m_exercice = m_module.exerciceActif();
-    const QString path =
-        QDir(folder).filePath(fileName(m_identifiant, F::year(m_exercice)));
+    const QString path = QDir(folder).filePath(fileName(m_identifiant, F::year(m_exercice)));
 
     try {
         XmlLineWriter out(path);
@@ -181,8 +182,8 @@ QString DeclarationWriter::generate(const QString& folder) {
         throw DeclarationError(e.text());
     } catch (const std::overflow_error&) {
         m_out = nullptr;
-        throw DeclarationError(
-            QStringLiteral("Un total dépasse la capacité de calcul : le fichier Xml n'a pas été généré."));
+        throw DeclarationError(QStringLiteral(
+            "Un total dépasse la capacité de calcul : le fichier Xml n'a pas été généré."));
     } catch (...) {
         m_out = nullptr;
         throw;
@@ -225,8 +226,9 @@ void DeclarationWriter::writeAffirmation(const db::Value& answer) {
 void DeclarationWriter::writeDocument() {
     XmlLineWriter& out = *m_out;
     out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    out.line(u"<PrixTransfert xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"  "
-             u"VersionDocument=\"1.0\" xsi:noNamespaceSchemaLocation=\"FDPT.xsd\">");
+    out.line(
+        u"<PrixTransfert xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"  "
+        u"VersionDocument=\"1.0\" xsi:noNamespaceSchemaLocation=\"FDPT.xsd\">");
     writeEntete();
     writeIdentification();
     writeInformationsEntreprise();
@@ -239,7 +241,8 @@ void DeclarationWriter::writeDocument() {
     out.end(L("InformationsOperations"));
     const db::Value autres = company(QStringLiteral("AUTRESINFORMATIONS"));
     if (!F::isBlank(autres)) {
-        out.element(L("AutresInformationsARenseignerSurDeclarationPrixTransfert"), F::asStored(autres));
+        out.element(L("AutresInformationsARenseignerSurDeclarationPrixTransfert"),
+                    F::asStored(autres));
     }
     out.end(L("PrixTransfert"));
 }
@@ -275,7 +278,8 @@ void DeclarationWriter::writeIdentification() {
     if (!secondaire.isEmpty()) {
         out.element(L("ActiviteSecondaire"), secondaire);
     }
-    out.element(L("ChiffreAffaireAnnuel"), F::amount(company(QStringLiteral("CHIFFREAFFAIREANNUEL"))));
+    out.element(L("ChiffreAffaireAnnuel"),
+                F::amount(company(QStringLiteral("CHIFFREAFFAIREANNUEL"))));
     out.end(L("IdentificationEntrepriseDeclarante"));
 }
 
@@ -309,7 +313,8 @@ void DeclarationWriter::writeInformationsEntreprise() {
     writeParticipations(*m_module.Capitaldeclarante, L("ParticipationDeclarante"),
                         L("LigneParticipationDeclarante"));
     out.start(L("ModificationLiensCapitalAuCoursExercice"));
-    out.element(L("Affirmation"), F::asStored(company(QStringLiteral("AFFIRMATIONCHANGEMENTCAPITAL"))));
+    out.element(L("Affirmation"),
+                F::asStored(company(QStringLiteral("AFFIRMATIONCHANGEMENTCAPITAL"))));
     const db::Value changement = company(QStringLiteral("DESCRIPTIONCHANGCAPITAL"));
     if (!F::isBlank(changement)) {
         out.element(L("Description"), F::asStored(changement));
@@ -332,8 +337,10 @@ void DeclarationWriter::writeParticipations(Dataset& dataset, QLatin1StringView 
     for (; !dataset.eof(); dataset.next()) {
         out.start(line);
         writeRelatedCompany(out, row, QStringLiteral("MFISCALLIE"), false);
-        out.element(L("PourcentageDetentionCapital"), F::percentage(row(QStringLiteral("POURCENTCAPITAL"))));
-        out.element(L("PourcentageDetentionDroitsVote"), F::percentage(row(QStringLiteral("POURVENVOTE"))));
+        out.element(L("PourcentageDetentionCapital"),
+                    F::percentage(row(QStringLiteral("POURCENTCAPITAL"))));
+        out.element(L("PourcentageDetentionDroitsVote"),
+                    F::percentage(row(QStringLiteral("POURVENVOTE"))));
         out.end(line);
     }
     out.end(list);
@@ -364,7 +371,8 @@ void DeclarationWriter::writeGroupe() {
     out.element(L("RaisonSociale"), F::asStored(row(QStringLiteral("RAISONSOCIALE"))));
     out.element(L("AdresseSiegeSocial"), F::asStored(row(QStringLiteral("ADRESSE"))));
     out.end(L("InformationsEntiteMereUltime"));
-    out.element(L("DescriptionPrincipalesActivites"), F::asStored(row(QStringLiteral("DESCRIPTIONACTIVITE"))));
+    out.element(L("DescriptionPrincipalesActivites"),
+                F::asStored(row(QStringLiteral("DESCRIPTIONACTIVITE"))));
     out.element(L("DescriptionGeneralePolitiquePrixTransfert"),
                 F::asStored(row(QStringLiteral("DESCRIPTIONPOLITIQUE"))));
 
@@ -488,7 +496,8 @@ void DeclarationWriter::writeCategory(int index) {
             if (!autre.isEmpty()) {
                 out.start(L("AutreIdentifiant"));
                 out.element(L("Identifiant"), autre);
-                out.element(L("EtatTerritoire"), F::trimmed(row(QStringLiteral("ETATTERRITORIAL"))));
+                out.element(L("EtatTerritoire"),
+                            F::trimmed(row(QStringLiteral("ETATTERRITORIAL"))));
                 out.end(L("AutreIdentifiant"));
             }
         }
@@ -510,13 +519,15 @@ void DeclarationWriter::writeCategory(int index) {
         if (!natureRelation.isEmpty()) {
             out.element(L("NatureRelation"), natureRelation);
         } else {
-            out.element(L("AutreNatureRelation"), F::asStored(row(QStringLiteral("AUTRENATURERELATIONS"))));
+            out.element(L("AutreNatureRelation"),
+                        F::asStored(row(QStringLiteral("AUTRENATURERELATIONS"))));
         }
         out.end(L("NatureRelationEntreprise"));
 
         // Three-letter methods carry the trailing blank of their four-character column.
         out.start(L("MethodePrixTransfert"));
-        out.element(L("MethodeDeterminationPrixTransfert"), F::trimmed(row(QStringLiteral("METHODE"))));
+        out.element(L("MethodeDeterminationPrixTransfert"),
+                    F::trimmed(row(QStringLiteral("METHODE"))));
         out.end(L("MethodePrixTransfert"));
         const QString changement = F::trimmed(row(QStringLiteral("CHANGEMENTMETHODE")));
         if (!changement.isEmpty()) {
@@ -541,7 +552,8 @@ void DeclarationWriter::writePretsEmprunts() {
         return;
     }
     out.start(L("InformationsPretsEmprunts"));
-    writePretsList(QStringLiteral("P"), L("PretsAccordes"), L("LignePretAccorde"), L("PretsInterets"));
+    writePretsList(QStringLiteral("P"), L("PretsAccordes"), L("LignePretAccorde"),
+                   L("PretsInterets"));
     writePretsList(QStringLiteral("E"), L("EmpruntsContractes"), L("LigneEmpruntContracte"),
                    L("EmpruntInterets"));
     out.end(L("InformationsPretsEmprunts"));
@@ -608,8 +620,10 @@ void DeclarationWriter::writeContrepartieList(const QString& code, QLatin1String
     do {
         out.start(line);
         writeRelatedCompany(out, row, QStringLiteral("MATRICULEFISCAL"), true);
-        out.element(L("NatureBiensOuService"), F::asStored(row(QStringLiteral("NATUREBIENSERVICE"))));
-        out.element(L("NatureContrepartie"), F::asStored(row(QStringLiteral("NATURECONTREPARTIE"))));
+        out.element(L("NatureBiensOuService"),
+                    F::asStored(row(QStringLiteral("NATUREBIENSERVICE"))));
+        out.element(L("NatureContrepartie"),
+                    F::asStored(row(QStringLiteral("NATURECONTREPARTIE"))));
         out.end(line);
     } while (lines.fetch());
     out.end(list);

@@ -11,7 +11,8 @@ const QString FolderChooser::kCreateQuestion =
 const QString FolderChooser::kCreateFailed =
     QStringLiteral("Le répertoire « %1 » ne peut pas être créé.");
 
-FolderChooser::FolderChooser(QWidget* parent, const QString& folder) : QFileDialog(parent, kCaption) {
+FolderChooser::FolderChooser(QWidget* parent, const QString& folder)
+    : QFileDialog(parent, kCaption) {
     // Qt's own dialog on every platform: the native ones cannot ask before creating a
     // typed folder.
     setOption(QFileDialog::DontUseNativeDialog, true);
@@ -52,7 +53,8 @@ void FolderChooser::accept() {
     if (!chosen.isEmpty()) {
         const QString folder = chosen.first();
         if (!QFileInfo::exists(folder)) {
-            if (!MessageBoxes::confirm(this, kCreateQuestion.arg(QDir::toNativeSeparators(folder)))) {
+            if (!MessageBoxes::confirm(this,
+                                       kCreateQuestion.arg(QDir::toNativeSeparators(folder)))) {
                 return;
             }
             if (!QDir().mkpath(folder)) {

@@ -14,7 +14,8 @@ public:
     /// Opens at @p folder when it names an existing folder, else at the root of the current drive.
     explicit FolderChooser(QWidget* parent, const QString& folder);
 
-    /// Shows the chooser modally; the chosen folder in native form, or an empty text when cancelled.
+    /// Shows the chooser modally; the chosen folder in native form, or an empty text when
+    /// cancelled.
     static QString choose(QWidget* parent, const QString& folder);
 
     /// The root folder of the drive of the working folder ("/" where there are no drives).

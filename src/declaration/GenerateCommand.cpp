@@ -22,7 +22,9 @@ struct Options {
     QString database;
 };
 
-int code(GenerateCommand::Exit exit) { return static_cast<int>(exit); }
+int code(GenerateCommand::Exit exit) {
+    return static_cast<int>(exit);
+}
 
 /// Reads the options; returns the French reason when the command line cannot be used.
 QString parse(const QStringList& arguments, Options& options) {
@@ -97,8 +99,9 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
     // The full identifier: up to 7 characters of MFISCAL, then the key letter.
     const QString identifiant = options.company.trimmed().toUpper();
     if (identifiant.size() < 2 || identifiant.size() > 8 || !identifiant.back().isLetter()) {
-        err << QStringLiteral("Identifiant de société non valable : %1 (matricule fiscal suivi de "
-                              "la clé, par exemple 1234567A).")
+        err << QStringLiteral(
+                   "Identifiant de société non valable : %1 (matricule fiscal suivi de "
+                   "la clé, par exemple 1234567A).")
                    .arg(options.company)
             << Qt::endl;
         return code(Exit::Usage);
@@ -140,17 +143,19 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
                 societe.open();
                 bool companyKnown = false;
                 for (int i = 0; i < societe.rowCount() && !companyKnown; ++i) {
-                    companyKnown = societe.valueAt(i, QStringLiteral("MFISCAL")).toText() == mfiscal &&
-                                   societe.valueAt(i, QStringLiteral("CLE")).toText() == cle;
+                    companyKnown =
+                        societe.valueAt(i, QStringLiteral("MFISCAL")).toText() == mfiscal &&
+                        societe.valueAt(i, QStringLiteral("CLE")).toText() == cle;
                 }
                 if (!companyKnown) {
                     err << QStringLiteral("Société inconnue : aucune société n'a l'identifiant %1.")
                                .arg(identifiant)
                         << Qt::endl;
                     result = code(Exit::UnknownCompany);
-                } else if (!societe.locate({QStringLiteral("MFISCAL"), QStringLiteral("CLE"),
-                                            QStringLiteral("EXERCICE")},
-                                           {db::Value(mfiscal), db::Value(cle), db::Value(exercice)})) {
+                } else if (!societe.locate(
+                               {QStringLiteral("MFISCAL"), QStringLiteral("CLE"),
+                                QStringLiteral("EXERCICE")},
+                               {db::Value(mfiscal), db::Value(cle), db::Value(exercice)})) {
                     err << QStringLiteral("Exercice inconnu : la société %1 n'a pas d'exercice %2.")
                                .arg(identifiant, yearText)
                         << Qt::endl;

@@ -112,7 +112,9 @@ void Tfrmgeneration::BtnOkClick() {
     accept();
 }
 
-void Tfrmgeneration::BtnFermerClick() { reject(); }
+void Tfrmgeneration::BtnFermerClick() {
+    reject();
+}
 
 void Tfrmgeneration::BtnParcourirClick() {
     const QString folder = FolderChooser::choose(this, m_editRepertoire->text());

@@ -19,7 +19,9 @@ XmlLineWriter::XmlLineWriter(const QString& path) : m_path(path), m_file(path) {
     m_buffer.reserve(kBlockSize + 4096);
 }
 
-XmlLineWriter::~XmlLineWriter() { discard(); }
+XmlLineWriter::~XmlLineWriter() {
+    discard();
+}
 
 void XmlLineWriter::open() {
     // The lines are gathered in blocks already: no second buffer in the device.

@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QSaveFile>
-#include <QStringEncoder>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringView>
 
 /**

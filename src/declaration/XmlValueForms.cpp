@@ -83,7 +83,9 @@ QString escape(const QString& text, bool attribute) {
 
 }  // namespace
 
-QString XmlValueForms::asStored(const db::Value& value) { return value.toText(); }
+QString XmlValueForms::asStored(const db::Value& value) {
+    return value.toText();
+}
 
 QString XmlValueForms::trimmed(const QString& text) {
     qsizetype begin = 0;
@@ -100,7 +102,9 @@ QString XmlValueForms::trimmed(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-QString XmlValueForms::trimmed(const db::Value& value) { return trimmed(value.toText()); }
+QString XmlValueForms::trimmed(const db::Value& value) {
+    return trimmed(value.toText());
+}
 
 bool XmlValueForms::isBlank(const db::Value& value) {
     if (value.isNull()) {
@@ -153,9 +157,13 @@ QString XmlValueForms::roundedPadded(const db::Decimal& value, int width) {
     return negative ? u'-' + digits : digits;
 }
 
-QString XmlValueForms::amount(const db::Decimal& value) { return roundedPadded(value, 5); }
+QString XmlValueForms::amount(const db::Decimal& value) {
+    return roundedPadded(value, 5);
+}
 
-QString XmlValueForms::amount(const db::Value& value) { return roundedPadded(value.toDecimal(), 5); }
+QString XmlValueForms::amount(const db::Value& value) {
+    return roundedPadded(value.toDecimal(), 5);
+}
 
 QString XmlValueForms::percentage(const db::Value& value) {
     return roundedPadded(value.toDecimal(), 4);
@@ -165,6 +173,10 @@ QString XmlValueForms::postalCode(const db::Value& value) {
     return roundedPadded(db::Decimal::fromInt(value.toInt()), 4);
 }
 
-QString XmlValueForms::escapeText(const QString& text) { return escape(text, false); }
+QString XmlValueForms::escapeText(const QString& text) {
+    return escape(text, false);
+}
 
-QString XmlValueForms::escapeAttribute(const QString& text) { return escape(text, true); }
+QString XmlValueForms::escapeAttribute(const QString& text) {
+    return escape(text, true);
+}

@@ -27,7 +27,8 @@ public:
     /// A whole number in decimal digits without separators (2023); null gives "".
     static QString year(const db::Value& value);
 
-    /// Day/month/four-digit year with "/" (31/12/2023), whatever the regional settings; null gives "".
+    /// Day/month/four-digit year with "/" (31/12/2023), whatever the regional settings; null gives
+    /// "".
     static QString date(const db::Value& value);
 
     /// Rounded to a whole number, zero-padded to at least 5 digits (1234.567 gives 01235,

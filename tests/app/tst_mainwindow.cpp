@@ -129,7 +129,8 @@ private slots:
         QVERIFY(commande(&main, QStringLiteral("Quitter")));
         // Commands without their window in this version are shown but cannot be used.
         QVERIFY(!commande(&main, QStringLiteral("Devises"))->isEnabled());
-        QVERIFY(!commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
+        QVERIFY(
+            !commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Sociétés"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Génération Fichier"))->isEnabled());
         auto* legende = main.findChild<QLabel*>(QStringLiteral("LabelSocieteActive"));

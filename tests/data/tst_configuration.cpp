@@ -24,13 +24,13 @@ private slots:
         const Configuration c = Configuration::read(m_dir.filePath(QStringLiteral("absent.ini")));
         QCOMPARE(c.rep, QString::fromUtf16(u"Vérifier le chemin de la base!"));
         QCOMPARE(c.modelesExcel, QString::fromUtf16(u"Répertoire excel non défini!"));
-        QCOMPARE(c.databaseName(),
-                 QString::fromUtf16(u"Vérifier le chemin de la base!") + QDir::separator() + "TALMORIX.gdb");
+        QCOMPARE(c.databaseName(), QString::fromUtf16(u"Vérifier le chemin de la base!") +
+                                       QDir::separator() + "TALMORIX.gdb");
     }
 
     void blanksAroundTheEqualsSignAreDropped() {
-        const Configuration c =
-            Configuration::read(write("[CheminBase]\r\nRep  =   /srv/ardoz   \r\nModelessexcel= /x \r\n"));
+        const Configuration c = Configuration::read(
+            write("[CheminBase]\r\nRep  =   /srv/ardoz   \r\nModelessexcel= /x \r\n"));
         QCOMPARE(c.rep, "/srv/ardoz");
         QCOMPARE(c.modelesExcel, "/x");
         QCOMPARE(c.databaseName(), "/srv/ardoz/TALMORIX.gdb");
@@ -50,8 +50,8 @@ private slots:
 
     void otherSectionsAreIgnoredAndValuesAreCapped() {
         const QByteArray longValue(3000, 'x');
-        const Configuration c =
-            Configuration::read(write("[Autre]\nRep=/wrong\n[CheminBase]\nRep=" + longValue + "\n"));
+        const Configuration c = Configuration::read(
+            write("[Autre]\nRep=/wrong\n[CheminBase]\nRep=" + longValue + "\n"));
         QCOMPARE(c.rep.size(), 2047);
     }
 
@@ -65,7 +65,9 @@ private slots:
     }
 
     void storedCodesFollowTheColumnWidth() {
-        auto code = [](const QString& text, int width) { return CodeLists::storedCode(text, width).toText(); };
+        auto code = [](const QString& text, int width) {
+            return CodeLists::storedCode(text, width).toText();
+        };
         QCOMPARE(code(CodeLists::ListeQualite().at(4), 1), "5");
         QCOMPARE(code(CodeLists::ListeChangementMethode().at(1), 4), "MPR ");
         QCOMPARE(code(CodeLists::ListeMethode().at(1), 4), "MPR ");

@@ -6,14 +6,14 @@
 
 using db::Value;
 
-#define QVERIFY_DB_ERROR(expression, message)                                   \
-    do {                                                                        \
-        try {                                                                   \
-            expression;                                                         \
-            QFAIL("no error raised by " #expression);                           \
-        } catch (const db::DatabaseError& e) {                                  \
-            QCOMPARE(e.text(), QString(message));                               \
-        }                                                                       \
+#define QVERIFY_DB_ERROR(expression, message)         \
+    do {                                              \
+        try {                                         \
+            expression;                               \
+            QFAIL("no error raised by " #expression); \
+        } catch (const db::DatabaseError& e) {        \
+            QCOMPARE(e.text(), QString(message));     \
+        }                                             \
     } while (false)
 
 class TestDataset : public QObject {
@@ -58,7 +58,8 @@ private slots:
     }
 
     void refusesStoresOutsideEditMode() {
-        QVERIFY_DB_ERROR(societe().setValue("RAISONSOCIALE", QStringLiteral("X")), "Not in edit mode");
+        QVERIFY_DB_ERROR(societe().setValue("RAISONSOCIALE", QStringLiteral("X")),
+                         "Not in edit mode");
         QVERIFY_DB_ERROR(societe().post(), "Not in edit mode");
         QCOMPARE(societe().state(), DatasetState::Browse);
         QCOMPARE(societe().value("RAISONSOCIALE").toText(), "ALPHA");
@@ -101,7 +102,8 @@ private slots:
             societe().post();
             QFAIL("duplicate company accepted");
         } catch (const db::DatabaseError& e) {
-            QVERIFY2(e.text().contains("violation of PRIMARY or UNIQUE KEY constraint"), qPrintable(e.text()));
+            QVERIFY2(e.text().contains("violation of PRIMARY or UNIQUE KEY constraint"),
+                     qPrintable(e.text()));
         }
         QCOMPARE(societe().state(), DatasetState::Insert);
         societe().setValue("EXERCICE", 2024);
@@ -121,11 +123,13 @@ private slots:
                          QString::fromUtf16(u"« 12a » n'est pas un nombre entier valide"));
         societe().setText("DATEFIN", QStringLiteral("31/12/2023"));
         societe().post();
-        QCOMPARE(countOnServer("select count(*) from SOCIETE where NATIONALITE = 'TU' and ADRESSE "
-                               "is null and CHIFFREAFFAIREANNUEL = 1234.568 and DATEFIN = '2023-12-31'"),
-                 1);
-        QCOMPARE(societe().displayText(0, "CHIFFREAFFAIREANNUEL").remove(QRegularExpression("[.,]")),
-                 "1 234568");
+        QCOMPARE(
+            countOnServer("select count(*) from SOCIETE where NATIONALITE = 'TU' and ADRESSE "
+                          "is null and CHIFFREAFFAIREANNUEL = 1234.568 and DATEFIN = '2023-12-31'"),
+            1);
+        QCOMPARE(
+            societe().displayText(0, "CHIFFREAFFAIREANNUEL").remove(QRegularExpression("[.,]")),
+            "1 234568");
     }
 
     void movingPostsAChangedRowAndDropsAnUntouchedOne() {
@@ -200,7 +204,8 @@ private slots:
     void twoViewsShareRowsAndState() {
         QSignalSpy current(&societe(), &Dataset::currentRowChanged);
         QSignalSpy fields(&societe(), &Dataset::fieldChanged);
-        QVERIFY(societe().locate({"MFISCAL", "CLE"}, {Value(QStringLiteral("2222222")), Value(QStringLiteral("B"))}));
+        QVERIFY(societe().locate({"MFISCAL", "CLE"},
+                                 {Value(QStringLiteral("2222222")), Value(QStringLiteral("B"))}));
         QCOMPARE(current.count(), 1);
         QCOMPARE(m_module->dataset("SOCIETE")->value("RAISONSOCIALE").toText(), "BETA");
         societe().edit();
@@ -218,7 +223,8 @@ private slots:
         societe().remove();
         QCOMPARE(societe().rowCount(), 1);
         QCOMPARE(countOnServer("select count(*) from SOCIETE"), 1);
-        QCOMPARE(countOnServer("select count(*) from OPERATIONSMONTANTS where MFISCAL = '1111111A'"), 1);
+        QCOMPARE(
+            countOnServer("select count(*) from OPERATIONSMONTANTS where MFISCAL = '1111111A'"), 1);
     }
 };
 

@@ -56,9 +56,10 @@ private slots:
     }
 
     void numbersLinesPerCompanyYearAndTable() {
-        for (Dataset* ds : {m_module->capitallie, m_module->Capitaldeclarante, m_module->actifincorporel,
-                            m_module->Actifcorporel, m_module->montanttransactions, m_module->Empruntsprets,
-                            m_module->operationssanscontre, m_module->operationsaccord}) {
+        for (Dataset* ds :
+             {m_module->capitallie, m_module->Capitaldeclarante, m_module->actifincorporel,
+              m_module->Actifcorporel, m_module->montanttransactions, m_module->Empruntsprets,
+              m_module->operationssanscontre, m_module->operationsaccord}) {
             m_module->openForActiveCompany(*ds);
             QCOMPARE(appendLine(*ds), 1);
             QCOMPARE(appendLine(*ds), 2);
@@ -100,17 +101,20 @@ private slots:
         ops.post();
         QCOMPARE(ops.value("ACHATS").toDecimal(), db::Decimal());
         QCOMPARE(ops.value("VENTES").toDecimal(), db::Decimal());
-        QCOMPARE(committedCount("select count(*) from OPERATIONSMONTANTS where ACHATS = 0 and VENTES = 0"), 1);
+        QCOMPARE(committedCount(
+                     "select count(*) from OPERATIONSMONTANTS where ACHATS = 0 and VENTES = 0"),
+                 1);
 
         Dataset& prets = *m_module->Empruntsprets;
         m_module->openForActiveCompany(prets);
         prets.append();
         prets.setText("SOLDECLOTURE", QStringLiteral("1500,250"));
         prets.post();
-        QCOMPARE(committedCount("select count(*) from OPERATIONPRETEMPRUNT where SOLDEOUVERTURE = 0 and "
-                                "AUGMENTATIONS = 0 and DIMINUTIONS = 0 and SOLDECLOTURE = 1500.25 and "
-                                "TAUXINTERET is null"),
-                 1);
+        QCOMPARE(
+            committedCount("select count(*) from OPERATIONPRETEMPRUNT where SOLDEOUVERTURE = 0 and "
+                           "AUGMENTATIONS = 0 and DIMINUTIONS = 0 and SOLDECLOTURE = 1500.25 and "
+                           "TAUXINTERET is null"),
+            1);
         // Only the two operation tables are zeroed.
         Dataset& capital = *m_module->capitallie;
         m_module->openForActiveCompany(capital);
@@ -131,15 +135,17 @@ private slots:
         ds.edit();
         ds.setValue("RAISONSOCIALE", QStringLiteral("Partenaire"));
         ds.post();
-        QCOMPARE(committedCount("select count(*) from OPERATIONSANSCONTRE where MFISCAL = '123456B' and "
-                                "EXERCICE = 2023 and RAISONSOCIALE = 'Partenaire'"),
-                 1);
+        QCOMPARE(
+            committedCount("select count(*) from OPERATIONSANSCONTRE where MFISCAL = '123456B' and "
+                           "EXERCICE = 2023 and RAISONSOCIALE = 'Partenaire'"),
+            1);
         Dataset& groupe = *m_module->INFOGROUPE;
         m_module->openForActiveCompany(groupe);
         groupe.append();
         groupe.setValue("AUTREMFISCAL", QStringLiteral("X1"));
         groupe.post();
-        QCOMPARE(committedCount("select count(*) from INFORMATIONGROUPE where MFISCAL = '123456B'"), 1);
+        QCOMPARE(committedCount("select count(*) from INFORMATIONGROUPE where MFISCAL = '123456B'"),
+                 1);
         m_module->openForActiveCompany(groupe);
         QCOMPARE(groupe.rowCount(), 1);
     }
@@ -193,7 +199,8 @@ private slots:
     void failedConnectionIsRetriedAtEveryOpen() {
         auto module = std::make_unique<TDataprix>();
         QTemporaryDir elsewhere;
-        QVERIFY_THROWS_EXCEPTION(db::DatabaseError, module->DataModuleCreate(elsewhere.filePath("absent.ini")));
+        QVERIFY_THROWS_EXCEPTION(db::DatabaseError,
+                                 module->DataModuleCreate(elsewhere.filePath("absent.ini")));
         QVERIFY(!module->idataprix.isConnected());
         try {
             module->societe->open();

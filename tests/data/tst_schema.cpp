@@ -20,9 +20,11 @@ class TestSchema : public QObject {
         db::Statement q(m_module->IBTransaction1);
         q.prepare(QStringLiteral(
             "select trim(rf.rdb$relation_name), trim(rf.rdb$field_name), f.rdb$field_type, "
-            "f.rdb$field_sub_type, f.rdb$character_length, f.rdb$field_precision, f.rdb$field_scale, "
+            "f.rdb$field_sub_type, f.rdb$character_length, f.rdb$field_precision, "
+            "f.rdb$field_scale, "
             "coalesce(rf.rdb$null_flag, 0), trim(cs.rdb$character_set_name) "
-            "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
+            "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = "
+            "rf.rdb$field_source "
             "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id "
             "join rdb$relations r on r.rdb$relation_name = rf.rdb$relation_name "
             "where coalesce(r.rdb$system_flag, 0) = 0 order by 1, rf.rdb$field_position"));
@@ -32,20 +34,39 @@ class TestSchema : public QObject {
             const auto& r = q.row();
             QString type;
             switch (r[2].toInt()) {
-                case 8: type = r[6].toInt() < 0 ? QStringLiteral("NUMERIC(%1,%2)").arg(r[5].toInt()).arg(-r[6].toInt()) : QStringLiteral("INTEGER"); break;
-                case 14: type = QStringLiteral("CHAR(%1)").arg(r[4].toInt()); break;
-                case 37: type = QStringLiteral("VARCHAR(%1)").arg(r[4].toInt()); break;
-                case 12: type = "DATE"; break;
-                case 16: type = QStringLiteral("NUMERIC(%1,%2)").arg(r[5].toInt()).arg(-r[6].toInt()); break;
-                case 7:  type = QStringLiteral("NUMERIC(%1,%2)").arg(r[5].toInt()).arg(-r[6].toInt()); break;
-                case 261: type = QStringLiteral("BLOB SUB_TYPE %1").arg(r[3].toInt()); break;
-                default: type = QStringLiteral("?%1").arg(r[2].toInt());
+                case 8:
+                    type =
+                        r[6].toInt() < 0
+                            ? QStringLiteral("NUMERIC(%1,%2)").arg(r[5].toInt()).arg(-r[6].toInt())
+                            : QStringLiteral("INTEGER");
+                    break;
+                case 14:
+                    type = QStringLiteral("CHAR(%1)").arg(r[4].toInt());
+                    break;
+                case 37:
+                    type = QStringLiteral("VARCHAR(%1)").arg(r[4].toInt());
+                    break;
+                case 12:
+                    type = "DATE";
+                    break;
+                case 16:
+                    type = QStringLiteral("NUMERIC(%1,%2)").arg(r[5].toInt()).arg(-r[6].toInt());
+                    break;
+                case 7:
+                    type = QStringLiteral("NUMERIC(%1,%2)").arg(r[5].toInt()).arg(-r[6].toInt());
+                    break;
+                case 261:
+                    type = QStringLiteral("BLOB SUB_TYPE %1").arg(r[3].toInt());
+                    break;
+                default:
+                    type = QStringLiteral("?%1").arg(r[2].toInt());
             }
             if ((r[2].toInt() == 14 || r[2].toInt() == 37) && r[8].toText() != "WIN1252") {
                 type += " CHARSET " + r[8].toText();
             }
-            lines.append(QStringLiteral("%1.%2 %3%4").arg(r[0].toText(), r[1].toText(), type,
-                                                         r[7].toInt() ? " NOT NULL" : ""));
+            lines.append(
+                QStringLiteral("%1.%2 %3%4")
+                    .arg(r[0].toText(), r[1].toText(), type, r[7].toInt() ? " NOT NULL" : ""));
         }
         return lines;
     }
@@ -67,8 +88,8 @@ private slots:
                 if (f.type == FieldType::Blob) {
                     type = "BLOB SUB_TYPE 0";
                 }
-                expected.append(QStringLiteral("%1.%2 %3%4").arg(t.name, f.name, type,
-                                                                 f.notNull ? " NOT NULL" : ""));
+                expected.append(QStringLiteral("%1.%2 %3%4")
+                                    .arg(t.name, f.name, type, f.notNull ? " NOT NULL" : ""));
             }
         }
         QStringList actual = describedColumns();

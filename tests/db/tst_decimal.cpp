@@ -13,12 +13,17 @@ private slots:
     void parsesUserInput_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("point") << "1234.5" << "1234.5";
-        QTest::newRow("comma") << "-0,25" << "-0.25";
-        QTest::newRow("groups") << "1 234 567,890" << "1234567.890";
+        QTest::newRow("point") << "1234.5"
+                               << "1234.5";
+        QTest::newRow("comma") << "-0,25"
+                               << "-0.25";
+        QTest::newRow("groups") << "1 234 567,890"
+                                << "1234567.890";
         QTest::newRow("nbsp") << QString::fromUtf16(u"12\u00a0345,1") << "12345.1";
-        QTest::newRow("18 digits") << "999999999999999.999" << "999999999999999.999";
-        QTest::newRow("leading plus") << "+7" << "7";
+        QTest::newRow("18 digits") << "999999999999999.999"
+                                   << "999999999999999.999";
+        QTest::newRow("leading plus") << "+7"
+                                      << "7";
     }
     void parsesUserInput() {
         QFETCH(QString, text);
@@ -58,11 +63,21 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("leading zeros") << "5" << "### ### ### 0##.000" << "005,000";
-        QTest::newRow("plain") << "5" << "### ### ### ##0.000" << "5,000";
-        QTest::newRow("groups") << "1234567.891" << "### ### ### ##0.000" << "1 234 567,891";
-        QTest::newRow("negative") << "-1234.5" << "### ### ### 0##.000" << "-1 234,500";
-        QTest::newRow("zero") << "0" << "### ### ### ##0.000" << "0,000";
+        QTest::newRow("leading zeros") << "5"
+                                       << "### ### ### 0##.000"
+                                       << "005,000";
+        QTest::newRow("plain") << "5"
+                               << "### ### ### ##0.000"
+                               << "5,000";
+        QTest::newRow("groups") << "1234567.891"
+                                << "### ### ### ##0.000"
+                                << "1 234 567,891";
+        QTest::newRow("negative") << "-1234.5"
+                                  << "### ### ### 0##.000"
+                                  << "-1 234,500";
+        QTest::newRow("zero") << "0"
+                              << "### ### ### ##0.000"
+                              << "0,000";
     }
     void formatsDisplayPatterns() {
         QFETCH(QString, value);

@@ -17,8 +17,9 @@ class TestStatement : public QObject {
 
     Value readBack(const QString& column) {
         db::Statement q(*m_transaction);
-        q.prepare(QStringLiteral("select %1 from OPERATIONPRETEMPRUNT where MFISCAL = :m and LG = 1")
-                      .arg(column));
+        q.prepare(
+            QStringLiteral("select %1 from OPERATIONPRETEMPRUNT where MFISCAL = :m and LG = 1")
+                .arg(column));
         q.setParam(QStringLiteral("M"), QStringLiteral("1234567A"));
         q.execute();
         if (!q.fetch()) {
@@ -45,7 +46,8 @@ private slots:
     void roundTripsEveryType() {
         db::Statement insert(*m_transaction);
         insert.prepare(QStringLiteral(
-            "insert into OPERATIONPRETEMPRUNT (MFISCAL, EXERCICE, LG, TYPEPRETEMPRUNT, RAISONSOCIALE, "
+            "insert into OPERATIONPRETEMPRUNT (MFISCAL, EXERCICE, LG, TYPEPRETEMPRUNT, "
+            "RAISONSOCIALE, "
             "SOLDEOUVERTURE, TAUXINTERET, PRETINTERET) values (:m, :e, 1, :t, :r, :s, :taux, :p)"));
         insert.setParam(QStringLiteral("m"), QStringLiteral("1234567A"));
         insert.setParam(QStringLiteral("e"), 2023);
@@ -57,8 +59,10 @@ private slots:
         insert.execute();
         QCOMPARE(insert.affectedRows(), 1);
 
-        QCOMPARE(readBack(QStringLiteral("RAISONSOCIALE")).toText(), QString::fromUtf16(u"Société € Œuvre"));
-        QCOMPARE(readBack(QStringLiteral("SOLDEOUVERTURE")).toDecimal().toString(), "123456789012345.678");
+        QCOMPARE(readBack(QStringLiteral("RAISONSOCIALE")).toText(),
+                 QString::fromUtf16(u"Société € Œuvre"));
+        QCOMPARE(readBack(QStringLiteral("SOLDEOUVERTURE")).toDecimal().toString(),
+                 "123456789012345.678");
         QCOMPARE(readBack(QStringLiteral("TAUXINTERET")).toDecimal().toString(), "4.25");
         QCOMPARE(readBack(QStringLiteral("EXERCICE")).toInt(), 2023);
         QVERIFY(readBack(QStringLiteral("DIMINUTIONS")).isNull());
@@ -78,8 +82,9 @@ private slots:
         insert.execute();
 
         db::Statement q(*m_transaction);
-        q.prepare(QStringLiteral("select AFFIRMATIONBIENSERVICE, DATEFIN, DESCRIPTION from SOCIETE "
-                                 "where MFISCAL = '7654321'"));
+        q.prepare(
+            QStringLiteral("select AFFIRMATIONBIENSERVICE, DATEFIN, DESCRIPTION from SOCIETE "
+                           "where MFISCAL = '7654321'"));
         q.execute();
         QVERIFY(q.fetch());
         QCOMPARE(q.value(QStringLiteral("AFFIRMATIONBIENSERVICE")).toText(), "O  ");
@@ -90,8 +95,8 @@ private slots:
 
     void keepsTheServersTextWordForWord() {
         db::Statement insert(*m_transaction);
-        insert.prepare(QStringLiteral(
-            "insert into CATEGORIE (CODE, LIBELLE) values ('M', 'doublon')"));
+        insert.prepare(
+            QStringLiteral("insert into CATEGORIE (CODE, LIBELLE) values ('M', 'doublon')"));
         try {
             insert.execute();
             QFAIL("duplicate key accepted");
@@ -102,12 +107,14 @@ private slots:
                      qPrintable(e.text()));
         }
         db::Statement bad(*m_transaction);
-        QVERIFY_THROWS_EXCEPTION(db::DatabaseError, bad.prepare(QStringLiteral("select * from NOWHERE")));
+        QVERIFY_THROWS_EXCEPTION(db::DatabaseError,
+                                 bad.prepare(QStringLiteral("select * from NOWHERE")));
     }
 
     void refusesTextWithoutWindows1252Form() {
         db::Statement insert(*m_transaction);
-        insert.prepare(QStringLiteral("insert into DEVISE (DEVISE, LIBELLE) values ('ZZZ', :libelle)"));
+        insert.prepare(
+            QStringLiteral("insert into DEVISE (DEVISE, LIBELLE) values ('ZZZ', :libelle)"));
         insert.setParam(QStringLiteral("libelle"), QString::fromUtf16(u"دينار"));
         try {
             insert.execute();

@@ -89,7 +89,8 @@ public:
     }
 
     /// Makes the company row current in societe, as the company list does.
-    bool select(const QString& mfiscal = kMfiscal, const QString& cle = kCle, int exercice = kExercice) {
+    bool select(const QString& mfiscal = kMfiscal, const QString& cle = kCle,
+                int exercice = kExercice) {
         m_module->societe->open();
         return m_module->societe->locate(
             {QStringLiteral("MFISCAL"), QStringLiteral("CLE"), QStringLiteral("EXERCICE")},
@@ -122,7 +123,8 @@ public:
     }
 
     /// The lines from @p first to @p last, both included (the first occurrences).
-    static QStringList between(const QStringList& lines, const QString& first, const QString& last) {
+    static QStringList between(const QStringList& lines, const QString& first,
+                               const QString& last) {
         const qsizetype from = lines.indexOf(first);
         if (from < 0) {
             return {};

@@ -16,8 +16,8 @@ Result runCommand(const QStringList& options) {
     Result result;
     QTextStream out(&result.out);
     QTextStream err(&result.err);
-    result.code = GenerateCommand::run(QStringList{QStringLiteral("ardoz"), QStringLiteral("--generate")} + options,
-                                       out, err);
+    result.code = GenerateCommand::run(
+        QStringList{QStringLiteral("ardoz"), QStringLiteral("--generate")} + options, out, err);
     out.flush();
     err.flush();
     return result;
@@ -31,7 +31,9 @@ QByteArray readFile(const QString& path) {
 /// Restores the working folder the test started in.
 class CurrentFolder {
 public:
-    explicit CurrentFolder(const QString& folder) : m_saved(QDir::currentPath()) { QDir::setCurrent(folder); }
+    explicit CurrentFolder(const QString& folder) : m_saved(QDir::currentPath()) {
+        QDir::setCurrent(folder);
+    }
     ~CurrentFolder() { QDir::setCurrent(m_saved); }
 
 private:
@@ -55,8 +57,8 @@ private slots:
         const QByteArray reference = f.generate();
         QFile::remove(f.expectedPath());
 
-        const Result r = runCommand({"--company", "1234567A", "--year", "2023", "--output", f.outputFolder(),
-                                     "--database", f.database().databasePath()});
+        const Result r = runCommand({"--company", "1234567A", "--year", "2023", "--output",
+                                     f.outputFolder(), "--database", f.database().databasePath()});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.out, QDir::toNativeSeparators(f.expectedPath()) + u'\n');
         QVERIFY(r.err.isEmpty());
@@ -67,8 +69,9 @@ private slots:
         DeclarationFixture f;
         QVERIFY(f.isValid());
         f.addCompany();
-        const Result r = runCommand({"--company=1234567a", "--year=2023", "--output=" + f.outputFolder(),
-                                     "--database=" + f.database().databasePath()});
+        const Result r =
+            runCommand({"--company=1234567a", "--year=2023", "--output=" + f.outputFolder(),
+                        "--database=" + f.database().databasePath()});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(QFile::exists(f.expectedPath()));
     }
@@ -82,7 +85,8 @@ private slots:
         const CurrentFolder cwd(f.database().workFolder());
         const Result r = runCommand({"--company", "1234567A", "--year", "2022"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        const QString expected = QDir(f.database().workFolder()).filePath(QStringLiteral("FDPT-1234567A-2022.xml"));
+        const QString expected =
+            QDir(f.database().workFolder()).filePath(QStringLiteral("FDPT-1234567A-2022.xml"));
         QCOMPARE(r.out, QDir::toNativeSeparators(expected) + u'\n');
         QVERIFY(readFile(expected).contains("<Exercice>2022</Exercice>"));
     }
@@ -91,10 +95,11 @@ private slots:
         DeclarationFixture f;
         QVERIFY(f.isValid());
         f.addCompany();
-        const Result r = runCommand({"--company", "7654321B", "--year", "2023", "--output", f.outputFolder(),
-                                     "--database", f.database().databasePath()});
+        const Result r = runCommand({"--company", "7654321B", "--year", "2023", "--output",
+                                     f.outputFolder(), "--database", f.database().databasePath()});
         QCOMPARE(r.code, static_cast<int>(GenerateCommand::Exit::UnknownCompany));
-        QCOMPARE(r.err, QStringLiteral("Société inconnue : aucune société n'a l'identifiant 7654321B.\n"));
+        QCOMPARE(r.err,
+                 QStringLiteral("Société inconnue : aucune société n'a l'identifiant 7654321B.\n"));
         QVERIFY(r.out.isEmpty());
         QVERIFY(QDir(f.outputFolder()).isEmpty());
     }
@@ -103,10 +108,11 @@ private slots:
         DeclarationFixture f;
         QVERIFY(f.isValid());
         f.addCompany();
-        const Result r = runCommand({"--company", "1234567A", "--year", "2019", "--output", f.outputFolder(),
-                                     "--database", f.database().databasePath()});
+        const Result r = runCommand({"--company", "1234567A", "--year", "2019", "--output",
+                                     f.outputFolder(), "--database", f.database().databasePath()});
         QCOMPARE(r.code, static_cast<int>(GenerateCommand::Exit::UnknownYear));
-        QCOMPARE(r.err, QStringLiteral("Exercice inconnu : la société 1234567A n'a pas d'exercice 2019.\n"));
+        QCOMPARE(r.err, QStringLiteral(
+                            "Exercice inconnu : la société 1234567A n'a pas d'exercice 2019.\n"));
         QVERIFY(r.out.isEmpty());
         QVERIFY(QDir(f.outputFolder()).isEmpty());
     }
@@ -125,30 +131,36 @@ private slots:
 
     void databaseThatCannotBeOpened() {
         QTemporaryDir dir;
-        const Result r = runCommand({"--company", "1234567A", "--year", "2023", "--output", dir.path(),
-                                     "--database", dir.filePath(QStringLiteral("absente.gdb"))});
+        const Result r =
+            runCommand({"--company", "1234567A", "--year", "2023", "--output", dir.path(),
+                        "--database", dir.filePath(QStringLiteral("absente.gdb"))});
         QCOMPARE(r.code, static_cast<int>(GenerateCommand::Exit::DatabaseFailed));
-        QVERIFY2(r.err.startsWith(QStringLiteral("Connexion à la base de données impossible : ")), qPrintable(r.err));
+        QVERIFY2(r.err.startsWith(QStringLiteral("Connexion à la base de données impossible : ")),
+                 qPrintable(r.err));
         QVERIFY(r.out.isEmpty());
     }
 
     void usageErrors_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no company") << QStringList{"--year", "2023"}
-                                    << QStringLiteral("L'identifiant de la société manque (--company).");
+        QTest::newRow("no company")
+            << QStringList{"--year", "2023"}
+            << QStringLiteral("L'identifiant de la société manque (--company).");
         QTest::newRow("no year") << QStringList{"--company", "1234567A"}
                                  << QStringLiteral("L'exercice manque (--year).");
         QTest::newRow("no value") << QStringList{"--company", "1234567A", "--year"}
                                   << QStringLiteral("L'option --year attend une valeur.");
-        QTest::newRow("unknown option") << QStringList{"--company", "1234567A", "--year", "2023", "--verbose"}
-                                        << QStringLiteral("Option inconnue : --verbose.");
-        QTest::newRow("bad year") << QStringList{"--company", "1234567A", "--year", "deux mille"}
-                                  << QStringLiteral("Exercice non valable : deux mille (une année, par exemple 2023).");
-        QTest::newRow("bad identifier")
-            << QStringList{"--company", "12345678", "--year", "2023"}
-            << QStringLiteral("Identifiant de société non valable : 12345678 (matricule fiscal suivi de la clé, "
-                              "par exemple 1234567A).");
+        QTest::newRow("unknown option")
+            << QStringList{"--company", "1234567A", "--year", "2023", "--verbose"}
+            << QStringLiteral("Option inconnue : --verbose.");
+        QTest::newRow("bad year")
+            << QStringList{"--company", "1234567A", "--year", "deux mille"}
+            << QStringLiteral("Exercice non valable : deux mille (une année, par exemple 2023).");
+        QTest::newRow("bad identifier") << QStringList{"--company", "12345678", "--year", "2023"}
+                                        << QStringLiteral(
+                                               "Identifiant de société non valable : 12345678 "
+                                               "(matricule fiscal suivi de la clé, "
+                                               "par exemple 1234567A).");
     }
     void usageErrors() {
         QFETCH(QStringList, options);

@@ -18,11 +18,15 @@ using Kind = MessageBoxes::Kind;
 
 namespace {
 
-db::Value txt(const QString& text) { return db::Value(text); }
+db::Value txt(const QString& text) {
+    return db::Value(text);
+}
 
 class CurrentFolder {
 public:
-    explicit CurrentFolder(const QString& folder) : m_saved(QDir::currentPath()) { QDir::setCurrent(folder); }
+    explicit CurrentFolder(const QString& folder) : m_saved(QDir::currentPath()) {
+        QDir::setCurrent(folder);
+    }
     ~CurrentFolder() { QDir::setCurrent(m_saved); }
 
 private:
@@ -30,7 +34,8 @@ private:
 };
 
 QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
 }
 
 }  // namespace
@@ -47,8 +52,10 @@ private slots:
         Tfrmgeneration dialog(nullptr, &f.module());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Génération  du Fichier Xml"));
         QCOMPARE(dialog.LabelExercice()->text(), QStringLiteral("Exercice:2023"));
-        QCOMPARE(dialog.LabelActe()->text(), QStringLiteral("Acte de dépôt: 4 : Cessation d’activité"));
-        QCOMPARE(dialog.LabelNature()->text(), QStringLiteral("Nature de dépôt:  D : Déclaration définitive"));
+        QCOMPARE(dialog.LabelActe()->text(),
+                 QStringLiteral("Acte de dépôt: 4 : Cessation d’activité"));
+        QCOMPARE(dialog.LabelNature()->text(),
+                 QStringLiteral("Nature de dépôt:  D : Déclaration définitive"));
         QCOMPARE(dialog.LabelRepertoire()->text(), QStringLiteral("Répertoire  des  Fichiers Xml"));
         QCOMPARE(dialog.LabelRepertoire()->buddy(), dialog.EditRepertoire());
         QCOMPARE(dialog.EditRepertoire()->text(), QDir::toNativeSeparators(QDir::currentPath()));
@@ -63,10 +70,12 @@ private slots:
 
     void labelTexts() {
         QCOMPARE(Tfrmgeneration::texteActe("0"), QStringLiteral("Acte de dépôt: 0 : Initiale"));
-        QCOMPARE(Tfrmgeneration::texteActe("1"), QStringLiteral("Acte de dépôt: 1 : Rectificative"));
+        QCOMPARE(Tfrmgeneration::texteActe("1"),
+                 QStringLiteral("Acte de dépôt: 1 : Rectificative"));
         QCOMPARE(Tfrmgeneration::texteActe(QString()), QStringLiteral("Acte de Dépot"));
         QCOMPARE(Tfrmgeneration::texteActe("2"), QStringLiteral("Acte de Dépot"));
-        QCOMPARE(Tfrmgeneration::texteNature("P"), QStringLiteral("Nature de dépôt:  P : Déclaration provisoire"));
+        QCOMPARE(Tfrmgeneration::texteNature("P"),
+                 QStringLiteral("Nature de dépôt:  P : Déclaration provisoire"));
         QCOMPARE(Tfrmgeneration::texteNature(QString()), QStringLiteral("Nature Dépot"));
     }
 
@@ -84,7 +93,8 @@ private slots:
         QVERIFY(f.isValid());
         f.addCompany({{"RAISONSOCIALE", txt(QStringLiteral("Société Alpha"))}});
         f.insert(QStringLiteral("OPERATIONSMONTANTS"),
-                 {{"TYPEMONTANT", txt("3")}, {"ACHATS", db::Value(*db::Decimal::parse(QStringLiteral("100.4")))}});
+                 {{"TYPEMONTANT", txt("3")},
+                  {"ACHATS", db::Value(*db::Decimal::parse(QStringLiteral("100.4")))}});
         const CurrentFolder cwd(f.outputFolder());
         MessageBoxRecorder boxes;
         Tfrmgeneration dialog(nullptr, &f.module());
@@ -105,9 +115,10 @@ private slots:
         QString err;
         QTextStream outStream(&out);
         QTextStream errStream(&err);
-        QCOMPARE(GenerateCommand::run({"ardoz", "--generate", "--company", "1234567A", "--year", "2023",
-                                       "--output", other.path(), "--database", f.database().databasePath()},
-                                      outStream, errStream),
+        QCOMPARE(GenerateCommand::run(
+                     {"ardoz", "--generate", "--company", "1234567A", "--year", "2023", "--output",
+                      other.path(), "--database", f.database().databasePath()},
+                     outStream, errStream),
                  0);
         QFile fromCommand(QDir(other.path()).filePath(QStringLiteral("FDPT-1234567A-2023.xml")));
         QVERIFY(fromCommand.open(QIODevice::ReadOnly));
@@ -124,7 +135,8 @@ private slots:
         dialog.EditRepertoire()->setText(missing);
         dialog.show();
         QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
-        QCOMPARE(boxes.texts(Kind::Error), QStringList{DeclarationWriter::kFolderMissing.arg(missing)});
+        QCOMPARE(boxes.texts(Kind::Error),
+                 QStringList{DeclarationWriter::kFolderMissing.arg(missing)});
         QVERIFY(boxes.texts(Kind::Information).isEmpty());
         QVERIFY(!dialog.isVisible());
         QVERIFY(entries(f.outputFolder()).isEmpty());
@@ -208,10 +220,12 @@ private slots:
             chooser->accept();
         });
         QTest::mouseClick(dialog.BtnParcourir(), Qt::LeftButton);
-        const QString created = QDir(f.outputFolder()).filePath(QStringLiteral("Déclarations 2023"));
+        const QString created =
+            QDir(f.outputFolder()).filePath(QStringLiteral("Déclarations 2023"));
         QCOMPARE(startFolder, QDir(f.outputFolder()).absolutePath());
-        QCOMPARE(boxes.texts(Kind::Confirmation),
-                 QStringList{FolderChooser::kCreateQuestion.arg(QDir::toNativeSeparators(created))});
+        QCOMPARE(
+            boxes.texts(Kind::Confirmation),
+            QStringList{FolderChooser::kCreateQuestion.arg(QDir::toNativeSeparators(created))});
         QVERIFY(QFileInfo(created).isDir());
         QCOMPARE(dialog.EditRepertoire()->text(), QDir::toNativeSeparators(created));
     }

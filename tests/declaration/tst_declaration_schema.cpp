@@ -10,8 +10,12 @@ using C = DeclarationFixture::Columns;
 
 namespace {
 
-db::Value dec(const char* text) { return db::Value(*db::Decimal::parse(QString::fromLatin1(text))); }
-db::Value txt(const QString& text) { return db::Value(text); }
+db::Value dec(const char* text) {
+    return db::Value(*db::Decimal::parse(QString::fromLatin1(text)));
+}
+db::Value txt(const QString& text) {
+    return db::Value(text);
+}
 
 /// The assertions of the administration's schema, which need XSD 1.1: when the element's
 /// Affirmation is O, the named child must be there.
@@ -87,10 +91,13 @@ private slots:
         QString schema = QString::fromUtf8(schemaFile.readAll());
         static const QRegularExpression assertElement(QStringLiteral("<xsd:assert\\b[^>]*/>"));
         QCOMPARE(schema.count(assertElement), 6);
-        QCOMPARE(schema.count(QStringLiteral("<xsd:assert test=\"not(Affirmation = 'O') or Description\"/>")), 3);
+        QCOMPARE(schema.count(QStringLiteral(
+                     "<xsd:assert test=\"not(Affirmation = 'O') or Description\"/>")),
+                 3);
         for (const Assertion& a : kAssertions.mid(3)) {
-            QVERIFY2(schema.contains(QStringLiteral("<xsd:assert test=\"not(Affirmation = 'O') or %1\"/>")
-                                         .arg(a.required)),
+            QVERIFY2(schema.contains(
+                         QStringLiteral("<xsd:assert test=\"not(Affirmation = 'O') or %1\"/>")
+                             .arg(a.required)),
                      qPrintable(a.required));
         }
         schema.remove(assertElement);
@@ -114,23 +121,36 @@ private slots:
                              f.expectedPath()});
         QVERIFY(lint.waitForFinished(120000));
         const QString output = QString::fromUtf8(lint.readAllStandardError());
-        QVERIFY2(lint.exitStatus() == QProcess::NormalExit && lint.exitCode() == 0, qPrintable(output));
+        QVERIFY2(lint.exitStatus() == QProcess::NormalExit && lint.exitCode() == 0,
+                 qPrintable(output));
         QVERIFY2(output.contains(QStringLiteral("validates")), qPrintable(output));
 
         const QString broken = brokenAssertion(xml);
         QVERIFY2(broken.isEmpty(), qPrintable(broken));
 
         // Every list of the document is present, so the validation covered them all.
-        for (const char* list :
-             {"ParticipationLiee", "ParticipationDeclarante", "ListeActifsIncorporels", "ListeActifsCorporels",
-              "InformationsValeursExploitation", "InformationsRemunerationsBiensCorporelsIncorporels",
-              "InformationsServices", "InformationsOperationsFinancieres",
-              "InformationsCessionsAcquisitionsActifs", "InformationsAutresOperations",
-              "DescriptionTransactionsRegimeFiscalPrivilegie", "PretsAccordes", "EmpruntsContractes",
-              "BiensOuServicesSansContrePartie", "ContrepartieNonMonetairePourBiensOuServices",
-              "OperationsAccordsPrealablesOuRescritsFiscaux",
-              "AutresInformationsARenseignerSurDeclarationPrixTransfert", "ActiviteSecondaire",
-              "ChangementMethodePrixTransfert", "AutreIdentifiant", "AutreNatureRelation", "AutreQualite"}) {
+        for (const char* list : {"ParticipationLiee",
+                                 "ParticipationDeclarante",
+                                 "ListeActifsIncorporels",
+                                 "ListeActifsCorporels",
+                                 "InformationsValeursExploitation",
+                                 "InformationsRemunerationsBiensCorporelsIncorporels",
+                                 "InformationsServices",
+                                 "InformationsOperationsFinancieres",
+                                 "InformationsCessionsAcquisitionsActifs",
+                                 "InformationsAutresOperations",
+                                 "DescriptionTransactionsRegimeFiscalPrivilegie",
+                                 "PretsAccordes",
+                                 "EmpruntsContractes",
+                                 "BiensOuServicesSansContrePartie",
+                                 "ContrepartieNonMonetairePourBiensOuServices",
+                                 "OperationsAccordsPrealablesOuRescritsFiscaux",
+                                 "AutresInformationsARenseignerSurDeclarationPrixTransfert",
+                                 "ActiviteSecondaire",
+                                 "ChangementMethodePrixTransfert",
+                                 "AutreIdentifiant",
+                                 "AutreNatureRelation",
+                                 "AutreQualite"}) {
             QVERIFY2(xml.contains("<" + QByteArray(list) + ">"), list);
         }
     }
@@ -163,7 +183,8 @@ private:
             {"CHIFFREAFFAIREANNUEL", dec("1234567.890")},
             {"QUALITE", txt("4")},
             {"AUTRESQUALITE", txt(QStringLiteral("Filiale"))},
-            {"DESCRIPTIONACTIVITESPRINCIPALES", txt(QStringLiteral("Importation\r\nDistribution\r\n"))},
+            {"DESCRIPTIONACTIVITESPRINCIPALES",
+             txt(QStringLiteral("Importation\r\nDistribution\r\n"))},
             {"AFFIRMATION", txt("O")},
             {"DESCRIPTION", txt(QStringLiteral("Ouverture d'une agence à Sfax"))},
             {"CODEACTE", txt("0")},
@@ -172,7 +193,8 @@ private:
             {"AUTRESINFORMATIONS", txt(QStringLiteral("Néant\r\n« rien d'autre »"))},
             {"AFFIRMATIONCHANGEMENTCAPITAL", txt("O")},
             {"DESCRIPTIONCHANGCAPITAL", txt(QStringLiteral("Cession de 10 % à Beta"))},
-            {"DESCRIPTIONREGIMEFISCAL", txt(QStringLiteral("Achats auprès d'une filiale en zone franche"))},
+            {"DESCRIPTIONREGIMEFISCAL",
+             txt(QStringLiteral("Achats auprès d'une filiale en zone franche"))},
             {"AFFIRMATIONBIENSERVICE", txt("O")},
             {"AFFIRMATIONBIENSERVICEAVECCONTR", txt("O")},
             {"AFFIRMATIONACCORDPREALABLE", txt("O")},
@@ -254,17 +276,19 @@ private:
             f.insert(QStringLiteral("OPERATIONSMONTANTS"), columns);
         }
         // A foreign counterpart known by another identifier, with another quality and relation.
-        f.insert(QStringLiteral("OPERATIONSMONTANTS"), {{"TYPEMONTANT", txt("3")},
-                                                        {"NATUREOPERATIONS", txt("1")},
-                                                        {"ACHATS", dec("100.400")},
-                                                        {"VENTES", dec("0")},
-                                                        {"AUTREIDENTIFIANT", txt("DE-HRB-12345")},
-                                                        {"ETATTERRITORIAL", txt("DE")},
-                                                        {"RAISONSOCIALE", txt("Ardoz Holding GmbH")},
-                                                        {"AUTREQUALITE", txt(QStringLiteral("Société sœur"))},
-                                                        {"AUTRENATURERELATIONS", txt(QStringLiteral("Franchisé"))},
-                                                        {"METHODE", txt("MTMN")}});
-        f.insert(QStringLiteral("OPERATIONSMONTANTS"), {{"TYPEMONTANT", txt("7")}, {"ACHATS", dec("5")}});
+        f.insert(QStringLiteral("OPERATIONSMONTANTS"),
+                 {{"TYPEMONTANT", txt("3")},
+                  {"NATUREOPERATIONS", txt("1")},
+                  {"ACHATS", dec("100.400")},
+                  {"VENTES", dec("0")},
+                  {"AUTREIDENTIFIANT", txt("DE-HRB-12345")},
+                  {"ETATTERRITORIAL", txt("DE")},
+                  {"RAISONSOCIALE", txt("Ardoz Holding GmbH")},
+                  {"AUTREQUALITE", txt(QStringLiteral("Société sœur"))},
+                  {"AUTRENATURERELATIONS", txt(QStringLiteral("Franchisé"))},
+                  {"METHODE", txt("MTMN")}});
+        f.insert(QStringLiteral("OPERATIONSMONTANTS"),
+                 {{"TYPEMONTANT", txt("7")}, {"ACHATS", dec("5")}});
 
         f.insert(QStringLiteral("OPERATIONPRETEMPRUNT"), {{"TYPEPRETEMPRUNT", txt("P")},
                                                           {"MATRICULEFISCAL", txt("2222222B")},
@@ -302,13 +326,14 @@ private:
                       {"AVECCONTREOUINON", txt(QString::fromLatin1(code))}});
         }
 
-        f.insert(QStringLiteral("OPERATIONRESCRITFISCAUX"), {{"MATRICULEFISCAL", txt("2222222B")},
-                                                             {"RAISONSOCIALE", txt("Beta SA")},
-                                                             {"QUALITE", txt("4")},
-                                                             {"NATURERELATION", txt("1")},
-                                                             {"NATUREOPERATION", txt("Redevances de marque")},
-                                                             {"EXERCICEDEBUT", db::Value(2021)},
-                                                             {"EXERCICEFIN", db::Value(2024)}});
+        f.insert(QStringLiteral("OPERATIONRESCRITFISCAUX"),
+                 {{"MATRICULEFISCAL", txt("2222222B")},
+                  {"RAISONSOCIALE", txt("Beta SA")},
+                  {"QUALITE", txt("4")},
+                  {"NATURERELATION", txt("1")},
+                  {"NATUREOPERATION", txt("Redevances de marque")},
+                  {"EXERCICEDEBUT", db::Value(2021)},
+                  {"EXERCICEFIN", db::Value(2024)}});
     }
 };
 

@@ -9,7 +9,9 @@ Q_DECLARE_METATYPE(db::Value)
 
 namespace {
 
-db::Value dec(const char* text) { return db::Value(*db::Decimal::parse(QString::fromLatin1(text))); }
+db::Value dec(const char* text) {
+    return db::Value(*db::Decimal::parse(QString::fromLatin1(text)));
+}
 
 }  // namespace
 
@@ -86,7 +88,8 @@ private slots:
 
     void trimmed() {
         QCOMPARE(F::trimmed(db::Value(QStringLiteral("  Sté X "))), QStringLiteral("Sté X"));
-        QCOMPARE(F::trimmed(db::Value(QStringLiteral("\r\n\tFiliale \t\r\n"))), QStringLiteral("Filiale"));
+        QCOMPARE(F::trimmed(db::Value(QStringLiteral("\r\n\tFiliale \t\r\n"))),
+                 QStringLiteral("Filiale"));
         QCOMPARE(F::trimmed(db::Value(QStringLiteral("a  b"))), QStringLiteral("a  b"));
         QCOMPARE(F::trimmed(db::Value()), QString());
         QVERIFY(F::isBlank(db::Value(QStringLiteral("  \r\n"))));

@@ -7,16 +7,22 @@ using C = DeclarationFixture::Columns;
 
 namespace {
 
-db::Value dec(const char* text) { return db::Value(*db::Decimal::parse(QString::fromLatin1(text))); }
-db::Value txt(const QString& text) { return db::Value(text); }
+db::Value dec(const char* text) {
+    return db::Value(*db::Decimal::parse(QString::fromLatin1(text)));
+}
+db::Value txt(const QString& text) {
+    return db::Value(text);
+}
 
 const QString kXmlDecl = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
 const QString kRoot = QStringLiteral(
-    "<PrixTransfert xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"  VersionDocument=\"1.0\" "
+    "<PrixTransfert xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"  "
+    "VersionDocument=\"1.0\" "
     "xsi:noNamespaceSchemaLocation=\"FDPT.xsd\">");
 
 QStringList folderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
 }
 
 }  // namespace
@@ -73,7 +79,8 @@ private slots:
             "<AdresseSiegeSocial></AdresseSiegeSocial>",
             "</InformationsEntiteMereUltime>",
             "<DescriptionPrincipalesActivites></DescriptionPrincipalesActivites>",
-            "<DescriptionGeneralePolitiquePrixTransfert></DescriptionGeneralePolitiquePrixTransfert>",
+            "<DescriptionGeneralePolitiquePrixTransfert></"
+            "DescriptionGeneralePolitiquePrixTransfert>",
             "<RestructurationsGroupeEntreprises>",
             "<Affirmation>N</Affirmation>",
             "</RestructurationsGroupeEntreprises>",
@@ -113,7 +120,8 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("<RaisonSociale>Nouveau nom</RaisonSociale>"));
-        QCOMPARE(folderEntries(f.outputFolder()), QStringList{QStringLiteral("FDPT-1234567A-2023.xml")});
+        QCOMPARE(folderEntries(f.outputFolder()),
+                 QStringList{QStringLiteral("FDPT-1234567A-2023.xml")});
     }
 
     void shortIdentifier() {
@@ -141,20 +149,23 @@ private slots:
         QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
         QVERIFY(bytes.endsWith("</PrixTransfert>\r\n"));
         // é as its two UTF-8 bytes.
-        QVERIFY(bytes.contains("<RaisonSociale>Soci\xC3\xA9t\xC3\xA9 G\xC3\xA9n\xC3\xA9rale</RaisonSociale>\r\n"));
+        QVERIFY(bytes.contains(
+            "<RaisonSociale>Soci\xC3\xA9t\xC3\xA9 G\xC3\xA9n\xC3\xA9rale</RaisonSociale>\r\n"));
         // Every line break is CR LF, inside the long texts too.
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             if (bytes.at(i) == '\n') {
-                QVERIFY2(i > 0 && bytes.at(i - 1) == '\r', qPrintable(QStringLiteral("LF alone at %1").arg(i)));
+                QVERIFY2(i > 0 && bytes.at(i - 1) == '\r',
+                         qPrintable(QStringLiteral("LF alone at %1").arg(i)));
             }
             if (bytes.at(i) == '\r') {
                 QVERIFY2(i + 1 < bytes.size() && bytes.at(i + 1) == '\n',
                          qPrintable(QStringLiteral("CR alone at %1").arg(i)));
             }
         }
-        QVERIFY(bytes.contains("<AutresInformationsARenseignerSurDeclarationPrixTransfert>Ligne 1\r\n"
-                               "Ligne 2\r\n</AutresInformationsARenseignerSurDeclarationPrixTransfert>\r\n"
-                               "</PrixTransfert>\r\n"));
+        QVERIFY(bytes.contains(
+            "<AutresInformationsARenseignerSurDeclarationPrixTransfert>Ligne 1\r\n"
+            "Ligne 2\r\n</AutresInformationsARenseignerSurDeclarationPrixTransfert>\r\n"
+            "</PrixTransfert>\r\n"));
     }
 
     void enteteAndIdentification() {
@@ -192,7 +203,8 @@ private slots:
             "<RaisonSociale>Dupont &amp; Fils &lt;Tunis&gt;</RaisonSociale>",
             "<FormeJuridique>SARL</FormeJuridique>",
             "<Nationalite>TN</Nationalite>",
-            "<AdresseSiegeSocialEtablissementTunisie>Rue de Marseille</AdresseSiegeSocialEtablissementTunisie>",
+            "<AdresseSiegeSocialEtablissementTunisie>Rue de "
+            "Marseille</AdresseSiegeSocialEtablissementTunisie>",
             "<CodePostal>0800</CodePostal>",
             "<ActivitePrincipale>Négoce</ActivitePrincipale>",
             "<ChiffreAffaireAnnuel>1234568</ChiffreAffaireAnnuel>",
@@ -209,8 +221,10 @@ private slots:
         f.addCompany({{"ACTIVITESECONDAIRE", txt(QStringLiteral(" Transport "))},
                       {"CHIFFREAFFAIREANNUEL", dec("0.4")}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
-        QVERIFY(lines.contains(QStringLiteral("<ActiviteSecondaire>Transport</ActiviteSecondaire>")));
-        QVERIFY(lines.contains(QStringLiteral("<ChiffreAffaireAnnuel>00000</ChiffreAffaireAnnuel>")));
+        QVERIFY(
+            lines.contains(QStringLiteral("<ActiviteSecondaire>Transport</ActiviteSecondaire>")));
+        QVERIFY(
+            lines.contains(QStringLiteral("<ChiffreAffaireAnnuel>00000</ChiffreAffaireAnnuel>")));
     }
 
     void forbiddenCharactersLeftOut() {
@@ -234,19 +248,22 @@ private slots:
             const QStringList lines = DeclarationFixture::lines(f.generate());
             QCOMPARE(DeclarationFixture::between(lines, "<QualiteEntrepriseDeclarante>",
                                                  "</QualiteEntrepriseDeclarante>"),
-                     (QStringList{"<QualiteEntrepriseDeclarante>", "<AutreQualite>Filiale</AutreQualite>",
+                     (QStringList{"<QualiteEntrepriseDeclarante>",
+                                  "<AutreQualite>Filiale</AutreQualite>",
                                   "</QualiteEntrepriseDeclarante>"}));
-            QCOMPARE(DeclarationFixture::between(lines, "<ChangementsActiviteAuCoursExercice>",
-                                                 "</ChangementsActiviteAuCoursExercice>"),
-                     (QStringList{"<ChangementsActiviteAuCoursExercice>", "<Affirmation>N</Affirmation>",
-                                  "</ChangementsActiviteAuCoursExercice>"}));
+            QCOMPARE(
+                DeclarationFixture::between(lines, "<ChangementsActiviteAuCoursExercice>",
+                                            "</ChangementsActiviteAuCoursExercice>"),
+                (QStringList{"<ChangementsActiviteAuCoursExercice>", "<Affirmation>N</Affirmation>",
+                             "</ChangementsActiviteAuCoursExercice>"}));
         }
         {
             DeclarationFixture f;
             QVERIFY(f.isValid());
             f.addCompany({{"QUALITE", txt("4")},
                           {"AUTRESQUALITE", txt(QStringLiteral("Filiale"))},
-                          {"DESCRIPTIONACTIVITESPRINCIPALES", txt(QStringLiteral("  Fabrication\r\nVente \r\n"))},
+                          {"DESCRIPTIONACTIVITESPRINCIPALES",
+                           txt(QStringLiteral("  Fabrication\r\nVente \r\n"))},
                           {"AFFIRMATION", txt("O")},
                           {"DESCRIPTION", txt(QStringLiteral(" Nouvelle usine"))},
                           {"AFFIRMATIONCHANGEMENTCAPITAL", txt("O")},
@@ -258,12 +275,15 @@ private slots:
                      (QStringList{"<QualiteEntrepriseDeclarante>", "<Qualite>4</Qualite>",
                                   "</QualiteEntrepriseDeclarante>"}));
             // Trimmed, the inner line break kept.
-            QVERIFY(bytes.contains("<DescriptionActivitesPrincipales>Fabrication\r\nVente</DescriptionActivitesPrincipales>\r\n"));
+            QVERIFY(
+                bytes.contains("<DescriptionActivitesPrincipales>Fabrication\r\nVente</"
+                               "DescriptionActivitesPrincipales>\r\n"));
             // As stored: the leading blank stays.
             QVERIFY(lines.contains(QStringLiteral("<Description> Nouvelle usine</Description>")));
             QCOMPARE(DeclarationFixture::between(lines, "<ModificationLiensCapitalAuCoursExercice>",
                                                  "</ModificationLiensCapitalAuCoursExercice>"),
-                     (QStringList{"<ModificationLiensCapitalAuCoursExercice>", "<Affirmation>O</Affirmation>",
+                     (QStringList{"<ModificationLiensCapitalAuCoursExercice>",
+                                  "<Affirmation>O</Affirmation>",
                                   "<Description>Cession de 10 %</Description>",
                                   "</ModificationLiensCapitalAuCoursExercice>"}));
         }
@@ -379,7 +399,8 @@ private slots:
             "</InformationsEntiteMereUltime>",
             "<DescriptionPrincipalesActivites>Chimie",
             "Pharmacie</DescriptionPrincipalesActivites>",
-            "<DescriptionGeneralePolitiquePrixTransfert>Marge nette</DescriptionGeneralePolitiquePrixTransfert>",
+            "<DescriptionGeneralePolitiquePrixTransfert>Marge "
+            "nette</DescriptionGeneralePolitiquePrixTransfert>",
             "<RestructurationsGroupeEntreprises>",
             "<Affirmation>O</Affirmation>",
             "<Description></Description>",
@@ -400,9 +421,11 @@ private slots:
                                                        {"AUTREMFISCAL", txt(" ")},
                                                        {"AFFIRMATOINRESTRUCTURATION", txt("Non")}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
-        QCOMPARE(DeclarationFixture::between(lines, "<IdentifiantEntreprise>", "</IdentifiantEntreprise>"),
-                 (QStringList{"<IdentifiantEntreprise>", "<MatriculeFiscal>7777777Z</MatriculeFiscal>",
-                              "</IdentifiantEntreprise>"}));
+        QCOMPARE(
+            DeclarationFixture::between(lines, "<IdentifiantEntreprise>",
+                                        "</IdentifiantEntreprise>"),
+            (QStringList{"<IdentifiantEntreprise>", "<MatriculeFiscal>7777777Z</MatriculeFiscal>",
+                         "</IdentifiantEntreprise>"}));
         QCOMPARE(DeclarationFixture::between(lines, "<RestructurationsGroupeEntreprises>",
                                              "</RestructurationsGroupeEntreprises>"),
                  (QStringList{"<RestructurationsGroupeEntreprises>", "<Affirmation>N</Affirmation>",
@@ -413,10 +436,11 @@ private slots:
         DeclarationFixture f;
         QVERIFY(f.isValid());
         f.addCompany();
-        f.insert(QStringLiteral("INFORMATIONGROUPE"), {{"AUTREMFISCAL", txt("X1")},
-                                                       {"ETATTERRITORIAL", txt("DE")},
-                                                       {"AFFIRMATOINRESTRUCTURATION", txt("oui")},
-                                                       {"DESCRIPTIONRESTRUCTURATION", txt("Fusion")}});
+        f.insert(QStringLiteral("INFORMATIONGROUPE"),
+                 {{"AUTREMFISCAL", txt("X1")},
+                  {"ETATTERRITORIAL", txt("DE")},
+                  {"AFFIRMATOINRESTRUCTURATION", txt("oui")},
+                  {"DESCRIPTIONRESTRUCTURATION", txt("Fusion")}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
         QCOMPARE(DeclarationFixture::between(lines, "<RestructurationsGroupeEntreprises>",
                                              "</RestructurationsGroupeEntreprises>"),
@@ -483,7 +507,8 @@ private slots:
                                              "<RestructurationsGroupeEntreprises>"),
                  expected);
         QCOMPARE(lines.at(lines.indexOf(QStringLiteral("<ListeActifsCorporels>")) - 1),
-                 QStringLiteral("<DescriptionGeneralePolitiquePrixTransfert></DescriptionGeneralePolitiquePrixTransfert>"));
+                 QStringLiteral("<DescriptionGeneralePolitiquePrixTransfert></"
+                                "DescriptionGeneralePolitiquePrixTransfert>"));
 
         f.insert(QStringLiteral("LISTEACTIFINCORPOREL"), {{"NATUREACTIF", txt("04")},
                                                           {"ONEREUXGRATUIT", txt("N")},
@@ -494,16 +519,17 @@ private slots:
                                                           {"MATRICULEFISCAL", txt("2222222B")},
                                                           {"QUALITE", txt("1")}});
         lines = DeclarationFixture::lines(f.generate());
-        const QStringList incorporel = DeclarationFixture::between(lines, "<ListeActifsIncorporels>",
-                                                                    "</ListeActifsIncorporels>");
-        QCOMPARE(incorporel.mid(0, 15),
-                 (QStringList{"<ListeActifsIncorporels>", "<LigneActifIncorporel>", "<ActifIncorporel>",
-                              "<NatureActifIncorporel>04</NatureActifIncorporel>", "</ActifIncorporel>",
-                              "<OnereuxGratuit>G</OnereuxGratuit>", "<IdentifiantEntreprise>",
-                              "<MatriculeFiscal>1111111A</MatriculeFiscal>", "</IdentifiantEntreprise>",
-                              "<RaisonSociale></RaisonSociale>", "<QualiteEntreprise>", "<Qualite>1</Qualite>",
-                              "</QualiteEntreprise>", "<NatureRelationEntreprise>",
-                              "<NatureRelation></NatureRelation>"}));
+        const QStringList incorporel = DeclarationFixture::between(
+            lines, "<ListeActifsIncorporels>", "</ListeActifsIncorporels>");
+        QCOMPARE(
+            incorporel.mid(0, 15),
+            (QStringList{"<ListeActifsIncorporels>", "<LigneActifIncorporel>", "<ActifIncorporel>",
+                         "<NatureActifIncorporel>04</NatureActifIncorporel>", "</ActifIncorporel>",
+                         "<OnereuxGratuit>G</OnereuxGratuit>", "<IdentifiantEntreprise>",
+                         "<MatriculeFiscal>1111111A</MatriculeFiscal>", "</IdentifiantEntreprise>",
+                         "<RaisonSociale></RaisonSociale>", "<QualiteEntreprise>",
+                         "<Qualite>1</Qualite>", "</QualiteEntreprise>",
+                         "<NatureRelationEntreprise>", "<NatureRelation></NatureRelation>"}));
         QVERIFY(incorporel.contains(QStringLiteral("<OnereuxGratuit>O</OnereuxGratuit>")));
         // Intangible assets come before the tangible ones.
         QVERIFY(lines.indexOf(QStringLiteral("</ListeActifsIncorporels>")) + 1 ==
@@ -518,20 +544,24 @@ private slots:
         QVERIFY(!bytes.contains("MontantTransactionsMethodeDeterminationPrixTransfert"));
         QVERIFY(!bytes.contains("DescriptionTransactionsRegimeFiscalPrivilegie"));
         // Nor a loan section: the counterpart section follows at once.
-        QVERIFY(bytes.contains("<InformationsOperations>\r\n"
-                               "<OperationsSansContrepartieOuAvecContrepartieNonMonetaire>\r\n"));
+        QVERIFY(
+            bytes.contains("<InformationsOperations>\r\n"
+                           "<OperationsSansContrepartieOuAvecContrepartieNonMonetaire>\r\n"));
     }
 
     void category7Only() {
         DeclarationFixture f;
         QVERIFY(f.isValid());
         f.addCompany({{"DESCRIPTIONREGIMEFISCAL", txt(QStringLiteral("Régime privilégié"))}});
-        f.insert(QStringLiteral("OPERATIONSMONTANTS"), {{"TYPEMONTANT", txt("7")}, {"ACHATS", dec("10")}});
+        f.insert(QStringLiteral("OPERATIONSMONTANTS"),
+                 {{"TYPEMONTANT", txt("7")}, {"ACHATS", dec("10")}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
-        QCOMPARE(DeclarationFixture::between(lines, "<MontantTransactionsMethodeDeterminationPrixTransfert>",
-                                             "</MontantTransactionsMethodeDeterminationPrixTransfert>"),
+        QCOMPARE(DeclarationFixture::between(
+                     lines, "<MontantTransactionsMethodeDeterminationPrixTransfert>",
+                     "</MontantTransactionsMethodeDeterminationPrixTransfert>"),
                  (QStringList{"<MontantTransactionsMethodeDeterminationPrixTransfert>",
-                              "<DescriptionTransactionsRegimeFiscalPrivilegie>Régime privilégié</DescriptionTransactionsRegimeFiscalPrivilegie>",
+                              "<DescriptionTransactionsRegimeFiscalPrivilegie>Régime "
+                              "privilégié</DescriptionTransactionsRegimeFiscalPrivilegie>",
                               "</MontantTransactionsMethodeDeterminationPrixTransfert>"}));
         // The presence-test dataset stays on its first row.
         QCOMPARE(f.module().montanttransactions->currentIndex(), 0);
@@ -571,7 +601,8 @@ private slots:
                                                         {"VENTES", dec("1234.499")},
                                                         {"NATURRELATION", txt(" ")},
                                                         {"METHODE", txt("CUP ")}});
-        f.insert(QStringLiteral("OPERATIONSMONTANTS"), {{"TYPEMONTANT", txt("7")}, {"ACHATS", dec("99")}});
+        f.insert(QStringLiteral("OPERATIONSMONTANTS"),
+                 {{"TYPEMONTANT", txt("7")}, {"ACHATS", dec("99")}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
         const QStringList expected = {
             "<MontantTransactionsMethodeDeterminationPrixTransfert>",
@@ -652,13 +683,16 @@ private slots:
             "</MethodePrixTransfert>",
             "</LigneCessionAcquisitionActif>",
             "</CessionsAcquisitionsActifs>",
-            "<TotalAchatsDepensesCessionsAcquisitionsActifs>-00003</TotalAchatsDepensesCessionsAcquisitionsActifs>",
-            "<TotalVentesRevenusCessionsAcquisitionsActifs>01234</TotalVentesRevenusCessionsAcquisitionsActifs>",
+            "<TotalAchatsDepensesCessionsAcquisitionsActifs>-00003</"
+            "TotalAchatsDepensesCessionsAcquisitionsActifs>",
+            "<TotalVentesRevenusCessionsAcquisitionsActifs>01234</"
+            "TotalVentesRevenusCessionsAcquisitionsActifs>",
             "</InformationsCessionsAcquisitionsActifs>",
             "</MontantTransactionsMethodeDeterminationPrixTransfert>",
         };
-        QCOMPARE(DeclarationFixture::between(lines, "<MontantTransactionsMethodeDeterminationPrixTransfert>",
-                                             "</MontantTransactionsMethodeDeterminationPrixTransfert>"),
+        QCOMPARE(DeclarationFixture::between(
+                     lines, "<MontantTransactionsMethodeDeterminationPrixTransfert>",
+                     "</MontantTransactionsMethodeDeterminationPrixTransfert>"),
                  expected);
     }
 
@@ -668,18 +702,21 @@ private slots:
         f.addCompany();
         // Three lines of 0.500 each show 00001; their sum 1.500 shows 00002, not 00003.
         for (int i = 0; i < 3; ++i) {
-            f.insert(QStringLiteral("OPERATIONSMONTANTS"),
-                     {{"TYPEMONTANT", txt("4")}, {"ACHATS", dec("0.500")}, {"VENTES", dec("0.333")}});
+            f.insert(
+                QStringLiteral("OPERATIONSMONTANTS"),
+                {{"TYPEMONTANT", txt("4")}, {"ACHATS", dec("0.500")}, {"VENTES", dec("0.333")}});
         }
         f.insert(QStringLiteral("OPERATIONSMONTANTS"), {{"TYPEMONTANT", txt("4")}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
         QCOMPARE(lines.count(QStringLiteral("<AchatsDepenses>00001</AchatsDepenses>")), 3);
         QCOMPARE(lines.count(QStringLiteral("<AchatsDepenses>00000</AchatsDepenses>")), 1);
-        QVERIFY(lines.contains(QStringLiteral(
-            "<TotalAchatsDepensesOperationsFinancieres>00002</TotalAchatsDepensesOperationsFinancieres>")));
+        QVERIFY(
+            lines.contains(QStringLiteral("<TotalAchatsDepensesOperationsFinancieres>00002</"
+                                          "TotalAchatsDepensesOperationsFinancieres>")));
         // The schema's name, with its final s.
-        QVERIFY(lines.contains(QStringLiteral(
-            "<TotalVentesRevenusOperationsFinancieres>00001</TotalVentesRevenusOperationsFinancieres>")));
+        QVERIFY(
+            lines.contains(QStringLiteral("<TotalVentesRevenusOperationsFinancieres>00001</"
+                                          "TotalVentesRevenusOperationsFinancieres>")));
     }
 
     void everyCategoryHasItsNames() {
@@ -703,16 +740,19 @@ private slots:
             QVERIFY2(at > previous, qPrintable(section));
             previous = at;
         }
-        for (const char* name : {"LigneValeurExploitation", "NatureOperationValeurExploitation",
-                                 "LigneRemunerationBiens", "NatureOperationRemunerationBiens",
-                                 "LigneOperationFinanciere", "NatureOperationFinanciere",
-                                 "LigneCessionAcquisitionActif", "NatureOperationCessionAcquisitionActif",
-                                 "LigneService", "NatureOperationService", "LigneAutreOperation"}) {
+        for (const char* name :
+             {"LigneValeurExploitation", "NatureOperationValeurExploitation",
+              "LigneRemunerationBiens", "NatureOperationRemunerationBiens",
+              "LigneOperationFinanciere", "NatureOperationFinanciere",
+              "LigneCessionAcquisitionActif", "NatureOperationCessionAcquisitionActif",
+              "LigneService", "NatureOperationService", "LigneAutreOperation"}) {
             QVERIFY2(lines.contains(QStringLiteral("<%1>").arg(QLatin1StringView(name))), name);
         }
         // The nature of an other operation is the code itself, as the schema has it.
-        const QStringList autre = DeclarationFixture::between(lines, "<LigneAutreOperation>", "</LigneAutreOperation>");
-        QCOMPARE(autre.mid(0, 3), (QStringList{"<LigneAutreOperation>", "<NatureAutreOperation></NatureAutreOperation>",
+        const QStringList autre =
+            DeclarationFixture::between(lines, "<LigneAutreOperation>", "</LigneAutreOperation>");
+        QCOMPARE(autre.mid(0, 3), (QStringList{"<LigneAutreOperation>",
+                                               "<NatureAutreOperation></NatureAutreOperation>",
                                                "<AchatsDepenses>01000</AchatsDepenses>"}));
         for (const char* total :
              {"TotalAchatsDepensesValeursExploitation", "TotalVentesRevenusValeursExploitation",
@@ -720,11 +760,11 @@ private slots:
               "TotalVentesRevenusRemunerationsBiensCorporelsIncorporels",
               "TotalAchatsDepensesOperationsFinancieres", "TotalVentesRevenusOperationsFinancieres",
               "TotalAchatsDepensesAutresOperations", "TotalVentesRevenusAutresOperations"}) {
-            QVERIFY2(lines.contains(QStringLiteral("<%1>%2</%1>")
-                                        .arg(QLatin1StringView(total),
-                                             QString::fromLatin1(QByteArray(total).contains("Achats")
-                                                                     ? "01000"
-                                                                     : "00000"))),
+            QVERIFY2(lines.contains(
+                         QStringLiteral("<%1>%2</%1>")
+                             .arg(QLatin1StringView(total),
+                                  QString::fromLatin1(
+                                      QByteArray(total).contains("Achats") ? "01000" : "00000"))),
                      total);
         }
     }
@@ -820,7 +860,8 @@ private slots:
             "</EmpruntsContractes>",
             "</InformationsPretsEmprunts>",
         };
-        QCOMPARE(DeclarationFixture::between(lines, "<InformationsPretsEmprunts>", "</InformationsPretsEmprunts>"),
+        QCOMPARE(DeclarationFixture::between(lines, "<InformationsPretsEmprunts>",
+                                             "</InformationsPretsEmprunts>"),
                  expected);
         QCOMPARE(lines.at(lines.indexOf(QStringLiteral("</InformationsPretsEmprunts>")) + 1),
                  QStringLiteral("<OperationsSansContrepartieOuAvecContrepartieNonMonetaire>"));
@@ -834,7 +875,8 @@ private slots:
         f.insert(QStringLiteral("OPERATIONPRETEMPRUNT"), {{"TYPEPRETEMPRUNT", txt("X")}});
         QStringList lines = DeclarationFixture::lines(f.generate());
         // A line of another type makes the section appear, empty.
-        QCOMPARE(DeclarationFixture::between(lines, "<InformationsPretsEmprunts>", "</InformationsPretsEmprunts>"),
+        QCOMPARE(DeclarationFixture::between(lines, "<InformationsPretsEmprunts>",
+                                             "</InformationsPretsEmprunts>"),
                  (QStringList{"<InformationsPretsEmprunts>", "</InformationsPretsEmprunts>"}));
         f.insert(QStringLiteral("OPERATIONPRETEMPRUNT"),
                  {{"TYPEPRETEMPRUNT", txt("E")}, {"MATRICULEFISCAL", txt("3333333C")}});
@@ -848,47 +890,46 @@ private slots:
         DeclarationFixture f;
         QVERIFY(f.isValid());
         // CHAR(3): the server pads the answer to "O  ".
-        f.addCompany({{"AFFIRMATIONBIENSERVICE", txt("O")}, {"AFFIRMATIONBIENSERVICEAVECCONTR", txt("O")}});
+        f.addCompany(
+            {{"AFFIRMATIONBIENSERVICE", txt("O")}, {"AFFIRMATIONBIENSERVICEAVECCONTR", txt("O")}});
         for (const char* m : {"3333333C", "1111111A", "2222222B"}) {
-            f.insert(QStringLiteral("OPERATIONSANSCONTRE"), {{"MATRICULEFISCAL", txt(QString::fromLatin1(m))},
-                                                             {"RAISONSOCIALE", txt("R")},
-                                                             {"QUALITE", txt("5")},
-                                                             {"NATURERELATION", txt("4")},
-                                                             {"NATUREBIENSERVICE", txt("Marque")},
-                                                             {"NATURECONTREPARTIE", txt("Aucune")},
-                                                             {"AVECCONTREOUINON", txt("A")}});
+            f.insert(QStringLiteral("OPERATIONSANSCONTRE"),
+                     {{"MATRICULEFISCAL", txt(QString::fromLatin1(m))},
+                      {"RAISONSOCIALE", txt("R")},
+                      {"QUALITE", txt("5")},
+                      {"NATURERELATION", txt("4")},
+                      {"NATUREBIENSERVICE", txt("Marque")},
+                      {"NATURECONTREPARTIE", txt("Aucune")},
+                      {"AVECCONTREOUINON", txt("A")}});
         }
-        f.insert(QStringLiteral("OPERATIONSANSCONTRE"), {{"MATRICULEFISCAL", txt("9999999Z")},
-                                                         {"AVECCONTREOUINON", txt("Z")}});
+        f.insert(QStringLiteral("OPERATIONSANSCONTRE"),
+                 {{"MATRICULEFISCAL", txt("9999999Z")}, {"AVECCONTREOUINON", txt("Z")}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
-        QCOMPARE(DeclarationFixture::between(lines, "<InformationsSurBiensOuServicesSansContrePartie>",
-                                             "</InformationsSurBiensOuServicesSansContrePartie>"),
-                 (QStringList{"<InformationsSurBiensOuServicesSansContrePartie>", "<Affirmation>O</Affirmation>",
-                              "</InformationsSurBiensOuServicesSansContrePartie>"}));
+        QCOMPARE(
+            DeclarationFixture::between(lines, "<InformationsSurBiensOuServicesSansContrePartie>",
+                                        "</InformationsSurBiensOuServicesSansContrePartie>"),
+            (QStringList{"<InformationsSurBiensOuServicesSansContrePartie>",
+                         "<Affirmation>O</Affirmation>",
+                         "</InformationsSurBiensOuServicesSansContrePartie>"}));
         const QStringList avec = DeclarationFixture::between(
             lines, "<InformationsSurContrepartieNonMonetairePourBiensOuServices>",
             "</InformationsSurContrepartieNonMonetairePourBiensOuServices>");
-        QCOMPARE(avec.count(QStringLiteral("<LigneContrepartieNonMonetairePourBiensOuServices>")), 3);
-        QCOMPARE(avec.mid(0, 19),
-                 (QStringList{"<InformationsSurContrepartieNonMonetairePourBiensOuServices>",
-                              "<Affirmation>O</Affirmation>",
-                              "<ContrepartieNonMonetairePourBiensOuServices>",
-                              "<LigneContrepartieNonMonetairePourBiensOuServices>",
-                              "<IdentifiantEntreprise>",
-                              "<MatriculeFiscal>1111111A</MatriculeFiscal>",
-                              "</IdentifiantEntreprise>",
-                              "<RaisonSociale>R</RaisonSociale>",
-                              "<QualiteEntreprise>",
-                              "<Qualite>5</Qualite>",
-                              "</QualiteEntreprise>",
-                              "<NatureRelationEntreprise>",
-                              "<NatureRelation>4</NatureRelation>",
-                              "</NatureRelationEntreprise>",
-                              "<NatureBiensOuService>Marque</NatureBiensOuService>",
-                              "<NatureContrepartie>Aucune</NatureContrepartie>",
-                              "</LigneContrepartieNonMonetairePourBiensOuServices>",
-                              "<LigneContrepartieNonMonetairePourBiensOuServices>",
-                              "<IdentifiantEntreprise>"}));
+        QCOMPARE(avec.count(QStringLiteral("<LigneContrepartieNonMonetairePourBiensOuServices>")),
+                 3);
+        QCOMPARE(
+            avec.mid(0, 19),
+            (QStringList{
+                "<InformationsSurContrepartieNonMonetairePourBiensOuServices>",
+                "<Affirmation>O</Affirmation>", "<ContrepartieNonMonetairePourBiensOuServices>",
+                "<LigneContrepartieNonMonetairePourBiensOuServices>", "<IdentifiantEntreprise>",
+                "<MatriculeFiscal>1111111A</MatriculeFiscal>", "</IdentifiantEntreprise>",
+                "<RaisonSociale>R</RaisonSociale>", "<QualiteEntreprise>", "<Qualite>5</Qualite>",
+                "</QualiteEntreprise>", "<NatureRelationEntreprise>",
+                "<NatureRelation>4</NatureRelation>", "</NatureRelationEntreprise>",
+                "<NatureBiensOuService>Marque</NatureBiensOuService>",
+                "<NatureContrepartie>Aucune</NatureContrepartie>",
+                "</LigneContrepartieNonMonetairePourBiensOuServices>",
+                "<LigneContrepartieNonMonetairePourBiensOuServices>", "<IdentifiantEntreprise>"}));
         QCOMPARE(avec.mid(avec.size() - 3),
                  (QStringList{"</LigneContrepartieNonMonetairePourBiensOuServices>",
                               "</ContrepartieNonMonetairePourBiensOuServices>",
@@ -907,8 +948,9 @@ private slots:
                                                              {"NATUREOPERATION", txt("Redevances")},
                                                              {"EXERCICEDEBUT", db::Value(2021)}});
         const QStringList lines = DeclarationFixture::lines(f.generate());
-        QCOMPARE(DeclarationFixture::between(lines, "<InformationsOperationsAccordsPrealablesOuRescritsFiscaux>",
-                                             "</InformationsOperationsAccordsPrealablesOuRescritsFiscaux>"),
+        QCOMPARE(DeclarationFixture::between(
+                     lines, "<InformationsOperationsAccordsPrealablesOuRescritsFiscaux>",
+                     "</InformationsOperationsAccordsPrealablesOuRescritsFiscaux>"),
                  (QStringList{"<InformationsOperationsAccordsPrealablesOuRescritsFiscaux>",
                               "<Affirmation>N</Affirmation>",
                               "<OperationsAccordsPrealablesOuRescritsFiscaux>",
@@ -957,7 +999,8 @@ private slots:
         QVERIFY(failed);
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("ancien contenu"));
-        QCOMPARE(folderEntries(f.outputFolder()), QStringList{QStringLiteral("FDPT-1234567A-2023.xml")});
+        QCOMPARE(folderEntries(f.outputFolder()),
+                 QStringList{QStringLiteral("FDPT-1234567A-2023.xml")});
     }
 
     void failureWithoutEarlierFileLeavesNothing() {

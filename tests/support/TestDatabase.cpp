@@ -26,15 +26,21 @@ TestDatabase::TestDatabase() {
 
 TestDatabase::~TestDatabase() = default;
 
-QString TestDatabase::databaseFolder() const { return m_dir.filePath(QStringLiteral("db")); }
+QString TestDatabase::databaseFolder() const {
+    return m_dir.filePath(QStringLiteral("db"));
+}
 
 QString TestDatabase::databasePath() const {
     return QDir(databaseFolder()).filePath(QStringLiteral("TALMORIX.gdb"));
 }
 
-QString TestDatabase::workFolder() const { return m_dir.filePath(QStringLiteral("work")); }
+QString TestDatabase::workFolder() const {
+    return m_dir.filePath(QStringLiteral("work"));
+}
 
-QString TestDatabase::iniPath() const { return m_dir.filePath(QStringLiteral("CheminBase.ini")); }
+QString TestDatabase::iniPath() const {
+    return m_dir.filePath(QStringLiteral("CheminBase.ini"));
+}
 
 std::unique_ptr<TDataprix> TestDatabase::openModule() const {
     auto module = std::make_unique<TDataprix>();
