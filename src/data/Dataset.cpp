@@ -182,11 +182,9 @@ void Dataset::moveTo(int index) {
     if (index < 0 || index >= rowCount() || index == m_current) {
         return;
     }
+    // A new row counts as changed, so leaving a row posts or cancels an edit but never
+    // removes a row: the target index stays valid.
     leaveRow();
-    // Cancelling a new row above the target shifts the target up by one.
-    if (index >= rowCount()) {
-        index = rowCount() - 1;
-    }
     m_eof = m_bof = false;
     setCurrent(index);
 }
