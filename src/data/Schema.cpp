@@ -287,6 +287,15 @@ QStringList Schema::creationScript() {
                          .arg(t.name, t.key.join(QStringLiteral(", "))));
         script.append(QStringLiteral("CREATE TABLE %1 (\n%2\n)").arg(t.name, lines.join(u",\n")));
     }
+    // The next line number is the highest one of the company and year: a descending
+    // index lets the server read it at once instead of scanning the company's lines.
+    for (const TableDef& t : tables()) {
+        if (t.lineNumbered()) {
+            script.append(
+                QStringLiteral("CREATE DESCENDING INDEX IX_%1_LG ON %1 (MFISCAL, EXERCICE, LG)")
+                    .arg(t.name));
+        }
+    }
     QString body;
     for (const QString& table : enteredDataTables()) {
         body += QStringLiteral("  DELETE FROM %1;\n").arg(table);
