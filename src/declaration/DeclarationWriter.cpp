@@ -543,6 +543,29 @@ void DeclarationWriter::writeCategory(int index) {
     out.end(category.section);
 }
 
+namespace {
+
+// The list rule over a query of the writer's own: no row, no container; otherwise the
+// container around one line group per row, in query order.
+template <typename Body>
+void writeQueryList(XmlLineWriter& out, db::Statement& lines, QLatin1StringView list,
+                    QLatin1StringView line, Body body) {
+    lines.execute();
+    if (!lines.fetch()) {
+        return;
+    }
+    const Row row(lines);
+    out.start(list);
+    do {
+        out.start(line);
+        body(row);
+        out.end(line);
+    } while (lines.fetch());
+    out.end(list);
+}
+
+}  // namespace
+
 void DeclarationWriter::writePretsEmprunts() {
     XmlLineWriter& out = *m_out;
     // Lines of another type than P or E make the section appear, possibly empty.
@@ -565,14 +588,7 @@ void DeclarationWriter::writePretsList(const QString& type, QLatin1StringView li
     db::Statement& lines = query(m_Empruntsprets, kPretsSql);
     bindCompany(lines);
     lines.setParam(QStringLiteral("typepretemprunt"), type);
-    lines.execute();
-    if (!lines.fetch()) {
-        return;
-    }
-    const Row row(lines);
-    out.start(list);
-    do {
-        out.start(line);
+    writeQueryList(out, lines, list, line, [&](const Row& row) {
         writeRelatedCompany(out, row, QStringLiteral("MATRICULEFISCAL"), true);
         out.element(L("SoldeOuverture"), F::amount(row(QStringLiteral("SOLDEOUVERTURE"))));
         out.element(L("Devise"), F::asStored(row(QStringLiteral("DEVISE"))));
@@ -581,9 +597,7 @@ void DeclarationWriter::writePretsList(const QString& type, QLatin1StringView li
         out.element(L("SoldeCloture"), F::amount(row(QStringLiteral("SOLDECLOTURE"))));
         out.element(interets, ouiNon(row(QStringLiteral("PRETINTERET"))));
         out.element(L("TauxInterets"), F::percentage(row(QStringLiteral("TAUXINTERET"))));
-        out.end(line);
-    } while (lines.fetch());
-    out.end(list);
+    });
 }
 
 void DeclarationWriter::writeSansContrepartie() {
@@ -611,22 +625,13 @@ void DeclarationWriter::writeContrepartieList(const QString& code, QLatin1String
     db::Statement& lines = query(m_operationssanscontre, kSansContreSql);
     bindCompany(lines);
     lines.setParam(QStringLiteral("ouinon"), code);
-    lines.execute();
-    if (!lines.fetch()) {
-        return;
-    }
-    const Row row(lines);
-    out.start(list);
-    do {
-        out.start(line);
+    writeQueryList(out, lines, list, line, [&](const Row& row) {
         writeRelatedCompany(out, row, QStringLiteral("MATRICULEFISCAL"), true);
         out.element(L("NatureBiensOuService"),
                     F::asStored(row(QStringLiteral("NATUREBIENSERVICE"))));
         out.element(L("NatureContrepartie"),
                     F::asStored(row(QStringLiteral("NATURECONTREPARTIE"))));
-        out.end(line);
-    } while (lines.fetch());
-    out.end(list);
+    });
 }
 
 void DeclarationWriter::writeAccords() {
