@@ -275,7 +275,7 @@ QMdiSubWindow* TfRMMAIN::ouvrirFenetre(QWidget* form) {
 }
 
 Tfrmsocietes* TfRMMAIN::ouvrirListeSocietes() {
-    auto* liste = new Tfrmsocietes(*m_contexte);
+    auto* liste = new Tfrmsocietes(*this);
     ouvrirFenetre(liste);
     return liste;
 }
@@ -350,11 +350,7 @@ void TfRMMAIN::BtnExecuterScriptClick() {
     QString texte = m_editeurScript->toPlainText();
     texte.replace(u'\n', QStringLiteral("\r\n"));
     try {
-        Dataprix->ensureConnected();
-        db::Statement ExecuterSql(Dataprix->IBTransaction1);
-        ExecuterSql.prepare(u' ' + texte);
-        ExecuterSql.execute();
-        ExecuterSql.closeCursor();
+        m_ExecuterSql.executer(u' ' + texte);
         Dataprix->commitRetaining();
     } catch (const db::DatabaseError& e) {
         MessageBoxes::showError(this, e.text());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/ServicesFenetres.h"
+
 #include <QMainWindow>
 
 class ContexteSocieteActive;
@@ -27,7 +29,7 @@ class Tfrmsocietes;
  *
  * Creating the window touches no table and sets ModeSocietes to 1.
  */
-class TfRMMAIN : public QMainWindow {
+class TfRMMAIN : public QMainWindow, public ServicesFenetres {
     Q_OBJECT
 
 public:
@@ -37,7 +39,8 @@ public:
     explicit TfRMMAIN(QWidget* parent = nullptr);
     ~TfRMMAIN() override;
 
-    ContexteSocieteActive& contexte() const { return *m_contexte; }
+    ContexteSocieteActive& contexte() override { return *m_contexte; }
+    ExecuteurSql& ExecuterSql() override { return m_ExecuterSql; }
     QMdiArea* zoneFenetres() const { return m_zoneFenetres; }
     QTabWidget* pages() const { return m_pages; }
     /// The second text of the active-company label.
@@ -46,7 +49,7 @@ public:
     QTextEdit* editeurScript() const { return m_editeurScript; }
 
     /// Shows @p form maximised as a new child window; the form is destroyed when it closes.
-    QMdiSubWindow* ouvrirFenetre(QWidget* form);
+    QMdiSubWindow* ouvrirFenetre(QWidget* form) override;
     /// Opens a new company list with the mode in force.
     Tfrmsocietes* ouvrirListeSocietes();
 
@@ -82,4 +85,5 @@ private:
     QLabel* m_societeActive = nullptr;
     QGroupBox* m_panneauScript = nullptr;
     QTextEdit* m_editeurScript = nullptr;
+    ExecuteurSql m_ExecuterSql;
 };

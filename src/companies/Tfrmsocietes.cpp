@@ -1,11 +1,10 @@
 #include "companies/Tfrmsocietes.h"
 
-#include "data/TDataprix.h"
 #include "db/DatabaseError.h"
-#include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SearchEdit.h"
+#include "widgets/ServicesFenetres.h"
 #include "widgets/TFrmMotPasse.h"
 
 #include <QAction>
@@ -13,7 +12,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,8 +33,8 @@ const QString kParametreNom = QStringLiteral("raisonsociale");
 
 }  // namespace
 
-Tfrmsocietes::Tfrmsocietes(ContexteSocieteActive& contexte, QWidget* parent)
-    : QWidget(parent), m_contexte(contexte), m_societe(Dataprix->societe) {
+Tfrmsocietes::Tfrmsocietes(ServicesFenetres& services, QWidget* parent)
+    : QWidget(parent), m_services(services), m_societe(Dataprix->societe) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmsocietes"));
     setWindowTitle(QStringLiteral("Liste des Sociétés"));
@@ -135,7 +133,6 @@ void Tfrmsocietes::showEvent(QShowEvent* event) {
 
 void Tfrmsocietes::FormShow() {
     rouvrir();
-    marquerTri();
 }
 
 void Tfrmsocietes::rouvrir() {
@@ -147,62 +144,45 @@ void Tfrmsocietes::rouvrir() {
     }
 }
 
-void Tfrmsocietes::marquerTri() {
-    // The query text may come from an earlier window: mark the column it is ordered by.
-    static const QRegularExpression orderBy(QStringLiteral("order\\s+by\\s+\"?(\\w+)\"?\\s*$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = orderBy.match(m_societe->sql().trimmed());
-    int column = -1;
-    if (match.hasMatch()) {
-        const QString field = match.captured(1);
-        for (int i = 0; i < static_cast<int>(std::size(kColonnes)); ++i) {
-            if (field.compare(QString::fromUtf16(kColonnes[i].champ), Qt::CaseInsensitive) == 0) {
-                column = i;
-            }
-        }
-    }
-    m_grid->setSortMark(column);
-}
-
 void Tfrmsocietes::DBGrid1TitleClick(int column) {
     if (column < 0 || column >= static_cast<int>(std::size(kColonnes))) {
         return;
     }
-    m_societe->close();
-    m_societe->setSql(QStringLiteral("select * from societe Order by ") +
-                      QString::fromUtf16(kColonnes[column].champ));
+    const QString champ = QString::fromUtf16(kColonnes[column].champ);
+    m_societe->setSql(QStringLiteral("select * from societe Order by ") + champ, champ);
     m_tri->setText(QString::fromUtf16(kColonnes[column].titre));
     rouvrir();
-    m_grid->setSortMark(column);
 }
 
 void Tfrmsocietes::FiltrerAffichage(const QString& text) {
-    m_societe->close();
+    const QString tri = QStringLiteral("RAISONSOCIALE");
     if (text.isEmpty()) {
-        m_societe->setSql(QStringLiteral("select * from SOCIETE order by RAISONSOCIALE"));
+        m_societe->setSql(QStringLiteral("select * from SOCIETE order by RAISONSOCIALE"), tri);
     } else {
         // The typed text travels as a parameter: a quote in it is a character like any other.
         m_societe->setSql(
             QStringLiteral("select * from SOCIETE where RAISONSOCIALE like :raisonsociale order by "
-                           "RAISONSOCIALE"));
+                           "RAISONSOCIALE"),
+            tri);
         m_societe->setParam(kParametreNom, db::Value(text + u'%'));
     }
     rouvrir();
-    marquerTri();
 }
 
 void Tfrmsocietes::DBGrid1DblClick() {
-    if (m_contexte.ModeSocietes != 1 || !m_societe->isActive() || m_societe->isEmpty()) {
+    if (m_services.contexte().ModeSocietes != 1 || !m_societe->isActive() || m_societe->isEmpty()) {
         return;
     }
-    m_contexte.IdentifiantComplet = m_societe->value(QStringLiteral("MFISCAL")).toText() +
-                                    m_societe->value(QStringLiteral("CLE")).toText();
+    m_services.contexte().IdentifiantComplet =
+        m_societe->value(QStringLiteral("MFISCAL")).toText() +
+        m_societe->value(QStringLiteral("CLE")).toText();
     const db::Value exercice = m_societe->value(QStringLiteral("EXERCICE"));
-    m_contexte.ExerciceTexte = exercice.isNull() ? QString() : QString::number(exercice.toInt());
-    m_contexte.setLibelleSociete(
+    m_services.contexte().ExerciceTexte =
+        exercice.isNull() ? QString() : QString::number(exercice.toInt());
+    m_services.contexte().setLibelleSociete(
         m_societe->value(QStringLiteral("RAISONSOCIALE")).toText().trimmed() +
-        QStringLiteral("   ") + m_contexte.IdentifiantComplet + QStringLiteral("  Exercice: ") +
-        m_contexte.ExerciceTexte);
+        QStringLiteral("   ") + m_services.contexte().IdentifiantComplet +
+        QStringLiteral("  Exercice: ") + m_services.contexte().ExerciceTexte);
     close();
 }
 

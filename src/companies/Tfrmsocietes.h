@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-class ContexteSocieteActive;
 class Dataset;
+class ServicesFenetres;
 class DBGrid;
 class QAction;
 class QLabel;
@@ -27,7 +27,7 @@ class Tfrmsocietes : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Tfrmsocietes(ContexteSocieteActive& contexte, QWidget* parent = nullptr);
+    explicit Tfrmsocietes(ServicesFenetres& services, QWidget* parent = nullptr);
 
     DBGrid* grille() const { return m_grid; }
     SearchEdit* champRecherche() const { return m_recherche; }
@@ -50,9 +50,8 @@ protected:
 
 private:
     void rouvrir();
-    void marquerTri();
 
-    ContexteSocieteActive& m_contexte;
+    ServicesFenetres& m_services;
     Dataset* m_societe;
     DBGrid* m_grid;
     SearchEdit* m_recherche;

@@ -7,6 +7,8 @@
 
 #include <QLocale>
 
+#include <optional>
+
 using db::DatabaseError;
 using db::Value;
 
@@ -20,12 +22,12 @@ QString rightTrimmed(const QString& text) {
     return text.left(end);
 }
 
-bool sameValue(const Value& a, const Value& b) {
+bool sameValue(const Value& a, const Value& b, Qt::CaseSensitivity cs) {
     if (a.isNull() || b.isNull()) {
         return a.isNull() && b.isNull();
     }
     if (a.type() == Value::Type::Text || b.type() == Value::Type::Text) {
-        return rightTrimmed(a.toText()) == rightTrimmed(b.toText());
+        return rightTrimmed(a.toText()).compare(rightTrimmed(b.toText()), cs) == 0;
     }
     if (a.type() == Value::Type::Date || b.type() == Value::Type::Date) {
         return a.toDate() == b.toDate();
@@ -36,13 +38,29 @@ bool sameValue(const Value& a, const Value& b) {
 }  // namespace
 
 Dataset::Dataset(const QString& name, const TableDef& table, TDataprix& module, QObject* parent)
-    : QObject(parent), m_name(name), m_table(table), m_module(module), m_sql(table.listQuery()) {}
+    : QObject(parent),
+      m_name(name),
+      m_table(table),
+      m_module(module),
+      m_sql(table.listQuery()),
+      m_sortField(table.order.value(0)) {}
 
 Dataset::~Dataset() = default;
+
+const FieldDef* Dataset::field(const QString& field) const {
+    const int i = fieldIndex(field);
+    return i < 0 ? nullptr : &m_table.fields[i];
+}
 
 void Dataset::requireActive() const {
     if (m_state == DatasetState::Inactive) {
         throw DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    }
+}
+
+void Dataset::requireWritable() const {
+    if (m_readOnly) {
+        throw DatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
     }
 }
 
@@ -58,36 +76,116 @@ void Dataset::setCurrent(int index) {
     emit currentRowChanged(index);
 }
 
-void Dataset::setSql(const QString& sql) {
+void Dataset::setSql(const QString& sql, const QString& sortField) {
     close();
     m_sql = sql;
+    m_sortField = sortField;
 }
 
 void Dataset::setParam(const QString& name, const Value& value) {
     m_params.insert(name.toLower(), value);
 }
 
+void Dataset::addEditor(DatasetEditor* editor) {
+    if (editor && !m_editors.contains(editor)) {
+        m_editors.append(editor);
+    }
+}
+
+void Dataset::removeEditor(DatasetEditor* editor) {
+    m_editors.removeAll(editor);
+}
+
+QString Dataset::keyText(const Row& row) const {
+    QString text;
+    for (const QString& k : m_table.key) {
+        text += rightTrimmed(row[fieldIndex(k)].toText());
+        text += QChar(0x1f);
+    }
+    return text;
+}
+
 void Dataset::open() {
     close();
     m_module.ensureConnected();
-    db::Statement statement(m_module.IBTransaction1);
-    statement.prepare(m_sql);
-    for (const QString& name : statement.parameterNames()) {
-        statement.setParam(name, m_params.value(name));
+    // The prepared list query serves again for the same text (searches re-open with new
+    // parameters at every keystroke).
+    if (!m_list || !m_list->isPrepared() || m_list->sql() != m_sql) {
+        auto list = std::make_unique<db::Statement>(m_module.IBTransaction1);
+        list->prepare(m_sql);
+        m_list = std::move(list);
     }
-    statement.execute();
+    m_list->clearParams();
+    for (const QString& name : m_list->parameterNames()) {
+        m_list->setParam(name, m_params.value(name));
+    }
+    m_list->execute();
+    m_cursorOpen = true;
+    m_postedKeys.clear();
     QVector<Row> rows;
-    while (statement.fetch()) {
-        rows.append(readRow(statement));
+    try {
+        while (rows.size() < kFirstBatch && m_list->fetch()) {
+            rows.append(readRow(*m_list));
+        }
+    } catch (const DatabaseError&) {
+        m_list->closeCursor();
+        m_cursorOpen = false;
+        throw;
     }
+    m_cursorOpen = m_list->hasOpenCursor();
+    emit aboutToReset();
     m_rows = std::move(rows);
     m_current = m_rows.isEmpty() ? -1 : 0;
-    m_eof = m_bof = m_rows.isEmpty();
+    m_eof = m_rows.isEmpty();
     m_bof = true;
     m_state = DatasetState::Browse;
     emit rowsReset();
     emit stateChanged(m_state);
     emit currentRowChanged(m_current);
+}
+
+bool Dataset::canFetchMore() const {
+    return m_state != DatasetState::Inactive && m_cursorOpen;
+}
+
+int Dataset::fetchMore(int count) {
+    if (!canFetchMore() || count <= 0) {
+        return 0;
+    }
+    QVector<Row> rows;
+    rows.reserve(std::min(count, 1024));
+    std::optional<DatabaseError> failure;
+    try {
+        while (rows.size() < count && m_list->fetch()) {
+            Row row = readRow(*m_list);
+            if (!m_postedKeys.isEmpty() && m_postedKeys.contains(keyText(row))) {
+                continue;
+            }
+            rows.append(std::move(row));
+        }
+        m_cursorOpen = m_list->hasOpenCursor();
+    } catch (const DatabaseError& e) {
+        m_list->closeCursor();
+        m_cursorOpen = false;
+        failure = e;
+    }
+    if (!rows.isEmpty()) {
+        const int first = rowCount();
+        const int last = first + static_cast<int>(rows.size()) - 1;
+        emit rowsAboutToBeInserted(first, last);
+        m_rows += rows;
+        emit rowsInserted(first, last);
+    }
+    if (failure) {
+        throw *failure;
+    }
+    return static_cast<int>(rows.size());
+}
+
+void Dataset::fetchAll() {
+    while (canFetchMore()) {
+        fetchMore(1024);
+    }
 }
 
 Dataset::Row Dataset::readRow(const db::Statement& statement) const {
@@ -102,11 +200,17 @@ Dataset::Row Dataset::readRow(const db::Statement& statement) const {
 }
 
 void Dataset::close() {
+    if (m_list) {
+        m_list->closeCursor();
+    }
+    m_cursorOpen = false;
     if (m_state == DatasetState::Inactive) {
         return;
     }
+    emit aboutToReset();
     m_rows.clear();
     m_buffer.clear();
+    m_postedKeys.clear();
     m_modified = false;
     m_current = -1;
     m_eof = m_bof = true;
@@ -116,13 +220,26 @@ void Dataset::close() {
     emit currentRowChanged(m_current);
 }
 
+void Dataset::updateRecord() {
+    if (!isEditing()) {
+        return;
+    }
+    // An editor may unbind itself while writing (a window closing): walk a copy.
+    const QVector<DatasetEditor*> editors = m_editors;
+    for (DatasetEditor* editor : editors) {
+        if (m_editors.contains(editor)) {
+            editor->writePending();
+        }
+    }
+}
+
 void Dataset::leaveRow() {
     if (!isEditing()) {
         return;
     }
     // The bound controls write what they hold first: a text typed but not yet written makes
     // the row modified, so that leaving the row sends it.
-    emit aboutToPost();
+    updateRecord();
     if (m_modified) {
         post();
     } else {
@@ -148,6 +265,7 @@ void Dataset::first() {
 void Dataset::last() {
     requireActive();
     leaveRow();
+    fetchAll();
     m_eof = true;
     m_bof = m_rows.isEmpty();
     if (!m_rows.isEmpty()) {
@@ -158,6 +276,9 @@ void Dataset::last() {
 void Dataset::next() {
     requireActive();
     leaveRow();
+    if (m_current + 1 >= rowCount()) {
+        fetchMore(kFirstBatch);
+    }
     if (m_current + 1 < rowCount()) {
         m_bof = false;
         setCurrent(m_current + 1);
@@ -189,9 +310,7 @@ void Dataset::moveTo(int index) {
     setCurrent(index);
 }
 
-bool Dataset::locate(const QStringList& fields, const QVector<Value>& values) {
-    requireActive();
-    leaveRow();
+QVector<int> Dataset::fieldIndexes(const QStringList& fields) const {
     QVector<int> indexes;
     for (const QString& f : fields) {
         const int i = fieldIndex(f);
@@ -200,41 +319,74 @@ bool Dataset::locate(const QStringList& fields, const QVector<Value>& values) {
         }
         indexes.append(i);
     }
-    for (int r = 0; r < rowCount(); ++r) {
+    return indexes;
+}
+
+int Dataset::findRow(const QVector<int>& fields, const QVector<Value>& values,
+                     Qt::CaseSensitivity cs, int from) {
+    for (int r = from;; ++r) {
+        if (r >= rowCount() && fetchMore(kFirstBatch) == 0) {
+            return -1;
+        }
         bool match = true;
-        for (int k = 0; k < indexes.size() && match; ++k) {
-            match = sameValue(m_rows[r][indexes[k]], k < values.size() ? values[k] : Value());
+        for (int k = 0; k < fields.size() && match; ++k) {
+            match = sameValue(m_rows[r][fields[k]], k < values.size() ? values[k] : Value(), cs);
         }
         if (match) {
-            m_eof = m_bof = false;
-            setCurrent(r);
-            return true;
+            return r;
         }
     }
-    return false;
+}
+
+bool Dataset::locate(const QStringList& fields, const QVector<Value>& values,
+                     Qt::CaseSensitivity cs) {
+    requireActive();
+    const QVector<int> indexes = fieldIndexes(fields);
+    leaveRow();
+    const int r = findRow(indexes, values, cs);
+    if (r < 0) {
+        return false;
+    }
+    m_eof = m_bof = false;
+    setCurrent(r);
+    return true;
+}
+
+Value Dataset::lookup(const QString& keyField, const Value& key, const QString& resultField,
+                      Qt::CaseSensitivity cs) {
+    if (!isActive() || key.isNull()) {
+        return Value();
+    }
+    const QVector<int> indexes = fieldIndexes({keyField, resultField});
+    const int r = findRow({indexes[0]}, {key}, cs);
+    return r < 0 ? Value() : m_rows[r][indexes[1]];
 }
 
 void Dataset::append() {
     requireActive();
+    requireWritable();
     leaveRow();
+    fetchAll();
     addRow(rowCount());
 }
 
 void Dataset::insert() {
     requireActive();
+    requireWritable();
     leaveRow();
     addRow(m_current < 0 ? 0 : m_current);
 }
 
 void Dataset::addRow(int position) {
+    emit rowsAboutToBeInserted(position, position);
+    m_rows.insert(position, Row(m_table.fields.size()));
     m_buffer = Row(m_table.fields.size());
-    m_rows.insert(position, m_buffer);
-    emit rowInserted(position);
     m_current = position;
     m_eof = m_bof = false;
     // A new row counts as changed: the rules fill it and leaving it must send it.
     m_modified = true;
     m_state = DatasetState::Insert;
+    emit rowsInserted(position, position);
     emit stateChanged(m_state);
     emit currentRowChanged(m_current);
     if (onAfterInsert) {
@@ -242,8 +394,22 @@ void Dataset::addRow(int position) {
     }
 }
 
+void Dataset::removeRowAt(int index) {
+    emit rowAboutToBeRemoved(index);
+    m_rows.removeAt(index);
+    m_current = std::min(index, rowCount() - 1);
+    emit rowRemoved(index);
+    // The row that followed may not have been fetched yet: it becomes current, as it would
+    // in a list read whole.
+    if (index >= rowCount() && canFetchMore() && fetchMore(kFirstBatch) > 0) {
+        m_current = index;
+    }
+    m_eof = m_bof = m_rows.isEmpty();
+}
+
 void Dataset::edit() {
     requireActive();
+    requireWritable();
     if (isEditing()) {
         return;
     }
@@ -434,10 +600,11 @@ db::Statement& Dataset::rowStatement(std::unique_ptr<db::Statement>& slot, const
 
 void Dataset::post() {
     requireActive();
+    requireWritable();
     if (!isEditing()) {
         throw DatabaseError(QStringLiteral("Not in edit mode"));
     }
-    emit aboutToPost();
+    updateRecord();
     if (onBeforePost) {
         onBeforePost(*this);
     }
@@ -503,6 +670,7 @@ void Dataset::post() {
     refresh.closeCursor();
 
     m_rows[m_current] = stored;
+    m_postedKeys.insert(keyText(stored));
     m_buffer.clear();
     m_modified = false;
     setState(DatasetState::Browse);
@@ -517,15 +685,13 @@ void Dataset::cancel() {
         return;
     }
     const bool inserting = m_state == DatasetState::Insert;
+    // Views read the listed row once the buffer is gone: the state says browse before any
+    // of them hears of the change.
     m_buffer.clear();
     m_modified = false;
     m_state = DatasetState::Browse;
     if (inserting) {
-        const int removed = m_current;
-        m_rows.removeAt(removed);
-        emit rowRemoved(removed);
-        m_current = std::min(removed, rowCount() - 1);
-        m_eof = m_bof = m_rows.isEmpty();
+        removeRowAt(m_current);
         emit stateChanged(m_state);
         emit currentRowChanged(m_current);
     } else {
@@ -536,6 +702,7 @@ void Dataset::cancel() {
 
 void Dataset::remove() {
     requireActive();
+    requireWritable();
     if (m_state == DatasetState::Insert) {
         cancel();
         return;
@@ -553,14 +720,16 @@ void Dataset::remove() {
             "L'enregistrement à supprimer n'existe plus dans la base : il a été supprimé ou sa "
             "clé a été changée entre-temps. Rouvrez la liste pour voir les données actuelles."));
     }
-    const int removed = m_current;
-    m_rows.removeAt(removed);
+    // The row is gone on the server: drop any change typed into it and say browse before
+    // the views hear of the removal, so that they read listed rows only.
+    const bool wasEditing = isEditing();
     m_buffer.clear();
     m_modified = false;
-    emit rowRemoved(removed);
-    m_current = std::min(removed, rowCount() - 1);
-    m_eof = m_bof = m_rows.isEmpty();
-    setState(DatasetState::Browse);
+    m_state = DatasetState::Browse;
+    removeRowAt(m_current);
+    if (wasEditing) {
+        emit stateChanged(m_state);
+    }
     emit currentRowChanged(m_current);
     if (onAfterDelete) {
         onAfterDelete(*this);

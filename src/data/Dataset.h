@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QVector>
 #include <functional>
 #include <memory>
@@ -19,9 +20,29 @@ class TDataprix;
 enum class DatasetState { Inactive, Browse, Edit, Insert };
 
 /**
+ * Something bound to a dataset that may hold text not yet written into the row (an entry
+ * field being typed in). The dataset asks every editor to write it before a post and
+ * before it leaves the row, so that a refusal stops the post itself.
+ */
+class DatasetEditor {
+public:
+    virtual ~DatasetEditor() = default;
+    /// Writes the pending content into the row being edited; throws db::DatabaseError when
+    /// the column refuses it. Does nothing when nothing is pending.
+    virtual void writePending() = 0;
+};
+
+/**
  * A dataset of the data module: the rows of one table as listed by a query with named
  * parameters, a current row, a state and an edit buffer, and the row statements that
  * send changes to the server at once.
+ *
+ * Rows are fetched as they are needed: open() reads a first batch and leaves the list
+ * query's cursor open (also across commits with retaining); grids fetch more as they
+ * scroll, next() past the last fetched row fetches the next one, last(), locate(),
+ * lookup() and append() fetch what they need. rowCount() therefore counts the rows fetched
+ * so far, not the rows of the query: code that needs every row walks to the end (or calls
+ * fetchAll()), or asks the server with a query of its own. eof() is exact.
  *
  * Every view of a table (grids, entry fields, the generator) shares one Dataset and
  * follows it through its signals. Operations that fail throw db::DatabaseError and
@@ -37,6 +58,9 @@ class Dataset : public QObject {
 public:
     using Handler = std::function<void(Dataset&)>;
 
+    /// Rows read by open() before anything asks for more.
+    static constexpr int kFirstBatch = 64;
+
     /// @p module owns the connection and transaction the dataset uses; it must outlive it.
     Dataset(const QString& name, const TableDef& table, TDataprix& module,
             QObject* parent = nullptr);
@@ -47,11 +71,24 @@ public:
     const QVector<FieldDef>& fields() const { return m_table.fields; }
     /// Position of a column (any case), or -1.
     int fieldIndex(const QString& field) const { return m_table.fieldIndex(field); }
+    /// The column @p field (any case), or null.
+    const FieldDef* field(const QString& field) const;
+
+    /// A read-only dataset refuses every change ("Cannot modify a read-only dataset").
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     // --- list query -------------------------------------------------------------
-    /// The list query text; it stays in force until replaced. The dataset must be closed.
-    void setSql(const QString& sql);
+    /**
+     * The list query text; it stays in force until replaced (it belongs to the dataset,
+     * not to the window that set it). @p sortField names the column the text orders the
+     * rows by, for the grids to mark; empty when the order is another. Closes the dataset.
+     */
+    void setSql(const QString& sql, const QString& sortField = QString());
     const QString& sql() const { return m_sql; }
+    /// The column the list query orders by, as given to setSql(); the table's first order
+    /// column for the list query the dataset starts with.
+    const QString& sortField() const { return m_sortField; }
     void setParam(const QString& name, const db::Value& value);
     db::Value param(const QString& name) const { return m_params.value(name.toLower()); }
 
@@ -63,7 +100,9 @@ public:
     }
     /// True when the row being edited holds changes (a new row always does).
     bool isModified() const { return m_modified; }
+    /// The rows fetched so far (and the rows added since the opening).
     int rowCount() const { return static_cast<int>(m_rows.size()); }
+    /// True when the query has no row at all (exact: a first row is always fetched).
     bool isEmpty() const { return m_rows.isEmpty(); }
     /// Index of the current row, -1 on an empty or inactive dataset.
     int currentIndex() const { return m_current; }
@@ -71,9 +110,17 @@ public:
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
 
+    /// True while the list query may hold rows not fetched yet.
+    bool canFetchMore() const;
+    /// Fetches up to @p count more rows; returns how many came. Neither moves nor posts.
+    int fetchMore(int count);
+    /// Fetches every remaining row.
+    void fetchAll();
+
     /**
      * Connects and starts the transaction when needed, binds the parameters, runs the
-     * list query, makes the first row current. An active dataset is closed first.
+     * list query, fetches a first batch and makes the first row current. An active dataset
+     * is closed first.
      */
     void open();
     /// Drops the rows and any pending change; state inactive. Never throws.
@@ -82,10 +129,18 @@ public:
     void next();
     void prior();
     void last();
-    /// Makes row @p index current (after leaving the current row).
+    /// Makes row @p index (a fetched row) current, after leaving the current row.
     void moveTo(int index);
     /// Makes current the first row whose @p fields equal @p values; false when none does.
-    bool locate(const QStringList& fields, const QVector<db::Value>& values);
+    bool locate(const QStringList& fields, const QVector<db::Value>& values,
+                Qt::CaseSensitivity cs = Qt::CaseSensitive);
+    /**
+     * The value of @p resultField in the first row whose @p keyField equals @p key (texts
+     * compared without their trailing blanks, with @p cs); null when no row does. Neither
+     * moves nor posts the current row: it may be used while a row is being typed.
+     */
+    db::Value lookup(const QString& keyField, const db::Value& key, const QString& resultField,
+                     Qt::CaseSensitivity cs = Qt::CaseInsensitive);
 
     // --- editing -----------------------------------------------------------------
     /// Leaves the current row, adds an empty row at the end, state insert, runs after-insert.
@@ -94,6 +149,8 @@ public:
     void insert();
     /// Starts editing the current row; on an empty dataset it appends. Nothing in edit or insert.
     void edit();
+    /// Has every bound editor write its pending content; throws the first refusal.
+    void updateRecord();
     /// Sends the row being edited; "Not in edit mode" in browse.
     void post();
     /// Drops the edit buffer; a row being inserted disappears.
@@ -118,6 +175,11 @@ public:
     static QString displayText(const FieldDef& field, const db::Value& value);
     QString displayText(int index, const QString& field) const;
 
+    // --- bound editors ----------------------------------------------------------------
+    /// @p editor writes its pending content on updateRecord(); it must unregister before it dies.
+    void addEditor(DatasetEditor* editor);
+    void removeEditor(DatasetEditor* editor);
+
     // --- record-rule events (set by the data module) ----------------------------------
     Handler onAfterInsert;
     Handler onBeforePost;
@@ -125,28 +187,39 @@ public:
     Handler onAfterDelete;
 
 signals:
+    /// The rows are about to be replaced as a whole (open, close).
+    void aboutToReset();
     /// Rows replaced as a whole (open, close).
     void rowsReset();
-    void rowInserted(int index);
+    /// Rows @p first to @p last are about to be added (a new row, a fetched batch).
+    void rowsAboutToBeInserted(int first, int last);
+    void rowsInserted(int first, int last);
+    /// Row @p index is about to go (deleted, or a new row abandoned).
+    void rowAboutToBeRemoved(int index);
     void rowRemoved(int index);
-    /// Values of a listed row changed (post, refresh).
+    /// Values of a listed row changed (post, refresh, a field of the row being edited).
     void rowChanged(int index);
     void currentRowChanged(int index);
     void stateChanged(DatasetState state);
     /// A field of the current row changed (set by code or by a control).
     void fieldChanged(const QString& field);
-    /// Just before a post: bound controls write their pending text.
-    void aboutToPost();
 
 private:
     using Row = QVector<db::Value>;
 
     void requireActive() const;
+    void requireWritable() const;
     void setState(DatasetState state);
     void setCurrent(int index);
     void leaveRow();
     void addRow(int position);
+    void removeRowAt(int index);
+    /// Index of the first row (from @p from on) matching; fetches as needed; -1 when none.
+    int findRow(const QVector<int>& fields, const QVector<db::Value>& values,
+                Qt::CaseSensitivity cs, int from = 0);
+    QVector<int> fieldIndexes(const QStringList& fields) const;
     Row readRow(const db::Statement& statement) const;
+    QString keyText(const Row& row) const;
     db::Value coerce(const FieldDef& field, const db::Value& value) const;
     db::Statement& rowStatement(std::unique_ptr<db::Statement>& slot, const QString& sql);
     void checkEncodable(const Row& row) const;
@@ -158,6 +231,7 @@ private:
     TableDef m_table;
     TDataprix& m_module;
     QString m_sql;
+    QString m_sortField;
     QHash<QString, db::Value> m_params;
     QVector<Row> m_rows;
     Row m_buffer;
@@ -166,6 +240,15 @@ private:
     bool m_modified = false;
     bool m_eof = true;
     bool m_bof = true;
+    bool m_readOnly = false;
+    // The list query; its cursor stays open while rows remain to be fetched.
+    std::unique_ptr<db::Statement> m_list;
+    bool m_cursorOpen = false;
+    // Keys of the rows posted since the opening: the open cursor may return them again
+    // (a row inserted after the cursor opened, a row whose sort key changed), and a row
+    // must never be listed twice.
+    QSet<QString> m_postedKeys;
+    QVector<DatasetEditor*> m_editors;
     std::unique_ptr<db::Statement> m_insert;
     std::unique_ptr<db::Statement> m_modify;
     std::unique_ptr<db::Statement> m_delete;

@@ -5,6 +5,53 @@
 
 TDataprix* Dataprix = nullptr;
 
+namespace {
+
+using Regle = void (TDataprix::*)(Dataset&);
+
+// The handlers of each dataset, under their names. Which of them a dataset carries follows
+// from its table (see attacherRegles); what they do, too (line number, stamping, zeroing).
+struct HandlersNommes {
+    const char16_t* dataset;
+    Regle afterInsert;
+    Regle beforePost;
+    Regle afterPost;
+    Regle afterDelete;
+};
+
+const HandlersNommes kHandlers[] = {
+    {u"societe", nullptr, nullptr, &TDataprix::societeAfterPost, &TDataprix::societeAfterDelete},
+    {u"ctegorie", nullptr, nullptr, &TDataprix::ctegorieAfterPost, &TDataprix::ctegorieAfterDelete},
+    {u"devise", nullptr, nullptr, &TDataprix::deviseAfterPost, &TDataprix::deviseAfterDelete},
+    {u"Etatterritorial", nullptr, nullptr, &TDataprix::EtatterritorialAfterPost,
+     &TDataprix::EtatterritorialAfterDelete},
+    {u"capitallie", &TDataprix::capitallieAfterInsert, &TDataprix::capitallieBeforePost,
+     &TDataprix::capitallieAfterPost, &TDataprix::capitallieAfterDelete},
+    {u"Capitaldeclarante", &TDataprix::CapitaldeclaranteAfterInsert,
+     &TDataprix::CapitaldeclaranteBeforePost, &TDataprix::CapitaldeclaranteAfterPost,
+     &TDataprix::CapitaldeclaranteAfterDelete},
+    {u"INFOGROUPE", &TDataprix::INFOGROUPEAfterInsert, &TDataprix::INFOGROUPEBeforePost,
+     &TDataprix::INFOGROUPEAfterPost, &TDataprix::INFOGROUPEAfterDelete},
+    {u"actifincorporel", &TDataprix::actifincorporelAfterInsert,
+     &TDataprix::actifincorporelBeforePost, &TDataprix::actifincorporelAfterPost,
+     &TDataprix::actifincorporelAfterDelete},
+    {u"Actifcorporel", &TDataprix::ActifcorporelAfterInsert, &TDataprix::ActifcorporelBeforePost,
+     &TDataprix::ActifcorporelAfterPost, &TDataprix::ActifcorporelAfterDelete},
+    {u"montanttransactions", &TDataprix::montanttransactionsAfterInsert,
+     &TDataprix::montanttransactionsBeforePost, &TDataprix::montanttransactionsAfterPost,
+     &TDataprix::montanttransactionsAfterDelete},
+    {u"Empruntsprets", &TDataprix::EmpruntspretsAfterInsert, &TDataprix::EmpruntspretsBeforePost,
+     &TDataprix::EmpruntspretsAfterPost, &TDataprix::EmpruntspretsAfterDelete},
+    {u"operationssanscontre", &TDataprix::operationssanscontreAfterInsert,
+     &TDataprix::operationssanscontreBeforePost, &TDataprix::operationssanscontreAfterPost,
+     &TDataprix::operationssanscontreAfterDelete},
+    {u"operationsaccord", &TDataprix::operationsaccordAfterInsert,
+     &TDataprix::operationsaccordBeforePost, &TDataprix::operationsaccordAfterPost,
+     &TDataprix::operationsaccordAfterDelete},
+};
+
+}  // namespace
+
 TDataprix::TDataprix(QObject* parent) : QObject(parent) {
     idataprix.setDefaultTransaction(&IBTransaction1);
     societe = makeDataset(QStringLiteral("societe"), QStringLiteral("SOCIETE"));
@@ -28,64 +75,34 @@ TDataprix::TDataprix(QObject* parent) : QObject(parent) {
         makeDataset(QStringLiteral("operationssanscontre"), QStringLiteral("OPERATIONSANSCONTRE"));
     operationsaccord =
         makeDataset(QStringLiteral("operationsaccord"), QStringLiteral("OPERATIONRESCRITFISCAUX"));
-
-    societe->onAfterPost = [this](Dataset& ds) { societeAfterPost(ds); };
-    societe->onAfterDelete = [this](Dataset& ds) { societeAfterDelete(ds); };
-    ctegorie->onAfterPost = [this](Dataset& ds) { ctegorieAfterPost(ds); };
-    ctegorie->onAfterDelete = [this](Dataset& ds) { ctegorieAfterDelete(ds); };
-    devise->onAfterPost = [this](Dataset& ds) { deviseAfterPost(ds); };
-    devise->onAfterDelete = [this](Dataset& ds) { deviseAfterDelete(ds); };
-    Etatterritorial->onAfterPost = [this](Dataset& ds) { EtatterritorialAfterPost(ds); };
-    Etatterritorial->onAfterDelete = [this](Dataset& ds) { EtatterritorialAfterDelete(ds); };
-    capitallie->onAfterPost = [this](Dataset& ds) { capitallieAfterPost(ds); };
-    capitallie->onAfterDelete = [this](Dataset& ds) { capitallieAfterDelete(ds); };
-    Capitaldeclarante->onAfterPost = [this](Dataset& ds) { CapitaldeclaranteAfterPost(ds); };
-    Capitaldeclarante->onAfterDelete = [this](Dataset& ds) { CapitaldeclaranteAfterDelete(ds); };
-    INFOGROUPE->onAfterPost = [this](Dataset& ds) { INFOGROUPEAfterPost(ds); };
-    INFOGROUPE->onAfterDelete = [this](Dataset& ds) { INFOGROUPEAfterDelete(ds); };
-    actifincorporel->onAfterPost = [this](Dataset& ds) { actifincorporelAfterPost(ds); };
-    actifincorporel->onAfterDelete = [this](Dataset& ds) { actifincorporelAfterDelete(ds); };
-    Actifcorporel->onAfterPost = [this](Dataset& ds) { ActifcorporelAfterPost(ds); };
-    Actifcorporel->onAfterDelete = [this](Dataset& ds) { ActifcorporelAfterDelete(ds); };
-    montanttransactions->onAfterPost = [this](Dataset& ds) { montanttransactionsAfterPost(ds); };
-    montanttransactions->onAfterDelete = [this](Dataset& ds) {
-        montanttransactionsAfterDelete(ds);
-    };
-    Empruntsprets->onAfterPost = [this](Dataset& ds) { EmpruntspretsAfterPost(ds); };
-    Empruntsprets->onAfterDelete = [this](Dataset& ds) { EmpruntspretsAfterDelete(ds); };
-    operationssanscontre->onAfterPost = [this](Dataset& ds) { operationssanscontreAfterPost(ds); };
-    operationssanscontre->onAfterDelete = [this](Dataset& ds) {
-        operationssanscontreAfterDelete(ds);
-    };
-    operationsaccord->onAfterPost = [this](Dataset& ds) { operationsaccordAfterPost(ds); };
-    operationsaccord->onAfterDelete = [this](Dataset& ds) { operationsaccordAfterDelete(ds); };
-    capitallie->onAfterInsert = [this](Dataset& ds) { capitallieAfterInsert(ds); };
-    capitallie->onBeforePost = [this](Dataset& ds) { capitallieBeforePost(ds); };
-    Capitaldeclarante->onAfterInsert = [this](Dataset& ds) { CapitaldeclaranteAfterInsert(ds); };
-    Capitaldeclarante->onBeforePost = [this](Dataset& ds) { CapitaldeclaranteBeforePost(ds); };
-    INFOGROUPE->onAfterInsert = [this](Dataset& ds) { INFOGROUPEAfterInsert(ds); };
-    INFOGROUPE->onBeforePost = [this](Dataset& ds) { INFOGROUPEBeforePost(ds); };
-    actifincorporel->onAfterInsert = [this](Dataset& ds) { actifincorporelAfterInsert(ds); };
-    actifincorporel->onBeforePost = [this](Dataset& ds) { actifincorporelBeforePost(ds); };
-    Actifcorporel->onAfterInsert = [this](Dataset& ds) { ActifcorporelAfterInsert(ds); };
-    Actifcorporel->onBeforePost = [this](Dataset& ds) { ActifcorporelBeforePost(ds); };
-    montanttransactions->onAfterInsert = [this](Dataset& ds) {
-        montanttransactionsAfterInsert(ds);
-    };
-    montanttransactions->onBeforePost = [this](Dataset& ds) { montanttransactionsBeforePost(ds); };
-    Empruntsprets->onAfterInsert = [this](Dataset& ds) { EmpruntspretsAfterInsert(ds); };
-    Empruntsprets->onBeforePost = [this](Dataset& ds) { EmpruntspretsBeforePost(ds); };
-    operationssanscontre->onAfterInsert = [this](Dataset& ds) {
-        operationssanscontreAfterInsert(ds);
-    };
-    operationssanscontre->onBeforePost = [this](Dataset& ds) {
-        operationssanscontreBeforePost(ds);
-    };
-    operationsaccord->onAfterInsert = [this](Dataset& ds) { operationsaccordAfterInsert(ds); };
-    operationsaccord->onBeforePost = [this](Dataset& ds) { operationsaccordBeforePost(ds); };
+    for (Dataset* ds : m_datasets) {
+        attacherRegles(*ds);
+    }
     QueryMaxNumero = std::make_unique<db::Statement>(IBTransaction1);
     DSSOCIETE.setDataset(societe);
     Dataprix = this;
+}
+
+void TDataprix::attacherRegles(Dataset& ds) {
+    const HandlersNommes* handlers = nullptr;
+    for (const HandlersNommes& h : kHandlers) {
+        if (ds.name() == QStringView(h.dataset)) {
+            handlers = &h;
+        }
+    }
+    Q_ASSERT_X(handlers, "TDataprix", "a dataset without its named handlers");
+    auto lier = [this](Regle regle) -> Dataset::Handler {
+        return [this, regle](Dataset& d) { (this->*regle)(d); };
+    };
+    // Every table commits after a post and a delete; detail tables are also numbered or
+    // stamped when a row is created, and stamped (and zeroed) before it is sent.
+    ds.onAfterPost = lier(handlers->afterPost);
+    ds.onAfterDelete = lier(handlers->afterDelete);
+    if (ds.table().detail) {
+        Q_ASSERT(handlers->afterInsert && handlers->beforePost);
+        ds.onAfterInsert = lier(handlers->afterInsert);
+        ds.onBeforePost = lier(handlers->beforePost);
+    }
 }
 
 TDataprix::~TDataprix() {
@@ -205,61 +222,72 @@ void TDataprix::zeroEmptyAmounts(Dataset& ds) {
     }
 }
 
+void TDataprix::apresInsertion(Dataset& ds) {
+    if (ds.table().lineNumbered()) {
+        numberLine(ds);
+    } else {
+        stamp(ds);
+    }
+}
+
+void TDataprix::avantEnvoi(Dataset& ds) {
+    stamp(ds);
+    zeroEmptyAmounts(ds);
+}
+
 void TDataprix::capitallieAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::capitallieBeforePost(Dataset& ds) {
-    stamp(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::CapitaldeclaranteAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::CapitaldeclaranteBeforePost(Dataset& ds) {
-    stamp(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::INFOGROUPEAfterInsert(Dataset& ds) {
-    stamp(ds);
+    apresInsertion(ds);
 }
 void TDataprix::INFOGROUPEBeforePost(Dataset& ds) {
-    stamp(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::actifincorporelAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::actifincorporelBeforePost(Dataset& ds) {
-    stamp(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::ActifcorporelAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::ActifcorporelBeforePost(Dataset& ds) {
-    stamp(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::montanttransactionsAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::montanttransactionsBeforePost(Dataset& ds) {
-    stamp(ds);
-    zeroEmptyAmounts(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::EmpruntspretsAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::EmpruntspretsBeforePost(Dataset& ds) {
-    stamp(ds);
-    zeroEmptyAmounts(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::operationssanscontreAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::operationssanscontreBeforePost(Dataset& ds) {
-    stamp(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::operationsaccordAfterInsert(Dataset& ds) {
-    numberLine(ds);
+    apresInsertion(ds);
 }
 void TDataprix::operationsaccordBeforePost(Dataset& ds) {
-    stamp(ds);
+    avantEnvoi(ds);
 }
 void TDataprix::societeAfterPost(Dataset&) {
     commitRetaining();

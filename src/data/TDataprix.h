@@ -127,6 +127,9 @@ public:
 
 private:
     Dataset* makeDataset(const QString& name, const QString& table);
+    void attacherRegles(Dataset& ds);
+    void apresInsertion(Dataset& ds);
+    void avantEnvoi(Dataset& ds);
     void numberLine(Dataset& ds);
     void stamp(Dataset& ds);
     void zeroEmptyAmounts(Dataset& ds);

@@ -48,6 +48,7 @@ void Connection::open() {
         provider->release();
         return att;
     });
+    ++m_generation;
 }
 
 void Connection::close() {

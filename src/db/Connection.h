@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 namespace Firebird {
 class IAttachment;
@@ -30,6 +31,11 @@ public:
     /// Commits the default transaction when it is active, then detaches. Never throws.
     void close();
     bool isConnected() const { return m_attachment != nullptr; }
+    /**
+     * Counts the attachments made by this connection. A statement prepared under another
+     * generation belongs to an attachment that is gone and must be prepared again.
+     */
+    quint64 generation() const { return m_generation; }
 
     /// The transaction that close() commits. Not owned; must outlive the connection's use.
     void setDefaultTransaction(Transaction* transaction) { m_defaultTransaction = transaction; }
@@ -48,6 +54,7 @@ private:
     QString m_databaseName;
     Firebird::IAttachment* m_attachment = nullptr;
     Transaction* m_defaultTransaction = nullptr;
+    quint64 m_generation = 0;
 };
 
 }  // namespace db

@@ -62,12 +62,20 @@ struct Statement::Impl {
     QHash<QString, Value> params;
     unsigned type = 0;
     bool singletonPending = false;
+    // The attachment the handles belong to (Connection::generation()).
+    quint64 generation = 0;
 
-    void releaseAll() {
+    /// Frees every handle; @p serverAlive false when the attachment is gone, so that only
+    /// the client's objects are released and nothing is sent.
+    void releaseAll(bool serverAlive) {
         if (cursor) {
-            try {
-                fb::call([&](ThrowStatusWrapper& st) { cursor->close(&st); });
-            } catch (const DatabaseError&) {
+            if (serverAlive) {
+                try {
+                    fb::call([&](ThrowStatusWrapper& st) { cursor->close(&st); });
+                } catch (const DatabaseError&) {
+                    cursor->release();
+                }
+            } else {
                 cursor->release();
             }
             cursor = nullptr;
@@ -81,13 +89,18 @@ struct Statement::Impl {
             outMeta = nullptr;
         }
         if (statement) {
-            try {
-                fb::call([&](ThrowStatusWrapper& st) { statement->free(&st); });
-            } catch (const DatabaseError&) {
+            if (serverAlive) {
+                try {
+                    fb::call([&](ThrowStatusWrapper& st) { statement->free(&st); });
+                } catch (const DatabaseError&) {
+                    statement->release();
+                }
+            } else {
                 statement->release();
             }
             statement = nullptr;
         }
+        singletonPending = false;
     }
 };
 
@@ -95,20 +108,27 @@ Statement::Statement(Transaction& transaction)
     : m_transaction(transaction), m_impl(std::make_unique<Impl>()) {}
 
 Statement::~Statement() {
-    if (m_transaction.connection().isConnected()) {
-        m_impl->releaseAll();
-    }
+    m_impl->releaseAll(isAlive());
+}
+
+bool Statement::isAlive() const {
+    const Connection& connection = m_transaction.connection();
+    return connection.isConnected() && m_impl->generation == connection.generation();
 }
 
 bool Statement::isPrepared() const {
-    return m_impl->statement != nullptr;
+    return m_impl->statement != nullptr && isAlive();
+}
+
+bool Statement::hasOpenCursor() const {
+    return m_impl->cursor != nullptr && isAlive();
 }
 
 void Statement::prepare(const QString& sql) {
     if (!m_transaction.isActive()) {
         throw DatabaseError(QStringLiteral("Transaction is not active"));
     }
-    m_impl->releaseAll();
+    m_impl->releaseAll(isAlive());
     m_sql = sql;
     m_columnNames.clear();
     m_row.clear();
@@ -135,6 +155,7 @@ void Statement::prepare(const QString& sql) {
         }
         m_impl->outBuffer.resize(m_impl->outMeta->getMessageLength(&st));
     });
+    m_impl->generation = m_transaction.connection().generation();
     m_row.resize(m_columnNames.size());
 }
 
@@ -162,7 +183,7 @@ void Statement::clearParams() {
 }
 
 void Statement::execute() {
-    if (!m_impl->statement) {
+    if (!isPrepared()) {
         throw DatabaseError(QStringLiteral("Statement not prepared"));
     }
     closeCursor();
@@ -321,6 +342,9 @@ bool Statement::fetch() {
         m_impl->singletonPending = false;
         haveRow = true;
     } else if (m_impl->cursor) {
+        if (!isAlive()) {
+            throw DatabaseError(QStringLiteral("Database not connected"));
+        }
         haveRow = fb::call([&](ThrowStatusWrapper& st) {
             return m_impl->cursor->fetchNext(&st, m_impl->outBuffer.data()) == IStatus::RESULT_OK;
         });
@@ -425,6 +449,10 @@ void Statement::closeCursor() {
     if (m_impl->cursor) {
         IResultSet* cursor = m_impl->cursor;
         m_impl->cursor = nullptr;
+        if (!isAlive()) {
+            cursor->release();
+            return;
+        }
         try {
             fb::call([&](ThrowStatusWrapper& st) { cursor->close(&st); });
         } catch (const DatabaseError&) {

@@ -29,7 +29,11 @@ public:
 
     /// Prepares @p sql; throws DatabaseError with the server's text.
     void prepare(const QString& sql);
+    /// True when prepared on the connection's current attachment: after a reconnection a
+    /// statement reports false and must be prepared again.
     bool isPrepared() const;
+    /// True while a query's cursor is open on the current attachment.
+    bool hasOpenCursor() const;
     const QString& sql() const { return m_sql; }
     /// True for a statement that returns rows (a select).
     bool isQuery() const;
@@ -61,6 +65,8 @@ public:
     const Value& value(const QString& name) const;
 
 private:
+    bool isAlive() const;
+
     struct Impl;
     Transaction& m_transaction;
     std::unique_ptr<Impl> m_impl;

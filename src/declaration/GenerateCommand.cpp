@@ -3,6 +3,7 @@
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
+#include "db/Statement.h"
 #include "declaration/DeclarationError.h"
 #include "declaration/DeclarationWriter.h"
 
@@ -142,10 +143,15 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
                 Dataset& societe = *module.societe;
                 societe.open();
                 bool companyKnown = false;
-                for (int i = 0; i < societe.rowCount() && !companyKnown; ++i) {
-                    companyKnown =
-                        societe.valueAt(i, QStringLiteral("MFISCAL")).toText() == mfiscal &&
-                        societe.valueAt(i, QStringLiteral("CLE")).toText() == cle;
+                {
+                    // Asked of the server: the company list is fetched only as it is read.
+                    db::Statement connue(module.IBTransaction1);
+                    connue.prepare(QStringLiteral(
+                        "select count(*) from SOCIETE where MFISCAL = :mfiscal and CLE = :cle"));
+                    connue.setParam(QStringLiteral("mfiscal"), db::Value(mfiscal));
+                    connue.setParam(QStringLiteral("cle"), db::Value(cle));
+                    connue.execute();
+                    companyKnown = connue.fetch() && connue.row().at(0).toInt() > 0;
                 }
                 if (!companyKnown) {
                     err << QStringLiteral("Société inconnue : aucune société n'a l'identifiant %1.")

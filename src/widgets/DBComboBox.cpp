@@ -20,6 +20,14 @@ DBComboBox::DBComboBox(QWidget* parent)
     setMinimumContentsLength(4);
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_link->startEdit(); });
     connect(this, &QComboBox::activated, this, &DBComboBox::onActivated);
+    lineEdit()->installEventFilter(this);
+}
+
+bool DBComboBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
+        m_link->doubleClick();
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void DBComboBox::bind(Dataset* dataset, const QString& field) {
@@ -86,7 +94,7 @@ void DBComboBox::showPopup() {
 void DBComboBox::focusOutEvent(QFocusEvent* event) {
     QComboBox::focusOutEvent(event);
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
-        m_link->leave();
+        m_link->focusLeft();
     }
 }
 

@@ -34,7 +34,7 @@ void DBEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // Switching to another application or opening a popup is not leaving the field.
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
-        m_link->leave();
+        m_link->focusLeft();
     }
 }
 
@@ -46,4 +46,9 @@ void DBEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void DBEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    m_link->doubleClick();
 }

@@ -8,7 +8,8 @@
  * A one-line entry field bound to a column of a dataset. It shows the column's display form,
  * puts the row into editing on the first change the user makes and writes its text when it
  * loses the focus or when the row is posted (see FieldLink). Text columns limit the typing
- * to the column's width. Esc drops the text typed since the last write.
+ * to the column's width. Esc drops the text typed since the last write. Leaving the field and a
+ * double click are announced by the link (FieldLink::exited, FieldLink::doubleClicked).
  */
 class DBEdit : public QLineEdit {
     Q_OBJECT
@@ -25,6 +26,7 @@ public:
 protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
     /// Writes the text into the field; subclasses may store it in another form.
     virtual void writeField(Dataset& dataset, const FieldDef& field);

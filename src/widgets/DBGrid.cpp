@@ -3,8 +3,12 @@
 #include "db/DatabaseError.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QWheelEvent>
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetTableModel(this)) {
     setModel(m_model);
@@ -31,6 +35,11 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetTableMo
     });
     connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             &DBGrid::onSortIndicatorChanged);
+    connect(m_model, &DatasetTableModel::databaseError, this, &DBGrid::showError);
+}
+
+void DBGrid::showError(const QString& text) {
+    MessageBoxes::showError(this, text);
 }
 
 void DBGrid::setDataset(Dataset* dataset) {
@@ -41,8 +50,10 @@ void DBGrid::setDataset(Dataset* dataset) {
     if (dataset) {
         connect(dataset, &Dataset::currentRowChanged, this, &DBGrid::followCurrentRow);
         connect(dataset, &Dataset::rowsReset, this, &DBGrid::followCurrentRow);
+        connect(dataset, &Dataset::rowsReset, this, &DBGrid::markSortColumn);
     }
     followCurrentRow();
+    markSortColumn();
 }
 
 void DBGrid::addColumn(const QString& title, const QString& field, int width) {
@@ -52,11 +63,23 @@ void DBGrid::addColumn(const QString& title, const QString& field, int width) {
         width = horizontalHeader()->fontMetrics().horizontalAdvance(title) + 32;
     }
     setColumnWidth(column, width);
+    markSortColumn();
 }
 
-void DBGrid::setSortMark(int column) {
+void DBGrid::markSortColumn() {
+    int column = -1;
+    if (const Dataset* ds = m_model->dataset()) {
+        const auto& columns = m_model->columns();
+        for (int i = 0; i < columns.size() && column < 0; ++i) {
+            if (!ds->sortField().isEmpty() &&
+                columns[i].field.compare(ds->sortField(), Qt::CaseInsensitive) == 0) {
+                column = i;
+            }
+        }
+    }
     m_sortColumn = column;
     QHeaderView* header = horizontalHeader();
+    QSignalBlocker block(header);
     header->setSortIndicatorShown(column >= 0);
     header->setSortIndicator(column, Qt::AscendingOrder);
 }
@@ -97,4 +120,160 @@ void DBGrid::onCurrentChanged(const QModelIndex& current, const QModelIndex&) {
         MessageBoxes::showError(this, e.text());
     }
     followCurrentRow();
+}
+
+void DBGrid::setInPlaceEditing(bool enabled) {
+    m_inPlaceEditing = enabled;
+    if (!enabled) {
+        setCellsEditable(false);
+    }
+}
+
+void DBGrid::setCellsEditable(bool editable) {
+    editable = editable && m_inPlaceEditing;
+    if (!editable && state() == QAbstractItemView::EditingState) {
+        // Whatever the open editor holds is written before the cells close.
+        if (QWidget* editor = QApplication::focusWidget(); editor && isAncestorOf(editor)) {
+            commitData(editor);
+            QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    m_model->setEditable(editable);
+    setEditTriggers(editable
+                        ? QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                              QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
+                        : QAbstractItemView::NoEditTriggers);
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, hint);
+    // The delegate closes its editor this way on Enter, once the text is written.
+    if (m_inPlaceEditing && hint == QAbstractItemDelegate::SubmitModelCache) {
+        enterPressed();
+    }
+}
+
+void DBGrid::enterPressed() {
+    Dataset* ds = m_model->dataset();
+    if (!ds || !ds->isActive() || ds->isEmpty()) {
+        return;
+    }
+    const int row = ds->currentIndex();
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    if (column + 1 < m_model->columnCount()) {
+        const QModelIndex next = m_model->index(row, column + 1);
+        setCurrentIndex(next);
+        if (cellsEditable()) {
+            edit(next);
+        }
+        return;
+    }
+    try {
+        ds->edit();
+        ds->post();
+    } catch (const db::DatabaseError& e) {
+        showError(e.text());
+        return;
+    }
+    setCellsEditable(false);
+    setCurrentIndex(m_model->index(ds->currentIndex(), 0));
+    emit rowSent();
+}
+
+bool DBGrid::abandonEmptyRow() {
+    Dataset* ds = m_model->dataset();
+    if (!ds || !ds->isEditing() || m_model->columns().isEmpty()) {
+        return false;
+    }
+    if (state() == QAbstractItemView::EditingState) {
+        if (QWidget* editor = QApplication::focusWidget(); editor && isAncestorOf(editor)) {
+            commitData(editor);
+        }
+    }
+    if (!ds->value(m_model->columns().first().field).isNull()) {
+        return false;
+    }
+    if (state() == QAbstractItemView::EditingState) {
+        if (QWidget* editor = QApplication::focusWidget(); editor && isAncestorOf(editor)) {
+            QTableView::closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        }
+    }
+    ds->cancel();
+    setCellsEditable(false);
+    return true;
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (m_ctrlDelete && event->key() == Qt::Key_Delete && modifiers == Qt::ControlModifier) {
+        event->accept();
+        Dataset* ds = m_model->dataset();
+        if (ds && ds->isActive() &&
+            MessageBoxes::confirm(this, QStringLiteral("Supprimer l'enregistrement ?"))) {
+            try {
+                ds->remove();
+            } catch (const db::DatabaseError& e) {
+                showError(e.text());
+            }
+        }
+        return;
+    }
+    if (m_inPlaceEditing && modifiers == Qt::NoModifier) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            // With a cell editor open, the delegate has the key: it writes the cell and
+            // closes the editor, and closeEditor() goes on from there.
+            event->accept();
+            if (state() != QAbstractItemView::EditingState) {
+                enterPressed();
+            }
+            return;
+        }
+        if (event->key() == Qt::Key_Up && abandonEmptyRow()) {
+            event->accept();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+    QTableView::mousePressEvent(event);
+    Dataset* ds = m_model->dataset();
+    if (!m_inPlaceEditing || !ds || ds->state() != DatasetState::Browse ||
+        !indexAt(event->position().toPoint()).isValid()) {
+        return;
+    }
+    try {
+        ds->edit();
+    } catch (const db::DatabaseError& e) {
+        showError(e.text());
+    }
+}
+
+void DBGrid::wheelEvent(QWheelEvent* event) {
+    if (!m_inPlaceEditing) {
+        QTableView::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    Dataset* ds = m_model->dataset();
+    if (!ds || !ds->isActive()) {
+        return;
+    }
+    // One row per wheel step (120 units), towards the end when the wheel turns towards the
+    // user; fine-grained wheels add up until they make a step.
+    m_wheelRemainder += event->angleDelta().y();
+    try {
+        while (m_wheelRemainder <= -120) {
+            m_wheelRemainder += 120;
+            ds->next();
+        }
+        while (m_wheelRemainder >= 120) {
+            m_wheelRemainder -= 120;
+            ds->prior();
+        }
+    } catch (const db::DatabaseError& e) {
+        m_wheelRemainder = 0;
+        showError(e.text());
+    }
 }

@@ -5,12 +5,21 @@
 #include <QTableView>
 
 /**
- * A read-only grid over a dataset. It selects whole rows, keeps its selection on the
- * dataset's current row (whoever moves it) and moves the current row when the user clicks
- * or uses the arrow keys; leaving a row being edited posts it, and a refused post is shown
- * in the standard error box with the selection back on the row. Column titles are clickable
- * (titleClicked); the window decides what a click does and marks the sort column with
- * setSortMark().
+ * A grid over a dataset. It selects whole rows, keeps its selection on the dataset's current
+ * row (whoever moves it) and moves the current row when the user clicks or uses the arrow
+ * keys; leaving a row being edited posts it, and a refused post is shown in the standard
+ * error box with the selection back on the row. Rows are fetched as the grid scrolls.
+ * Column titles are clickable (titleClicked); the column the dataset's list query is sorted
+ * by (Dataset::sortField) is marked.
+ *
+ * Read-only by default. Options:
+ * - setInPlaceEditing(true), for the reference lists: a click in a cell puts a browsed row
+ *   into editing; Enter in the first column goes to the second, Enter in the second sends
+ *   the row (editing it first when browsed) and makes the cells read-only again; the Up
+ *   arrow abandons the row being added or edited when its code (first column) is empty;
+ *   the mouse wheel moves the current row one row per step. Cells take typed text only
+ *   while setCellsEditable(true) ("Ajouter" and "Modifier" turn it on).
+ * - setCtrlDeleteDeletes(true): Ctrl+Delete deletes the current row after confirmation.
  */
 class DBGrid : public QTableView {
     Q_OBJECT
@@ -26,9 +35,16 @@ public:
     /// title when negative.
     void addColumn(const QString& title, const QString& field, int width = -1);
 
-    /// Marks @p column as the one the rows are sorted by (ascending); -1 removes the mark.
-    void setSortMark(int column);
+    /// The column marked as the one the rows are sorted by (ascending), -1 when none.
     int sortMark() const { return m_sortColumn; }
+
+    void setInPlaceEditing(bool enabled);
+    bool inPlaceEditing() const { return m_inPlaceEditing; }
+    /// Cells take typed text (in-place editing only).
+    void setCellsEditable(bool editable);
+    bool cellsEditable() const { return m_model->isEditable(); }
+
+    void setCtrlDeleteDeletes(bool enabled) { m_ctrlDelete = enabled; }
 
     /// Puts the selection on the dataset's current row.
     void followCurrentRow();
@@ -36,12 +52,29 @@ public:
 signals:
     /// A column title was clicked.
     void titleClicked(int column, const QString& field);
+    /// A row was sent by Enter in the last column (in-place editing).
+    void rowSent();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
     void onSortIndicatorChanged(int section, Qt::SortOrder order);
+    void markSortColumn();
+    /// Enter in a cell: on to the next column, or send the row from the last one.
+    void enterPressed();
+    /// Up arrow: abandons the row being edited when its code is empty; true when it did.
+    bool abandonEmptyRow();
+    void showError(const QString& text);
 
     DatasetTableModel* m_model;
     int m_sortColumn = -1;
     bool m_following = false;
+    bool m_inPlaceEditing = false;
+    bool m_ctrlDelete = false;
+    int m_wheelRemainder = 0;
 };

@@ -85,6 +85,6 @@ void DBMemo::insertFromMimeData(const QMimeData* source) {
 void DBMemo::focusOutEvent(QFocusEvent* event) {
     QPlainTextEdit::focusOutEvent(event);
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
-        m_link->leave();
+        m_link->focusLeft();
     }
 }

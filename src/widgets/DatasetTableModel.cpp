@@ -1,5 +1,7 @@
 #include "widgets/DatasetTableModel.h"
 
+#include "db/DatabaseError.h"
+
 #include <QScopedValueRollback>
 
 DatasetTableModel::DatasetTableModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -13,14 +15,24 @@ void DatasetTableModel::setDataset(Dataset* dataset) {
     m_dataset = dataset;
     if (dataset) {
         m_connections = {
+            connect(dataset, &Dataset::aboutToReset, this, &DatasetTableModel::onAboutToReset),
             connect(dataset, &Dataset::rowsReset, this, &DatasetTableModel::onRowsReset),
-            connect(dataset, &Dataset::rowInserted, this, &DatasetTableModel::onRowInserted),
+            connect(dataset, &Dataset::rowsAboutToBeInserted, this,
+                    &DatasetTableModel::onRowsAboutToBeInserted),
+            connect(dataset, &Dataset::rowsInserted, this, &DatasetTableModel::onRowsInserted),
+            connect(dataset, &Dataset::rowAboutToBeRemoved, this,
+                    &DatasetTableModel::onRowAboutToBeRemoved),
             connect(dataset, &Dataset::rowRemoved, this, &DatasetTableModel::onRowRemoved),
             connect(dataset, &Dataset::rowChanged, this, &DatasetTableModel::onRowChanged),
             connect(dataset, &Dataset::currentRowChanged, this,
                     &DatasetTableModel::onIndicatorChanged),
             connect(dataset, &Dataset::stateChanged, this, &DatasetTableModel::onIndicatorChanged),
-            connect(dataset, &QObject::destroyed, this, &DatasetTableModel::onRowsReset),
+            connect(dataset, &QObject::destroyed, this,
+                    [this] {
+                        beginResetModel();
+                        m_rowCount = 0;
+                        endResetModel();
+                    }),
         };
     }
     m_rowCount = dataset ? dataset->rowCount() : 0;
@@ -51,7 +63,8 @@ const FieldDef* DatasetTableModel::fieldOf(int column) const {
 }
 
 QVariant DatasetTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || !m_dataset || index.row() >= m_dataset->rowCount()) {
+    if (!index.isValid() || !m_dataset || index.row() >= m_rowCount ||
+        index.row() >= m_dataset->rowCount()) {
         return {};
     }
     const FieldDef* f = fieldOf(index.column());
@@ -60,6 +73,7 @@ QVariant DatasetTableModel::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
         case Qt::DisplayRole:
+        case Qt::EditRole:
         case Qt::ToolTipRole:
             return Dataset::displayText(*f, m_dataset->valueAt(index.row(), f->name));
         case Qt::TextAlignmentRole:
@@ -99,28 +113,106 @@ Qt::ItemFlags DatasetTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) {
         return Qt::NoItemFlags;
     }
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_editable && m_dataset && !m_dataset->isReadOnly()) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+void DatasetTableModel::setEditable(bool editable) {
+    if (m_editable == editable) {
+        return;
+    }
+    m_editable = editable;
+    if (m_rowCount > 0 && !m_columns.isEmpty()) {
+        emit dataChanged(index(0, 0), index(m_rowCount - 1, columnCount() - 1));
+    }
+}
+
+bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    const FieldDef* f = fieldOf(index.column());
+    if (role != Qt::EditRole || !f || !(flags(index) & Qt::ItemIsEditable)) {
+        return false;
+    }
+    const QString text = value.toString();
+    if (!m_dataset->isEditing() &&
+        text == Dataset::displayText(*f, m_dataset->valueAt(index.row(), f->name))) {
+        // An editor closed without a change does not put a browsed row into editing.
+        return false;
+    }
+    try {
+        m_dataset->moveTo(index.row());
+        m_dataset->edit();
+        m_dataset->setText(f->name, text);
+    } catch (const db::DatabaseError& e) {
+        emit databaseError(e.text());
+        return false;
+    }
+    return true;
+}
+
+bool DatasetTableModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && m_dataset && m_dataset->canFetchMore();
+}
+
+void DatasetTableModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) {
+        return;
+    }
+    if (m_syncing) {
+        // A view asks while it hears of rows just added: the batch waits until every view
+        // has heard of them, so that no change starts inside another.
+        QMetaObject::invokeMethod(
+            this, [this] { fetchMore(QModelIndex()); }, Qt::QueuedConnection);
+        return;
+    }
+    try {
+        m_dataset->fetchMore(kFetchBatch);
+    } catch (const db::DatabaseError& e) {
+        // Views fetch in the middle of a layout: the message waits until it is over.
+        QMetaObject::invokeMethod(
+            this, [this, text = e.text()] { emit databaseError(text); }, Qt::QueuedConnection);
+    }
+}
+
+void DatasetTableModel::onAboutToReset() {
+    if (!m_resetting) {
+        m_resetting = true;
+        beginResetModel();
+    }
 }
 
 void DatasetTableModel::onRowsReset() {
     QScopedValueRollback syncing(m_syncing, true);
-    beginResetModel();
+    if (!m_resetting) {
+        beginResetModel();
+    }
     m_rowCount = m_dataset ? m_dataset->rowCount() : 0;
+    m_resetting = false;
     endResetModel();
 }
 
-void DatasetTableModel::onRowInserted(int index) {
-    QScopedValueRollback syncing(m_syncing, true);
-    beginInsertRows(QModelIndex(), index, index);
-    ++m_rowCount;
-    endInsertRows();
+void DatasetTableModel::onRowsAboutToBeInserted(int first, int last) {
+    m_syncing = true;
+    beginInsertRows(QModelIndex(), first, last);
 }
 
-void DatasetTableModel::onRowRemoved(int index) {
-    QScopedValueRollback syncing(m_syncing, true);
+void DatasetTableModel::onRowsInserted(int first, int last) {
+    m_rowCount += last - first + 1;
+    endInsertRows();
+    m_syncing = false;
+}
+
+void DatasetTableModel::onRowAboutToBeRemoved(int index) {
+    m_syncing = true;
     beginRemoveRows(QModelIndex(), index, index);
+}
+
+void DatasetTableModel::onRowRemoved(int) {
     --m_rowCount;
     endRemoveRows();
+    m_syncing = false;
 }
 
 void DatasetTableModel::onRowChanged(int index) {

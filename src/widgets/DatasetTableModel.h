@@ -7,11 +7,15 @@
 #include <QVector>
 
 /**
- * A read-only table model over a dataset: one row per listed row, one column per chosen
- * field, each cell in the field's display form. It follows the dataset's notifications, so
- * every grid over the same dataset shows the same rows; the row being edited shows its edit
- * buffer. The vertical header marks the current row with the dataset's state: "▶" browsing,
- * "✎" editing, "*" inserting.
+ * A table model over a dataset: one row per fetched row, one column per chosen field, each
+ * cell in the field's display form. It follows the dataset's notifications, so every grid
+ * over the same dataset shows the same rows; the row being edited shows its edit buffer.
+ * Views fetch further rows through canFetchMore()/fetchMore() as they scroll. The vertical
+ * header marks the current row with the dataset's state: "▶" browsing, "✎" editing, "*"
+ * inserting.
+ *
+ * The model is read-only unless setEditable(true): cells then take typed text, written into
+ * the current row through the dataset (which puts the row into editing).
  */
 class DatasetTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -22,6 +26,9 @@ public:
         QString field;
     };
 
+    /// Rows a view asks for at a time when it scrolls past the fetched rows.
+    static constexpr int kFetchBatch = 128;
+
     explicit DatasetTableModel(QObject* parent = nullptr);
 
     void setDataset(Dataset* dataset);
@@ -29,6 +36,10 @@ public:
 
     void addColumn(const QString& title, const QString& field);
     const QVector<Column>& columns() const { return m_columns; }
+
+    /// Cells take typed text while true.
+    void setEditable(bool editable);
+    bool isEditable() const { return m_editable; }
 
     /// True while the model passes on a change of the dataset's rows (views must not move
     /// the dataset in answer to the adjustments of their selection).
@@ -40,10 +51,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+signals:
+    /// A database error arose where no one could be told at once (a fetch asked by a view, a
+    /// cell written by an editor); the grid shows it.
+    void databaseError(const QString& text);
 
 private:
+    void onAboutToReset();
     void onRowsReset();
-    void onRowInserted(int index);
+    void onRowsAboutToBeInserted(int first, int last);
+    void onRowsInserted(int first, int last);
+    void onRowAboutToBeRemoved(int index);
     void onRowRemoved(int index);
     void onRowChanged(int index);
     void onIndicatorChanged();
@@ -54,4 +76,6 @@ private:
     QVector<QMetaObject::Connection> m_connections;
     int m_rowCount = 0;
     bool m_syncing = false;
+    bool m_resetting = false;
+    bool m_editable = false;
 };

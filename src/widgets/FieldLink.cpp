@@ -9,11 +9,20 @@
 FieldLink::FieldLink(QWidget* control, ShowFunction show, WriteFunction write)
     : QObject(control), m_control(control), m_show(std::move(show)), m_write(std::move(write)) {}
 
+FieldLink::~FieldLink() {
+    if (m_dataset) {
+        m_dataset->removeEditor(this);
+    }
+}
+
 void FieldLink::bind(Dataset* dataset, const QString& field) {
     for (const auto& c : m_connections) {
         disconnect(c);
     }
     m_connections.clear();
+    if (m_dataset) {
+        m_dataset->removeEditor(this);
+    }
     m_dataset = dataset;
     m_fieldName = field;
     m_dirty = false;
@@ -24,8 +33,8 @@ void FieldLink::bind(Dataset* dataset, const QString& field) {
             connect(dataset, &Dataset::stateChanged, this, &FieldLink::onStateChanged),
             connect(dataset, &Dataset::rowChanged, this, &FieldLink::onRowChanged),
             connect(dataset, &Dataset::fieldChanged, this, &FieldLink::onFieldChanged),
-            connect(dataset, &Dataset::aboutToPost, this, &FieldLink::onAboutToPost),
         };
+        dataset->addEditor(this);
     }
     refresh();
 }
@@ -98,6 +107,22 @@ bool FieldLink::leave() {
     }
 }
 
+void FieldLink::focusLeft() {
+    if (leave()) {
+        emit exited();
+    }
+}
+
+void FieldLink::writePending() {
+    try {
+        write();
+    } catch (const db::DatabaseError&) {
+        // The post stops with this error; the user corrects the field where it is.
+        m_control->setFocus(Qt::OtherFocusReason);
+        throw;
+    }
+}
+
 void FieldLink::onDatasetReset() {
     if (m_keepContent) {
         return;
@@ -131,15 +156,5 @@ void FieldLink::onFieldChanged(const QString& changed) {
     if (changed.isEmpty() || changed.compare(m_fieldName, Qt::CaseInsensitive) == 0) {
         // A value set by code (a rule, a pick dialog) replaces what was being typed.
         reset();
-    }
-}
-
-void FieldLink::onAboutToPost() {
-    try {
-        write();
-    } catch (const db::DatabaseError&) {
-        // The post stops with this error; the user corrects the field where it is.
-        m_control->setFocus(Qt::OtherFocusReason);
-        throw;
     }
 }

@@ -19,14 +19,20 @@ class QWidget;
  * - the control calls startEdit() on the user's first change (keystroke, paste, list or date
  *   choice): the dataset is put into editing (an empty dataset appends a row) and the link
  *   becomes dirty; the content the user just typed is kept;
- * - the pending content is written when the control loses the focus (leave()) and when the
- *   dataset is about to post; nothing is written while the link is not dirty;
+ * - the pending content is written when the control loses the focus (focusLeft()) and when the
+ *   dataset asks its editors before a post or before it leaves the row (writePending());
+ *   nothing is written while the link is not dirty;
  * - a content the column refuses (a number or a date that does not parse) is reported in the
- *   standard error box and the focus goes back to the control.
+ *   standard error box when the focus leaves (and the focus goes back to the control), or
+ *   thrown from the post that asked for it;
+ * - each time the focus leaves the control, once the content is written, exited() is sent,
+ *   also when nothing was typed; not when the content was refused. The rules that go with
+ *   leaving a field hang on it;
+ * - a double click in the control sends doubleClicked() (the pick fields).
  *
  * The dataset's own behaviour (edit, post on leaving a row, messages) stays in Dataset.
  */
-class FieldLink : public QObject {
+class FieldLink : public QObject, public DatasetEditor {
     Q_OBJECT
 
 public:
@@ -37,6 +43,7 @@ public:
     using WriteFunction = std::function<void(Dataset& dataset, const FieldDef& field)>;
 
     FieldLink(QWidget* control, ShowFunction show, WriteFunction write);
+    ~FieldLink() override;
 
     /// Binds the control to @p field of @p dataset (either may be empty to unbind) and shows it.
     void bind(Dataset* dataset, const QString& field);
@@ -59,22 +66,33 @@ public:
     bool startEdit();
     /// Writes the pending content when dirty; throws db::DatabaseError when it is refused.
     void write();
+    /// Asked by the dataset before a post: writes the pending content; on a refusal the focus
+    /// goes back to the control and the error is thrown on to the post.
+    void writePending() override;
     /**
-     * The control loses the focus: writes the pending content. A refused content is shown in
-     * the standard error box and the focus is given back; false is returned then.
+     * Writes the pending content. A refused content is shown in the standard error box and
+     * the focus is given back; false is returned then.
      */
     bool leave();
+    /// The control lost the focus: leave(), then exited() unless the content was refused.
+    void focusLeft();
+    /// The control was double-clicked: sends doubleClicked().
+    void doubleClick() { emit doubleClicked(); }
     /// Drops any pending content and shows the stored value.
     void reset();
     /// Shows the stored value (the pending content, if any, is lost).
     void refresh();
+
+signals:
+    /// The focus left the control and its content, if any, is written.
+    void exited();
+    void doubleClicked();
 
 private:
     void onDatasetReset();
     void onStateChanged(DatasetState state);
     void onRowChanged(int index);
     void onFieldChanged(const QString& field);
-    void onAboutToPost();
 
     QWidget* m_control;
     ShowFunction m_show;

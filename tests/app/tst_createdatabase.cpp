@@ -37,6 +37,7 @@ private slots:
         module.societe->open();
         QCOMPARE(module.societe->rowCount(), 0);
         module.Etatterritorial->open();
+        module.Etatterritorial->fetchAll();
         QCOMPARE(module.Etatterritorial->rowCount(), 249);
     }
 

@@ -19,12 +19,13 @@ class TestFrmSocietes : public QObject {
 
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TDataprix> m_module;
-    std::unique_ptr<ContexteSocieteActive> m_contexte;
+    std::unique_ptr<ServicesDeTest> m_services;
+    ContexteSocieteActive* m_contexte = nullptr;
 
     Dataset& societe() { return *m_module->societe; }
 
     Tfrmsocietes* ouvrir() {
-        auto* liste = new Tfrmsocietes(*m_contexte);
+        auto* liste = new Tfrmsocietes(*m_services);
         liste->resize(900, 500);
         liste->show();
         return liste;
@@ -75,11 +76,13 @@ private slots:
         m_db->addCompany("2222222", "D", 2021, "gamma minuscule");
         m_db->addCompany("3333333", "E", 2020, "ABC");
         m_module = m_db->openModule();
-        m_contexte = std::make_unique<ContexteSocieteActive>();
+        m_services = std::make_unique<ServicesDeTest>();
+        m_contexte = &m_services->contexte();
     }
     void cleanup() {
         flushDeletions();
-        m_contexte.reset();
+        m_contexte = nullptr;
+        m_services.reset();
         m_module.reset();
         m_db.reset();
     }

@@ -1,4 +1,6 @@
 #include "TestDatabase.h"
+#include "data/QueryDataset.h"
+#include "data/Schema.h"
 #include "db/DatabaseError.h"
 
 #include <QSignalSpy>
@@ -29,6 +31,21 @@ class TestDataset : public QObject {
         q.prepare(sql);
         q.execute();
         return q.fetch() ? int(q.row().at(0).toInt()) : -1;
+    }
+
+    /// Lines 1 to @p count of OPERATIONSMONTANTS for 1111111A 2023, written past the dataset.
+    void addTransactionLines(int count) {
+        db::Statement insert(m_module->IBTransaction1);
+        insert.prepare(QStringLiteral(
+            "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG, MATRICULEFISCAL) values "
+            "('1111111A', 2023, :lg, :mat)"));
+        for (int lg = 1; lg <= count; ++lg) {
+            insert.setParam(QStringLiteral("lg"), lg);
+            insert.setParam(QStringLiteral("mat"),
+                            QStringLiteral("%1").arg(lg, 8, 10, QChar(u'0')));
+            insert.execute();
+        }
+        m_module->commitRetaining();
     }
 
 private slots:
@@ -213,6 +230,109 @@ private slots:
         QCOMPARE(fields.count(), 1);
         QCOMPARE(fields.at(0).at(0).toString(), "ADRESSE");
         QVERIFY(!societe().locate({"MFISCAL"}, {Value(QStringLiteral("9999999"))}));
+    }
+
+    void fetchesRowsAsTheyAreNeeded() {
+        addTransactionLines(300);
+        Dataset& ds = *m_module->montanttransactions;
+        m_module->openForActiveCompany(ds);
+        QCOMPARE(ds.rowCount(), Dataset::kFirstBatch);
+        QVERIFY(ds.canFetchMore());
+        int walked = 0;
+        for (ds.first(); !ds.eof(); ds.next()) {
+            ++walked;
+        }
+        QCOMPARE(walked, 300);
+        QCOMPARE(ds.rowCount(), 300);
+        QVERIFY(!ds.canFetchMore());
+        QCOMPARE(ds.value("LG").toInt(), 300);
+
+        m_module->openForActiveCompany(ds);
+        QVERIFY(ds.locate({"MATRICULEFISCAL"}, {Value(QStringLiteral("00000200"))}));
+        QCOMPARE(ds.currentIndex(), 199);
+        QVERIFY(ds.rowCount() < 300);
+        ds.last();
+        QCOMPARE(ds.rowCount(), 300);
+        QCOMPARE(ds.currentIndex(), 299);
+        QVERIFY(ds.eof());
+
+        // Appending reads the rest first, so that the new row comes last.
+        m_module->openForActiveCompany(ds);
+        ds.append();
+        QCOMPARE(ds.currentIndex(), 300);
+        QCOMPARE(ds.value("LG").toInt(), 301);
+        ds.cancel();
+    }
+
+    void aRowPostedWhileTheCursorIsOpenIsListedOnce() {
+        addTransactionLines(300);
+        Dataset& ds = *m_module->montanttransactions;
+        // Walking an index, the server returns rows inserted since the cursor opened.
+        ds.setSql(QStringLiteral(
+            "select * from OPERATIONSMONTANTS where MFISCAL = :mfiscal and EXERCICE = :exercice "
+            "order by MFISCAL, EXERCICE, LG"));
+        m_module->openForActiveCompany(ds);
+        QVERIFY(ds.canFetchMore());
+        ds.insert();
+        const qint64 lg = ds.value("LG").toInt();
+        ds.setValue("MATRICULEFISCAL", QStringLiteral("NOUVEAU"));
+        ds.post();
+        ds.fetchAll();
+        QCOMPARE(ds.rowCount(), 301);
+        int seen = 0;
+        for (int i = 0; i < ds.rowCount(); ++i) {
+            seen += ds.valueAt(i, "LG").toInt() == lg;
+        }
+        QCOMPARE(seen, 1);
+        QCOMPARE(countOnServer("select count(*) from OPERATIONSMONTANTS"), 301);
+    }
+
+    void lookupIgnoresCaseAndNeitherMovesNorPosts() {
+        Dataset& etats = *m_module->Etatterritorial;
+        etats.open();
+        etats.append();
+        etats.setValue("CODE", QStringLiteral("Q"));
+        const int current = etats.currentIndex();
+        QCOMPARE(etats.lookup("CODE", Value(QStringLiteral("fr")), "PAYS").toText(), "France");
+        QVERIFY(etats.lookup("CODE", Value(QStringLiteral("ZZ")), "PAYS").isNull());
+        QCOMPARE(etats.state(), DatasetState::Insert);
+        QCOMPARE(etats.currentIndex(), current);
+        QCOMPARE(etats.value("CODE").toText(), "Q");
+        QVERIFY(etats.locate({"PAYS"}, {Value(QStringLiteral("FRANCE"))}, Qt::CaseInsensitive));
+        QCOMPARE(etats.value("CODE").toText(), "FR");
+        QCOMPARE(countOnServer("select count(*) from ETATTERRITORIAL where CODE = 'Q'"), 1);
+    }
+
+    void aNewConnectionServesTheRowStatementsAgain() {
+        Dataset& ds = *m_module->capitallie;
+        m_module->openForActiveCompany(ds);
+        ds.append();
+        ds.post();
+        m_module->connectTo(m_db->databasePath());
+        societe().open();
+        m_module->openForActiveCompany(ds);
+        ds.edit();
+        ds.setValue("RAISONSOCIALE", QStringLiteral("Liée"));
+        ds.post();
+        ds.append();
+        QCOMPARE(ds.value("LG").toInt(), 2);
+        ds.post();
+        ds.remove();
+        QCOMPARE(countOnServer("select count(*) from CAPITALLIEE where LG = 1 and "
+                               "RAISONSOCIALE is not null"),
+                 1);
+    }
+
+    void aQueryDatasetOnlyReads() {
+        QueryDataset liste(
+            QStringLiteral("noms"), QStringLiteral("select RAISONSOCIALE from SOCIETE order by 1"),
+            QueryDataset::columnsOf(Schema::table("SOCIETE"), {"RAISONSOCIALE"}), *m_module);
+        liste.open();
+        QCOMPARE(liste.value("RAISONSOCIALE").toText(), "ALPHA");
+        QVERIFY_DB_ERROR(liste.edit(), "Cannot modify a read-only dataset");
+        QVERIFY_DB_ERROR(liste.append(), "Cannot modify a read-only dataset");
+        QVERIFY_DB_ERROR(liste.remove(), "Cannot modify a read-only dataset");
+        QCOMPARE(liste.state(), DatasetState::Browse);
     }
 
     void deletesOnlyTheCompanyRow() {

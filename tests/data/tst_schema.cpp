@@ -165,10 +165,12 @@ private slots:
 
     void deliversTheReferenceRows() {
         m_module->devise->open();
+        m_module->devise->fetchAll();
         QVERIFY(m_module->devise->rowCount() >= 150);
         QVERIFY(m_module->devise->locate({"DEVISE"}, {Value(QStringLiteral("TND"))}));
         QCOMPARE(m_module->devise->value("LIBELLE").toText(), "Dinar tunisien");
         m_module->Etatterritorial->open();
+        m_module->Etatterritorial->fetchAll();
         QCOMPARE(m_module->Etatterritorial->rowCount(), 249);
         QVERIFY(m_module->Etatterritorial->locate({"CODE"}, {Value(QStringLiteral("FR"))}));
         QCOMPARE(m_module->Etatterritorial->value("PAYS").toText(), "France");
@@ -195,6 +197,7 @@ private slots:
         m_module->openForActiveCompany(*m_module->montanttransactions);
         QCOMPARE(m_module->montanttransactions->rowCount(), 0);
         m_module->devise->open();
+        m_module->devise->fetchAll();
         QVERIFY(m_module->devise->rowCount() >= 150);
     }
 

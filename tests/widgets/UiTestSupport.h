@@ -6,9 +6,12 @@
 #include "db/Connection.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
+#include "widgets/ServicesFenetres.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -63,3 +66,27 @@ inline void flushDeletions() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+/// The services of a main window for the tests of a window without the main window: its
+/// own context and statement runner, and child windows opened in an area of its own.
+class ServicesDeTest : public ServicesFenetres {
+public:
+    ServicesDeTest() { m_zone.resize(1000, 700); }
+    ContexteSocieteActive& contexte() override { return m_contexte; }
+    ExecuteurSql& ExecuterSql() override { return m_executerSql; }
+    QMdiSubWindow* ouvrirFenetre(QWidget* form) override {
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        QMdiSubWindow* fenetre = m_zone.addSubWindow(form);
+        fenetre->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(form, &QObject::destroyed, fenetre, &QObject::deleteLater);
+        m_zone.show();
+        fenetre->showMaximized();
+        return fenetre;
+    }
+    QMdiArea& zone() { return m_zone; }
+
+private:
+    ContexteSocieteActive m_contexte;
+    ExecuteurSql m_executerSql;
+    QMdiArea m_zone;
+};

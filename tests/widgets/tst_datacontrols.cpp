@@ -6,11 +6,15 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBMemo.h"
 #include "widgets/DBNumberEdit.h"
+#include "widgets/FormulaireSaisie.h"
+#include "widgets/KeyboardNavigator.h"
 #include "widgets/MessageBoxRecorder.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
+#include <QLabel>
 #include <QLocale>
+#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -259,6 +263,108 @@ private slots:
             QCOMPARE(e.text(), QStringLiteral("« 1,2,3 » n'est pas un nombre valide"));
         }
         QCOMPARE(societe().state(), DatasetState::Edit);
+    }
+
+    void leavingAFieldIsAnnouncedOnceItsTextIsWritten() {
+        MessageBoxRecorder boxes;
+        CompanyForm form(&societe());
+        QVERIFY(form.show());
+        QSignalSpy nomQuitte(&form.nom->link(), &FieldLink::exited);
+        QSignalSpy chiffreQuitte(&form.chiffre->link(), &FieldLink::exited);
+        QString vuEnSortant;
+        connect(&form.nom->link(), &FieldLink::exited, this,
+                [&] { vuEnSortant = societe().value("RAISONSOCIALE").toText(); });
+        // Also when nothing was typed: the rules on leaving a field run on an empty field.
+        form.nom->setFocus();
+        form.leave();
+        QCOMPARE(nomQuitte.count(), 1);
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        form.nom->setFocus();
+        QTest::keyClicks(form.nom, " BIS");
+        form.leave();
+        QCOMPARE(nomQuitte.count(), 2);
+        QCOMPARE(vuEnSortant, QStringLiteral("ALPHA BIS"));
+        // Not when the text is refused: the focus stays and nothing was written.
+        form.chiffre->setFocus();
+        QTest::keyClicks(form.chiffre, "1,2,3");
+        form.leave();
+        QCOMPARE(chiffreQuitte.count(), 0);
+        QCOMPARE(boxes.texts().size(), 1);
+
+        QSignalSpy doubleClics(&form.qualite->link(), &FieldLink::doubleClicked);
+        QTest::mouseDClick(form.qualite->lineEdit(), Qt::LeftButton);
+        QSignalSpy nomDoubleClic(&form.nom->link(), &FieldLink::doubleClicked);
+        QTest::mouseDClick(form.nom, Qt::LeftButton);
+        QCOMPARE(doubleClics.count(), 1);
+        QCOMPARE(nomDoubleClic.count(), 1);
+    }
+
+    void aFormIsBuiltFromItsTableOfFields() {
+        QWidget window;
+        auto* navigateur = new KeyboardNavigator(&window);
+        const QVector<ChampSaisie> champs = {
+            {{QStringLiteral("Raison Sociale :")},
+             QStringLiteral("RAISONSOCIALE"),
+             GenreChamp::Texte,
+             {},
+             {},
+             true},
+            {{QStringLiteral("Qualité Entreprises:")},
+             QStringLiteral("QUALITE"),
+             GenreChamp::Liste,
+             CodeLists::ListeQualite(),
+             CodeLists::ListeQualite().join(u'\n')},
+            {{QStringLiteral("Description "), QStringLiteral("Activités Principales:")},
+             QStringLiteral("DESCRIPTIONACTIVITESPRINCIPALES"),
+             GenreChamp::Memo},
+            {{QStringLiteral("Code Postal")},
+             QStringLiteral("CODEPOSTAL"),
+             GenreChamp::Nombre,
+             {},
+             {},
+             true,
+             false,
+             QStringLiteral("quatre chiffres")},
+        };
+        FormulaireSaisie form(&window, &societe(), champs, navigateur, 2);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(form.widget());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        auto* nom = form.controle<DBEdit>(QStringLiteral("raisonsociale"));
+        QVERIFY(nom);
+        QCOMPARE(nom->text(), QStringLiteral("ALPHA"));
+        QCOMPARE(form.libelle(QStringLiteral("RAISONSOCIALE"))->buddy(), nom);
+        auto* description =
+            form.controle<DBMemo>(QStringLiteral("DESCRIPTIONACTIVITESPRINCIPALES"));
+        QCOMPARE(description->accessibleName(),
+                 QStringLiteral("Description Activités Principales:"));
+        QCOMPARE(form.libelle(QStringLiteral("DESCRIPTIONACTIVITESPRINCIPALES"))->text(),
+                 QStringLiteral("Description \nActivités Principales:"));
+        auto* qualite = form.controle<DBComboBox>(QStringLiteral("QUALITE"));
+        QCOMPARE(qualite->items(), CodeLists::ListeQualite());
+        QCOMPARE(qualite->toolTip().split(u'\n').size(), 5);
+        QCOMPARE(form.apres(QStringLiteral("CODEPOSTAL"))->text(),
+                 QStringLiteral("quatre chiffres"));
+        QVERIFY(!form.apres(QStringLiteral("QUALITE")));
+
+        // Tab order is the table's order; Enter moves on from the fields marked for it only.
+        nom->setFocus();
+        QTest::keyClick(nom, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), qualite);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), qualite);
+        nom->setFocus();
+        QSignalSpy sorties(&form, &FormulaireSaisie::sortie);
+        QTest::keyClick(nom, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), qualite);
+        QCOMPARE(sorties.count(), 1);
+        QCOMPARE(sorties.at(0).at(0).toString(), QStringLiteral("RAISONSOCIALE"));
+        QSignalSpy doubleClics(&form, &FormulaireSaisie::doubleClic);
+        QTest::mouseDClick(qualite->lineEdit(), Qt::LeftButton);
+        QCOMPARE(doubleClics.count(), 1);
+        QCOMPARE(doubleClics.at(0).at(0).toString(), QStringLiteral("QUALITE"));
     }
 
     void wholeNumbers() {

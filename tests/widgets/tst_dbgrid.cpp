@@ -2,8 +2,10 @@
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxRecorder.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLocale>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -125,7 +127,7 @@ private slots:
         QCOMPARE(grid.currentIndex().row(), 0);
     }
 
-    void titlesAreClickableAndTheSortMarkStaysAscending() {
+    void titlesAreClickableAndTheMarkFollowsTheSortOfTheDataset() {
         DBGrid grid;
         fill(grid, societe());
         grid.show();
@@ -137,15 +139,148 @@ private slots:
         QCOMPARE(clicks.size(), 1);
         QCOMPARE(clicks.first().at(0).toInt(), 1);
         QCOMPARE(clicks.first().at(1).toString(), QStringLiteral("RAISONSOCIALE"));
-        QVERIFY(!header->isSortIndicatorShown());
-        grid.setSortMark(1);
+        // The company list query is sorted by name: its column is marked, ascending, and a
+        // click on a title does not flip the mark by itself.
         QVERIFY(header->isSortIndicatorShown());
         QCOMPARE(header->sortIndicatorSection(), 1);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
-        QCOMPARE(header->sortIndicatorSection(), 1);
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-        grid.setSortMark(-1);
+        societe().setSql(QStringLiteral("select * from SOCIETE order by MFISCAL"),
+                         QStringLiteral("mfiscal"));
+        societe().open();
+        QCOMPARE(grid.sortMark(), 0);
+        QCOMPARE(header->sortIndicatorSection(), 0);
+        societe().setSql(QStringLiteral("select * from SOCIETE"));
+        societe().open();
         QVERIFY(!header->isSortIndicatorShown());
+        QCOMPARE(grid.sortMark(), -1);
+    }
+
+    void theModelStaysSoundThroughEveryChangeOfTheDataset() {
+        DBGrid grid;
+        fill(grid, societe());
+        QAbstractItemModelTester tester(grid.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        societe().append();
+        societe().setValue("MFISCAL", Value(u"4444444"));
+        societe().setValue("CLE", Value(u"D"));
+        societe().setValue("EXERCICE", Value(2023));
+        societe().setValue("RAISONSOCIALE", Value(u"DELTA"));
+        societe().post();
+        societe().moveTo(1);
+        societe().edit();
+        societe().setValue("RAISONSOCIALE", Value(u"BETA MODIFIÉE"));
+        societe().cancel();
+        societe().append();
+        societe().cancel();
+        // Deleting the row being edited: the views read the listed rows, never an empty one.
+        societe().moveTo(1);
+        societe().edit();
+        societe().setValue("RAISONSOCIALE", Value(u"BETA MODIFIÉE"));
+        societe().remove();
+        QCOMPARE(grid.model()->rowCount(), 3);
+        QCOMPARE(grid.model()->index(1, 1).data().toString(), QStringLiteral("GAMMA"));
+        QCOMPARE(grid.model()->index(2, 1).data().toString(), QStringLiteral("DELTA"));
+        societe().close();
+        societe().open();
+        QCOMPARE(grid.model()->rowCount(), 3);
+    }
+
+    void aLongListIsFetchedAsTheGridScrolls() {
+        db::Statement insert(m_module->IBTransaction1);
+        insert.prepare(
+            QStringLiteral("insert into SOCIETE (MFISCAL, CLE, EXERCICE, "
+                           "RAISONSOCIALE) values (:m, 'Z', 2023, :r)"));
+        for (int i = 0; i < 10000; ++i) {
+            insert.setParam(QStringLiteral("m"), QString::number(5000000 + i));
+            insert.setParam(QStringLiteral("r"),
+                            QStringLiteral("SOCIETE %1").arg(i, 5, 10, QChar(u'0')));
+            insert.execute();
+        }
+        m_module->commitRetaining();
+        societe().open();
+        DBGrid grid;
+        fill(grid, societe());
+        QAbstractItemModelTester tester(grid.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const int shown = grid.model()->rowCount();
+        QVERIFY2(shown < 1000, qPrintable(QString::number(shown)));
+        QCOMPARE(societe().rowCount(), shown);
+        grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+        QCoreApplication::processEvents();
+        QVERIFY(grid.model()->rowCount() > shown);
+        societe().last();
+        QCOMPARE(grid.model()->rowCount(), 10003);
+        QCOMPARE(grid.currentIndex().row(), 10002);
+    }
+
+    void inPlaceEditingForTheReferenceLists() {
+        MessageBoxRecorder boxes;
+        Dataset& devise = *m_module->devise;
+        devise.setSql(QStringLiteral("select * from DEVISE where DEVISE in ('EUR', 'TND', 'USD') "
+                                     "order by DEVISE"),
+                      QStringLiteral("DEVISE"));
+        devise.open();
+        DBGrid grid;
+        grid.addColumn(QStringLiteral("Devise"), QStringLiteral("DEVISE"));
+        grid.addColumn(QStringLiteral("Libellé Devise"), QStringLiteral("LIBELLE"), 200);
+        grid.setDataset(&devise);
+        grid.setInPlaceEditing(true);
+        grid.resize(400, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+
+        // "Ajouter": a new row, the cells editable; code, Enter, label, Enter sends it.
+        devise.append();
+        grid.setCellsEditable(true);
+        grid.setFocus();
+        QTest::keyClick(&grid, 'Z');
+        QTest::keyClicks(QApplication::focusWidget(), "ZZ");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(grid.currentIndex().column(), 1);
+        QTRY_VERIFY(grid.viewport()->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), "Franc CFA");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(devise.state(), DatasetState::Browse);
+        QVERIFY(!grid.cellsEditable());
+        QCOMPARE(grid.currentIndex().column(), 0);
+        QCOMPARE(committedValue(*m_db, QStringLiteral("select count(*) from DEVISE where DEVISE = "
+                                                      "'ZZZ' and LIBELLE = 'Franc CFA'")),
+                 1);
+
+        // The Up arrow abandons a new row whose code is empty.
+        devise.append();
+        grid.setCellsEditable(true);
+        QTest::keyClick(&grid, Qt::Key_Up);
+        QCOMPARE(devise.state(), DatasetState::Browse);
+        QCOMPARE(grid.model()->rowCount(), 4);
+
+        // A click in a cell puts a browsed row into editing; the wheel moves one row a step.
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell(grid, 0, 1));
+        QCOMPARE(devise.state(), DatasetState::Edit);
+        QWheelEvent down(QPointF(10, 10), grid.mapToGlobal(QPointF(10, 10)), QPoint(),
+                         QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid.viewport(), &down);
+        QCOMPARE(devise.currentIndex(), 2);
+        QCOMPARE(devise.state(), DatasetState::Browse);
+        QVERIFY(boxes.isEmpty());
+    }
+
+    void ctrlDeleteDeletesAfterConfirmation() {
+        MessageBoxRecorder boxes;
+        DBGrid grid;
+        fill(grid, societe());
+        grid.setCtrlDeleteDeletes(true);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        boxes.setConfirmAnswer(false);
+        QTest::keyClick(&grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(societe().rowCount(), 3);
+        boxes.setConfirmAnswer(true);
+        QTest::keyClick(&grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(societe().rowCount(), 2);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Confirmation).size(), 2);
     }
 
     void aClosedDatasetShowsNoRow() {
