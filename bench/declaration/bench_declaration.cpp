@@ -1,9 +1,14 @@
 // Generation of the declaration file against the bare running of its queries.
 //
-//   bench_declaration populate FOLDER LINES   database with LINES transaction lines over the six
-//                                             categories and LINES/10 lines in each other list
-//   bench_declaration fetch FOLDER            run the generation's queries, fetch every row
-//   bench_declaration generate FOLDER         write the declaration file into FOLDER/out
+//   bench_declaration populate FOLDER LINES [OTHERS]
+//                            database with LINES transaction lines over the six categories and
+//                            OTHERS lines (default LINES/10) in each of the seven other lists
+//   bench_declaration fetch FOLDER      run the generation's queries, fetch every row
+//   bench_declaration generate FOLDER   write the declaration file into FOLDER/out
+//   bench_declaration compare FOLDER [RUNS]
+//                            runs fetch and generate RUNS times each (default 5), alternately,
+//                            each in a process of its own, and prints the medians, the time
+//                            ratio and the memory each grew by
 //
 // Each measuring run prints its time and the process's peak resident memory before and after,
 // so that fetch and generate are compared in separate processes with the same page cache size.
@@ -21,7 +26,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
 
 namespace {
 
@@ -46,7 +54,7 @@ db::Value dec(qint64 thousandths) {
     return db::Value(db::Decimal(thousandths, 3));
 }
 
-void populate(const QString& folder, int lines) {
+void populate(const QString& folder, int lines, int others) {
     const QString path = DatabaseCreator::create(QDir(folder).filePath(QStringLiteral("db")));
     TDataprix module;
     module.connectTo(path);
@@ -95,7 +103,6 @@ void populate(const QString& folder, int lines) {
              {"mf", matricule(i)},
              {"rs", QStringLiteral("Entreprise liée n° %1 & associés").arg(i)}});
     }
-    const int others = std::max(1, lines / 10);
     for (int i = 1; i <= others; ++i) {
         const QList<QPair<QString, db::Value>> key = {
             {"m", kIdentifiant},
@@ -216,6 +223,53 @@ qint64 fetchAll(TDataprix& module) {
     return values;
 }
 
+struct Mesure {
+    qint64 ms = 0;
+    long growthKiB = 0;
+};
+
+Mesure measure(const QString& mode, const QString& folder) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {mode, folder});
+    child.waitForFinished(-1);
+    const QString text = QString::fromLocal8Bit(child.readAllStandardOutput());
+    static const QRegularExpression pattern(
+        QStringLiteral("(\\d+) ms.*peak before (\\d+) KiB, peak after (\\d+) KiB"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch()) {
+        throw DeclarationError(QStringLiteral("%1 failed: %2").arg(mode, text));
+    }
+    return {m.captured(1).toLongLong(), m.captured(3).toLong() - m.captured(2).toLong()};
+}
+
+template <typename T>
+T median(QVector<T> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int compare(const QString& folder, int runs, QTextStream& out) {
+    QVector<qint64> fetchMs, generateMs;
+    QVector<long> fetchGrowth, generateGrowth;
+    measure(QStringLiteral("fetch"), folder);  // warms the page cache
+    for (int i = 0; i < runs; ++i) {
+        const Mesure f = measure(QStringLiteral("fetch"), folder);
+        const Mesure g = measure(QStringLiteral("generate"), folder);
+        fetchMs.append(f.ms);
+        generateMs.append(g.ms);
+        fetchGrowth.append(f.growthKiB);
+        generateGrowth.append(g.growthKiB);
+    }
+    const qint64 f = median(fetchMs);
+    const qint64 g = median(generateMs);
+    out << "fetch " << f << " ms (median of " << runs << "), generate " << g << " ms, ratio "
+        << QString::number(double(g) / double(std::max<qint64>(f, 1)), 'f', 2) << Qt::endl;
+    out << "memory growth: fetch " << median(fetchGrowth) / 1024 << " MiB, generate "
+        << median(generateGrowth) / 1024 << " MiB, generate beyond fetch "
+        << (median(generateGrowth) - median(fetchGrowth)) / 1024 << " MiB" << Qt::endl;
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -232,9 +286,13 @@ int main(int argc, char** argv) {
         QElapsedTimer timer;
         if (mode == QLatin1StringView("populate")) {
             timer.start();
-            populate(folder, args.size() > 3 ? args.at(3).toInt() : 1000);
+            const int lines = args.size() > 3 ? args.at(3).toInt() : 1000;
+            populate(folder, lines, args.size() > 4 ? args.at(4).toInt() : std::max(1, lines / 10));
             out << "populate " << timer.elapsed() << " ms" << Qt::endl;
             return 0;
+        }
+        if (mode == QLatin1StringView("compare")) {
+            return compare(folder, args.size() > 3 ? args.at(3).toInt() : 5, out);
         }
         TDataprix module;
         openCompany(module, folder);

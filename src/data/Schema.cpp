@@ -296,6 +296,9 @@ QStringList Schema::creationScript() {
                     .arg(t.name));
         }
     }
+    // The company list is ordered by name: walking an index, the server hands the first rows
+    // at once instead of sorting every company before the list can show one.
+    script.append(QStringLiteral("CREATE INDEX IX_SOCIETE_NOM ON SOCIETE (RAISONSOCIALE)"));
     QString body;
     for (const QString& table : enteredDataTables()) {
         body += QStringLiteral("  DELETE FROM %1;\n").arg(table);
