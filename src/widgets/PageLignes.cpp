@@ -1,0 +1,223 @@
+#include "widgets/PageLignes.h"
+
+#include "data/TDataprix.h"
+#include "db/DatabaseError.h"
+#include "widgets/DBGrid.h"
+#include "widgets/KeyboardNavigator.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/ServicesFenetres.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QToolButton* boutonIcone(QWidget* parent, const QString& nom, const char* theme,
+                         QStyle::StandardPixmap secours) {
+    auto* bouton = new QToolButton(parent);
+    bouton->setIcon(
+        QIcon::fromTheme(QString::fromLatin1(theme), parent->style()->standardIcon(secours)));
+    bouton->setIconSize(QSize(24, 24));
+    bouton->setToolTip(nom);
+    bouton->setAccessibleName(nom);
+    bouton->setFocusPolicy(Qt::StrongFocus);
+    return bouton;
+}
+
+}  // namespace
+
+PageLignes::PageLignes(ServicesFenetres& services, const DefinitionPageLignes& definition,
+                       KeyboardNavigator* navigateur, QWidget* parent)
+    : QWidget(parent), m_services(services), m_definition(definition) {
+    Dataset* ds = definition.dataset;
+    m_formulaire = new FormulaireSaisie(this, ds, definition.champs, navigateur,
+                                        definition.colonnesFormulaire);
+
+    m_grille = new DBGrid(this);
+    m_grille->setObjectName(QStringLiteral("Liste"));
+    for (const DatasetTableModel::Column& c : definition.liste) {
+        m_grille->addColumn(c.title, c.field);
+    }
+    m_grille->setDataset(ds);
+    m_grille->setAccessibleName(QStringLiteral("Liste des lignes"));
+    m_grille->setCtrlDeleteDeletes(true);
+    if (definition.navigationDansListe && navigateur) {
+        navigateur->attach(m_grille);
+    }
+
+    m_valider = new QPushButton(definition.libelleValider, this);
+    m_valider->setToolTip(QStringLiteral("Valider"));
+    m_ajouter = boutonIcone(this, QStringLiteral("Ajouter"), "list-add", QStyle::SP_FileIcon);
+    m_supprimer =
+        boutonIcone(this, QStringLiteral("Supprimer"), "list-remove", QStyle::SP_TrashIcon);
+    m_modifier = boutonIcone(this, QStringLiteral("Modifier"), "document-edit",
+                             QStyle::SP_FileDialogDetailedView);
+    m_effacerTout = boutonIcone(this, QStringLiteral("Effacer Tout"), "edit-clear",
+                                QStyle::SP_DialogResetButton);
+    m_fermer = new QPushButton(QStringLiteral("fermer"), this);
+    // The Tab key and the keyboard navigation pass over the close button.
+    m_fermer->setFocusPolicy(Qt::ClickFocus);
+    if (navigateur) {
+        navigateur->skip(m_fermer);
+    }
+
+    m_commandes = new QVBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_valider, m_ajouter, m_supprimer, m_modifier,
+                                                      m_effacerTout}) {
+        m_commandes->addWidget(w, 0, Qt::AlignHCenter);
+    }
+    m_commandes->addStretch();
+    m_commandes->addWidget(m_fermer);
+
+    auto* bas = new QHBoxLayout;
+    bas->addWidget(m_grille, 1);
+    bas->addLayout(m_commandes);
+
+    auto* champs = new QVBoxLayout;
+    if (!definition.legendeIdentifiant.isEmpty() || !definition.noteIdentifiant.isEmpty()) {
+        auto* entete = new QHBoxLayout;
+        auto* legende = new QLabel(definition.legendeIdentifiant, this);
+        QFont gras = legende->font();
+        gras.setBold(true);
+        legende->setFont(gras);
+        entete->addWidget(legende);
+        entete->addSpacing(12);
+        entete->addWidget(new QLabel(definition.noteIdentifiant, this));
+        entete->addStretch();
+        champs->addLayout(entete);
+    }
+    champs->addWidget(m_formulaire->widget());
+
+    auto* layout = new QVBoxLayout(this);
+    if (definition.listeEnHaut) {
+        layout->addLayout(bas, 1);
+        layout->addLayout(champs);
+    } else {
+        layout->addLayout(champs);
+        layout->addLayout(bas, 1);
+    }
+
+    connect(m_valider, &QPushButton::clicked, this, &PageLignes::BtnValiderClick);
+    connect(m_ajouter, &QToolButton::clicked, this, &PageLignes::BtnAjouterClick);
+    connect(m_supprimer, &QToolButton::clicked, this, &PageLignes::BtnSupprimerClick);
+    connect(m_modifier, &QToolButton::clicked, this, &PageLignes::BtnModifierClick);
+    connect(m_effacerTout, &QToolButton::clicked, this, &PageLignes::BtnEffacerToutClick);
+    appliquerOrdre();
+}
+
+void PageLignes::ajouterApresModifier(QWidget* widget) {
+    m_commandes->insertWidget(m_commandes->indexOf(m_effacerTout), widget);
+    m_apresModifier.append(widget);
+    appliquerOrdre();
+}
+
+void PageLignes::ajouterApresEffacerTout(QWidget* widget) {
+    m_commandes->insertWidget(
+        m_commandes->indexOf(m_effacerTout) + 1 + static_cast<int>(m_apresEffacerTout.size()),
+        widget);
+    m_apresEffacerTout.append(widget);
+    appliquerOrdre();
+}
+
+void PageLignes::appliquerOrdre() {
+    QVector<QWidget*> ordre;
+    if (m_definition.listeAvantChamps) {
+        ordre.append(m_grille);
+        ordre += m_formulaire->controles();
+    } else {
+        ordre += m_formulaire->controles();
+        ordre.append(m_grille);
+    }
+    ordre += {m_valider, m_ajouter, m_supprimer, m_modifier};
+    ordre += m_apresModifier;
+    ordre.append(m_effacerTout);
+    ordre += m_apresEffacerTout;
+    for (int i = 1; i < ordre.size(); ++i) {
+        QWidget::setTabOrder(ordre[i - 1], ordre[i]);
+    }
+}
+
+void PageLignes::charger() {
+    m_mfiscal = Dataprix->identifiantComplet();
+    m_exercice = Dataprix->exerciceActif();
+    relire();
+}
+
+void PageLignes::relire() {
+    Dataset* ds = m_definition.dataset;
+    ds->close();
+    ds->setParam(QStringLiteral("mfiscal"), m_mfiscal);
+    ds->setParam(QStringLiteral("exercice"), m_exercice);
+    ds->open();
+}
+
+void PageLignes::BtnValiderClick() {
+    Dataset* ds = m_definition.dataset;
+    try {
+        if (!ds->isEditing()) {
+            ds->edit();
+        }
+        ds->post();
+        ds->edit();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    emit valide();
+}
+
+void PageLignes::BtnAjouterClick() {
+    try {
+        m_definition.dataset->append();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    if (QWidget* champ = m_formulaire->controle(m_definition.champAjouter)) {
+        champ->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void PageLignes::BtnSupprimerClick() {
+    if (!MessageBoxes::confirm(
+            this, QStringLiteral("Voulez-vous supprimer l'enregistrement en cours ?"))) {
+        return;
+    }
+    try {
+        m_definition.dataset->remove();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    emit supprime();
+}
+
+void PageLignes::BtnModifierClick() {
+    try {
+        m_definition.dataset->edit();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+}
+
+void PageLignes::BtnEffacerToutClick() {
+    if (!MessageBoxes::confirm(this, m_definition.questionEffacerTout)) {
+        return;
+    }
+    try {
+        // Only the lines the page shows: those of the company and year it was loaded with.
+        m_services.ExecuterSql().executer(
+            QStringLiteral("delete from %1 where MFISCAL = :mfiscal and EXERCICE = :exercice")
+                .arg(m_definition.dataset->table().name),
+            {{QStringLiteral("mfiscal"), m_mfiscal}, {QStringLiteral("exercice"), m_exercice}});
+        relire();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    emit effaceTout();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "widgets/DatasetTableModel.h"
+#include "widgets/FormulaireSaisie.h"
+
+#include <QWidget>
+
+class DBGrid;
+class KeyboardNavigator;
+class QBoxLayout;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class ServicesFenetres;
+
+/**
+ * What a line page states: its dataset, its entry fields, the columns of its list and the
+ * texts and layout that differ from page to page.
+ */
+struct DefinitionPageLignes {
+    /// The shared detail dataset whose lines the page shows.
+    Dataset* dataset = nullptr;
+    QVector<ChampSaisie> champs;
+    /// Columns of label and field the form is laid out in.
+    int colonnesFormulaire = 2;
+    /// The list's columns: title and field.
+    QVector<DatasetTableModel::Column> liste;
+    /// The question "Effacer Tout" asks before it deletes the page's lines.
+    QString questionEffacerTout;
+    /// The caption of the button that sends the line.
+    QString libelleValider = QStringLiteral("Valider");
+    /// The list above the fields (the operations pages) rather than below them.
+    bool listeEnHaut = false;
+    /// The list first in the tab order, before the fields.
+    bool listeAvantChamps = false;
+    /// Enter and the Up arrow also move the focus from the list.
+    bool navigationDansListe = false;
+    /// The caption over the related company's identifier fields, and the note beside it.
+    QString legendeIdentifiant;
+    QString noteIdentifiant;
+    /// The field "Ajouter" puts the cursor in.
+    QString champAjouter = QStringLiteral("MATRICULEFISCAL");
+};
+
+/**
+ * A line page: the entry fields of the current line above (or below) the read-only list of
+ * the lines of one company and year, with the commands "Valider", "Ajouter", "Supprimer",
+ * "Modifier" and "Effacer Tout" and a close button "fermer" that the keyboard navigation and
+ * the Tab key pass over. Every line goes through the dataset and its rules: the page never
+ * numbers, stamps or commits a line.
+ *
+ * The page remembers the company and year it was loaded with (charger()): its list shows
+ * their lines and "Effacer Tout" deletes exactly those, through the main window's statement
+ * runner, bound to them; the list is then read again, so that it shows what is stored.
+ *
+ * The window around it keeps what differs: the picks (doubleClic of the form), the names
+ * shown beside codes, totals (valide(), supprime(), effaceTout()), what "fermer" does.
+ */
+class PageLignes : public QWidget {
+    Q_OBJECT
+
+public:
+    PageLignes(ServicesFenetres& services, const DefinitionPageLignes& definition,
+               KeyboardNavigator* navigateur, QWidget* parent = nullptr);
+
+    Dataset* dataset() const { return m_definition.dataset; }
+    FormulaireSaisie* formulaire() const { return m_formulaire; }
+    DBGrid* grille() const { return m_grille; }
+    QPushButton* boutonValider() const { return m_valider; }
+    QToolButton* boutonAjouter() const { return m_ajouter; }
+    QToolButton* boutonSupprimer() const { return m_supprimer; }
+    QToolButton* boutonModifier() const { return m_modifier; }
+    QToolButton* boutonEffacerTout() const { return m_effacerTout; }
+    QPushButton* boutonFermer() const { return m_fermer; }
+
+    /// Adds @p widget to the commands, after "Modifier" (totals) or after "Effacer Tout"
+    /// (further commands), in the tab order too.
+    void ajouterApresModifier(QWidget* widget);
+    void ajouterApresEffacerTout(QWidget* widget);
+
+    /**
+     * Opens the page's dataset on the active company and year (the current row of
+     * societe), first line current, and remembers them. A database error is thrown.
+     */
+    void charger();
+    /// Opens the dataset again on the company and year it was loaded with.
+    void relire();
+    /// The company value and the year the page was loaded with.
+    const db::Value& mfiscal() const { return m_mfiscal; }
+    const db::Value& exercice() const { return m_exercice; }
+
+    // Commands. Each shows a database error in the standard error box; the line keeps
+    // the state it had.
+    void BtnValiderClick();
+    void BtnAjouterClick();
+    void BtnSupprimerClick();
+    void BtnModifierClick();
+    void BtnEffacerToutClick();
+
+signals:
+    /// The current line was sent and is being edited again.
+    void valide();
+    /// The current line was deleted.
+    void supprime();
+    /// The page's lines were deleted and the list read again.
+    void effaceTout();
+
+private:
+    void appliquerOrdre();
+
+    ServicesFenetres& m_services;
+    DefinitionPageLignes m_definition;
+    FormulaireSaisie* m_formulaire;
+    DBGrid* m_grille;
+    QBoxLayout* m_commandes;
+    QPushButton* m_valider;
+    QToolButton* m_ajouter;
+    QToolButton* m_supprimer;
+    QToolButton* m_modifier;
+    QToolButton* m_effacerTout;
+    QPushButton* m_fermer;
+    QVector<QWidget*> m_apresModifier;
+    QVector<QWidget*> m_apresEffacerTout;
+    db::Value m_mfiscal;
+    db::Value m_exercice;
+};
