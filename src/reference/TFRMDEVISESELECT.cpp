@@ -5,11 +5,12 @@
 namespace {
 
 const DefinitionChoixCode kDevises{
-    u"FRMDEVISESELECT", u"Devises",
-    &TDataprix::devise, u"select * from devise order by devise",
-    u"DEVISE",          u"devise",
-    u"devise",          {{u"DEVISE", u"Devise"}, {u"LIBELLE", u"Libellé"}},
-    u"DEVISE",          u"",
+    u"FRMDEVISESELECT",
+    u"Devises",
+    &TDataprix::devise,
+    u"devise",
+    {{u"DEVISE", u"Devise"}, {u"LIBELLE", u"Libellé"}},
+    false,
 };
 
 }  // namespace

@@ -17,18 +17,27 @@ TFrmChoixCode::TFrmChoixCode(const DefinitionChoixCode& definition, ServicesFene
       m_definition(definition),
       m_dataset(Dataprix->*definition.dataset) {
     const auto& [code, libelle] = definition.colonnes;
-    grille()->addColumn(QString::fromUtf16(code.titre), QString::fromUtf16(code.champ), 90);
-    grille()->addColumn(QString::fromUtf16(libelle.titre), QString::fromUtf16(libelle.champ), 360);
+    grille()->addColumn(QString::fromUtf16(code.titre), champCode(), 90);
+    grille()->addColumn(QString::fromUtf16(libelle.titre), champLibelle(), 360);
     grille()->setDataset(m_dataset);
     connect(champFiltre(), &QLineEdit::textChanged, this, &TFrmChoixCode::FiltrerAffichage);
     connect(menuSupprimer(), &QAction::triggered, this, &TFrmChoixCode::MenuSupprimerClick);
 }
 
+QString TFrmChoixCode::champCode() const {
+    return QString::fromUtf16(m_definition.colonnes[0].champ);
+}
+
+QString TFrmChoixCode::champLibelle() const {
+    return QString::fromUtf16(m_definition.colonnes[1].champ);
+}
+
 void TFrmChoixCode::FormShow() {
     champFiltre()->setFocus();
     try {
-        m_dataset->setSql(QString::fromUtf16(m_definition.requeteAffichage),
-                          QString::fromUtf16(m_definition.ordreAffichage));
+        m_dataset->setSql(QStringLiteral("select * from %1 order by %2")
+                              .arg(QString::fromUtf16(m_definition.table), champCode()),
+                          champCode());
         m_dataset->open();
     } catch (const db::DatabaseError& e) {
         erreur(e.text());
@@ -38,12 +47,10 @@ void TFrmChoixCode::FormShow() {
 void TFrmChoixCode::FiltrerAffichage(const QString& text) {
     const QString table = QString::fromUtf16(m_definition.table);
     try {
-        RechercheContient::appliquer(
-            *m_dataset,
-            QStringLiteral("select * from %1 where %2")
-                .arg(table,
-                     RechercheContient::condition(QString::fromUtf16(m_definition.colonneFiltre))),
-            QStringLiteral("select * from %1 ").arg(table), text);
+        RechercheContient::appliquer(*m_dataset,
+                                     QStringLiteral("select * from %1 where %2")
+                                         .arg(table, RechercheContient::condition(champCode())),
+                                     QStringLiteral("select * from %1 ").arg(table), text);
         m_dataset->open();
     } catch (const db::DatabaseError& e) {
         erreur(e.text());
@@ -70,10 +77,9 @@ void TFrmChoixCode::valider() {
 
 void TFrmChoixCode::done(int result) {
     ContexteSocieteActive& contexte = services().contexte();
-    contexte.CodeChoisi = m_dataset->value(QString::fromUtf16(m_definition.champCode)).toText();
-    if (m_definition.champLibelle[0] != u'\0') {
-        contexte.LibelleChoisi =
-            m_dataset->value(QString::fromUtf16(m_definition.champLibelle)).toText();
+    contexte.CodeChoisi = m_dataset->value(champCode()).toText();
+    if (m_definition.renvoieLibelle) {
+        contexte.LibelleChoisi = m_dataset->value(champLibelle()).toText();
     }
     TFrmChoix::done(result);
 }

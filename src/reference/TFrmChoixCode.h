@@ -7,7 +7,9 @@ class TDataprix;
 
 /**
  * What tells one code pick from the other: its name and caption, the data module's shared
- * dataset it lists, its queries, its two grid columns and the fields it hands back.
+ * dataset it lists and the table its queries name, its two grid columns (the code, which the
+ * filter searches and the list is ordered by, then the label) and whether the label is handed
+ * back too.
  */
 struct DefinitionChoixCode {
     struct Colonne {
@@ -18,16 +20,10 @@ struct DefinitionChoixCode {
     const char16_t* nom;
     const char16_t* titre;
     Dataset* TDataprix::*dataset;
-    /// The list when the dialog is shown, and the column it is ordered by.
-    const char16_t* requeteAffichage;
-    const char16_t* ordreAffichage;
-    /// The filter's table and the code column it searches.
     const char16_t* table;
-    const char16_t* colonneFiltre;
     Colonne colonnes[2];
-    /// Handed back in CodeChoisi, and in LibelleChoisi when not empty.
-    const char16_t* champCode;
-    const char16_t* champLibelle;
+    /// LibelleChoisi receives the label as CodeChoisi the code.
+    bool renvoieLibelle;
 };
 
 /**
@@ -64,6 +60,9 @@ protected:
     bool hautVersFiltre() const override { return true; }
 
 private:
+    QString champCode() const;
+    QString champLibelle() const;
+
     const DefinitionChoixCode& m_definition;
     Dataset* m_dataset;
 };

@@ -8,13 +8,9 @@ const DefinitionChoixCode kEtats{
     u"FrmterritoireSELECT",
     u"Etat térritorial",
     &TDataprix::Etatterritorial,
-    u"select * from ETATTERRITORIAL order by code",
-    u"CODE",
     u"ETATTERRITORIAL",
-    u"code",
     {{u"CODE", u"Code Etat"}, {u"PAYS", u"Libellé"}},
-    u"CODE",
-    u"PAYS",
+    true,
 };
 
 }  // namespace
