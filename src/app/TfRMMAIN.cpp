@@ -1,6 +1,7 @@
 #include "app/TfRMMAIN.h"
 
 #include "app/FenetreFille.h"
+#include "app/StopSignals.h"
 #include "app/TFrminitialisation.h"
 #include "companies/Tfrmsocietes.h"
 #include "data/TDataprix.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -323,7 +323,7 @@ void TfRMMAIN::CalculatriceClick() {
     const QString programme = programmeCalculatrice();
     if (!programme.isEmpty()) {
         // Whether it started is not looked at: a missing calculator shows nothing.
-        QProcess::startDetached(programme, {});
+        StopSignals::startDetached(programme);
     }
 }
 
