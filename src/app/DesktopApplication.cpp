@@ -4,6 +4,7 @@
 #include "app/TfRMMAIN.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
+#include "widgets/ContexteSocieteActive.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/QtTranslations.h"
 
@@ -26,6 +27,7 @@ void DesktopApplication::start(const QString& configPath) {
     m_main = std::make_unique<TfRMMAIN>();
     m_main->showMaximized();
     m_module = std::make_unique<TDataprix>();
+    m_main->contexte().suivre(m_module->societe);
     try {
         m_module->DataModuleCreate(configPath);
     } catch (const db::DatabaseError& e) {
@@ -35,6 +37,9 @@ void DesktopApplication::start(const QString& configPath) {
 }
 
 void DesktopApplication::finish() {
+    if (m_main) {
+        m_main->contexte().suivre(nullptr);
+    }
     m_main.reset();
     m_module.reset();
 }

@@ -1,5 +1,10 @@
 #include "app/FenetreFille.h"
 
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QPointer>
+#include <QTimer>
+
 FenetreFille::FenetreFille(QWidget* form, QWidget* parent) : QMdiSubWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     form->setAttribute(Qt::WA_DeleteOnClose);
@@ -18,6 +23,38 @@ FenetreFille::~FenetreFille() {
 }
 
 void FenetreFille::formulaireDetruit() {
+    cederLaPlace();
     hide();
     deleteLater();
+}
+
+void FenetreFille::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        cederLaPlace();
+    }
+}
+
+void FenetreFille::cederLaPlace() {
+    // A frame maximised over the others restored them; once it has gone, the area has
+    // brought another forward.
+    QPointer<QMdiArea> zone = mdiArea();
+    if (!zone || !isMaximized()) {
+        return;
+    }
+    QTimer::singleShot(0, zone, [zone] {
+        QMdiSubWindow* active = zone->activeSubWindow();
+        if (!active) {
+            const auto ordre = zone->subWindowList(QMdiArea::ActivationHistoryOrder);
+            for (auto it = ordre.crbegin(); it != ordre.crend() && !active; ++it) {
+                if ((*it)->isVisible()) {
+                    active = *it;
+                }
+            }
+        }
+        if (active && !active->isMaximized()) {
+            zone->setActiveSubWindow(active);
+            active->showMaximized();
+        }
+    });
 }

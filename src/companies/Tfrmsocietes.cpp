@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -115,6 +116,7 @@ Tfrmsocietes::Tfrmsocietes(ContexteSocieteActive& contexte, QWidget* parent)
 
     connect(m_grid, &DBGrid::titleClicked, this, [this](int column) { DBGrid1TitleClick(column); });
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { DBGrid1DblClick(); });
+    m_grid->installEventFilter(this);
     connect(m_recherche, &QLineEdit::textChanged, this, &Tfrmsocietes::FiltrerAffichage);
     connect(m_supprimer, &QPushButton::clicked, this, &Tfrmsocietes::BtnSupprimerClick);
     connect(menuSupprimer, &QAction::triggered, this, &Tfrmsocietes::BtnSupprimerClick);
@@ -182,28 +184,39 @@ void Tfrmsocietes::FiltrerAffichage(const QString& text) {
         m_societe->setSql(QStringLiteral("select * from SOCIETE order by RAISONSOCIALE"));
     } else {
         // The typed text travels as a parameter: a quote in it is a character like any other.
+        // Names are stored in any case while the field turns letters into capitals, so the
+        // name is compared in capitals too; the database's UPPER turns the accented letters
+        // of Windows-1252 into theirs (é into É, œ into Œ, ÿ into Ÿ).
         m_societe->setSql(
-            QStringLiteral("select * from SOCIETE where RAISONSOCIALE like :raisonsociale order by "
-                           "RAISONSOCIALE"));
-        m_societe->setParam(kParametreNom, db::Value(text + u'%'));
+            QStringLiteral("select * from SOCIETE where upper(RAISONSOCIALE) like :raisonsociale "
+                           "order by RAISONSOCIALE"));
+        m_societe->setParam(kParametreNom, db::Value(text.toUpper() + u'%'));
     }
     rouvrir();
     marquerTri();
 }
 
 void Tfrmsocietes::DBGrid1DblClick() {
+    // In management mode the double click opens the company for modification, as "Modifier"
+    // does; without the identification window in this version it only makes the row current.
     if (m_contexte.ModeSocietes != 1 || !m_societe->isActive() || m_societe->isEmpty()) {
         return;
     }
-    m_contexte.IdentifiantComplet = m_societe->value(QStringLiteral("MFISCAL")).toText() +
-                                    m_societe->value(QStringLiteral("CLE")).toText();
-    const db::Value exercice = m_societe->value(QStringLiteral("EXERCICE"));
-    m_contexte.ExerciceTexte = exercice.isNull() ? QString() : QString::number(exercice.toInt());
-    m_contexte.setLibelleSociete(
-        m_societe->value(QStringLiteral("RAISONSOCIALE")).toText().trimmed() +
-        QStringLiteral("   ") + m_contexte.IdentifiantComplet + QStringLiteral("  Exercice: ") +
-        m_contexte.ExerciceTexte);
+    m_contexte.prendreSociete(*m_societe);
     close();
+}
+
+bool Tfrmsocietes::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on a row does what the double click does.
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            DBGrid1DblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tfrmsocietes::BtnSupprimerClick() {
