@@ -36,25 +36,24 @@ void FenetreFille::closeEvent(QCloseEvent* event) {
 }
 
 void FenetreFille::cederLaPlace() {
-    // A frame maximised over the others restored them; once it has gone, the area has
-    // brought another forward.
+    // A frame maximised over the others restored them; once it has gone, the window the
+    // area brings forward takes its place.
     QPointer<QMdiArea> zone = mdiArea();
     if (!zone || !isMaximized()) {
         return;
     }
-    QTimer::singleShot(0, zone, [zone] {
-        QMdiSubWindow* active = zone->activeSubWindow();
-        if (!active) {
-            const auto ordre = zone->subWindowList(QMdiArea::ActivationHistoryOrder);
-            for (auto it = ordre.crbegin(); it != ordre.crend() && !active; ++it) {
-                if ((*it)->isVisible()) {
-                    active = *it;
-                }
+    QPointer<QMdiSubWindow> partante(this);
+    QTimer::singleShot(0, zone, [zone, partante] {
+        const auto ordre = zone->subWindowList(QMdiArea::ActivationHistoryOrder);
+        QMdiSubWindow* suivante = nullptr;
+        for (auto it = ordre.crbegin(); it != ordre.crend() && !suivante; ++it) {
+            if (*it != partante && (*it)->isVisible()) {
+                suivante = *it;
             }
         }
-        if (active && !active->isMaximized()) {
-            zone->setActiveSubWindow(active);
-            active->showMaximized();
+        if (suivante) {
+            zone->setActiveSubWindow(suivante);
+            suivante->showMaximized();
         }
     });
 }
