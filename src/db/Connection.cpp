@@ -26,6 +26,14 @@ namespace {
 const QString kInterrupted =
     QStringLiteral("Opération interrompue : l'arrêt du programme a été demandé.");
 
+// In the shared modes (SuperClassic, Classic) the engine takes only a shared lock on the
+// file and the lock folder is what keeps processes apart: with a folder of its own, a process
+// could write a file another one has open. There the administrator names the common folder.
+const QString kSharedMode = QStringLiteral(
+    "Firebird est configuré en mode partagé (ServerMode = %1) : les programmes qui ouvrent une "
+    "même base doivent partager un dossier de verrous. Indiquez-le dans la variable "
+    "d'environnement FIREBIRD_LOCK (par exemple /tmp/firebird).");
+
 IXpbBuilder* makeDpb(ThrowStatusWrapper& st) {
     IXpbBuilder* dpb = fb::util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&st, isc_dpb_user_name, Connection::kUser);
@@ -95,30 +103,34 @@ bool isPrivateFolder(const QByteArray& path) {
            st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool engineRunsSuper() {
+QString serverMode() {
     IFirebirdConf* conf = fb::master()->getConfigManager()->getFirebirdConf();
     const char* mode = conf->asString(conf->getKey("ServerMode"));
-    const QByteArray value = QByteArray(mode ? mode : "").trimmed().toLower();
+    const QString value = QString::fromUtf8(mode ? mode : "").trimmed();
     conf->release();
-    return value.isEmpty() || value == "super" || value == "threadeddedicated";
+    return value;
+}
+
+bool engineRunsSuper() {
+    const QString mode = serverMode().toLower();
+    return mode.isEmpty() || mode == QLatin1StringView("super") ||
+           mode == QLatin1StringView("threadeddedicated");
 }
 
 // The embedded engine keeps its lock tables in one folder, /tmp/firebird by default, which
 // the first account to use it creates for itself and its group: any other account is then
 // refused ("operating system directive access failed"). Each account gets a folder of its
-// own instead. This coordinates nothing away: in the default Super mode the engine holds an
-// exclusive lock on the database file itself, so a second process, of any account and
-// whatever its lock folder, is refused the file ("Database already opened with engine
-// instance, incompatible with current"). In the shared modes (SuperClassic, Classic) the
-// lock folder is what keeps processes apart, so it is left as configured there.
-QString chooseLockFolder() {
+// own instead, unless FIREBIRD_LOCK names one. This coordinates nothing away: in the default
+// Super mode the engine holds an exclusive lock on the database file itself, so a second
+// process, of any account and whatever its lock folder, is refused the file ("Database
+// already opened with engine instance, incompatible with current").
+// The engine reads the variable when it first reads its configuration: it is set before.
+QString chooseLockFolder(bool& own) {
+    own = false;
     if (qEnvironmentVariableIsSet("FIREBIRD_LOCK")) {
         return qEnvironmentVariable("FIREBIRD_LOCK");
     }
     const QString standard = QStringLiteral("/tmp/firebird");
-    if (!engineRunsSuper()) {
-        return standard;
-    }
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray folder = isPrivateFolder(runtime)
                                   ? runtime + "/firebird"
@@ -128,14 +140,24 @@ QString chooseLockFolder() {
         return standard;
     }
     qputenv("FIREBIRD_LOCK", folder);
+    own = true;
     return QFile::decodeName(folder);
+}
+
+QString sharedMode() {
+    return engineRunsSuper() ? QString() : serverMode();
 }
 
 #else
 
 struct Utf8Names {};
 
-QString chooseLockFolder() {
+QString chooseLockFolder(bool& own) {
+    own = false;
+    return QString();
+}
+
+QString sharedMode() {
     return QString();
 }
 
@@ -144,12 +166,20 @@ QString chooseLockFolder() {
 // Everything the client needs before a database name is handed over.
 class ClientCall {
 public:
-    ClientCall() {
-        static const bool ready = [] {
-            registry().lockFolder = chooseLockFolder();
-            return true;
+    explicit ClientCall(const QString& databaseName) {
+        // Empty, or the shared mode that forbids the folder chosen.
+        static const QString refused = [] {
+            bool own = false;
+            registry().lockFolder = chooseLockFolder(own);
+            return own ? sharedMode() : QString();
         }();
-        Q_UNUSED(ready);
+        // A name "host:path" goes to a server, whose lock folder is its own affair.
+        const qsizetype colon = databaseName.indexOf(u':');
+        const qsizetype slash = databaseName.indexOf(u'/');
+        const bool local = colon < 0 || (slash >= 0 && slash < colon);
+        if (!refused.isEmpty() && local) {
+            throw DatabaseError(kSharedMode.arg(refused));
+        }
         if (registry().interrupted) {
             throw DatabaseError(kInterrupted);
         }
@@ -171,7 +201,7 @@ void Connection::open() {
     if (m_attachment) {
         return;
     }
-    const ClientCall client;
+    const ClientCall client(m_databaseName);
     const QByteArray name = m_databaseName.toUtf8();
     m_attachment = fb::call([&](ThrowStatusWrapper& st) {
         IXpbBuilder* dpb = makeDpb(st);
@@ -228,7 +258,7 @@ void Connection::close() {
 }
 
 void Connection::createDatabase(const QString& path) {
-    const ClientCall client;
+    const ClientCall client(path);
     const QByteArray name = path.toUtf8();
     fb::call([&](ThrowStatusWrapper& st) {
         IXpbBuilder* dpb = makeDpb(st);
