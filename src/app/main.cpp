@@ -44,6 +44,11 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return createDatabase(arguments);
     }
+    if (arguments.contains(QStringLiteral("--check"))) {
+        // The pre-filing check of a declaration, same options as --generate.
+        QCoreApplication app(argc, argv);
+        return GenerateCommand::run(arguments);
+    }
     if (arguments.contains(QStringLiteral("--generate"))) {
         // Batch generation of the declaration file: no window, no display needed.
         QCoreApplication app(argc, argv);
