@@ -106,7 +106,7 @@ void writeRelatedCompany(XmlLineWriter& out, const Row& row, const RelatedColumn
     const QString autre =
         F::isBlank(matricule) ? F::trimmed(row(QStringLiteral("AUTREIDENTIFIANT"))) : QString();
     if (autre.isEmpty()) {
-        out.element(L("MatriculeFiscal"), F::asStored(matricule), c.matriculeField);
+        out.element(L("MatriculeFiscal"), F::asStored(matricule), c.matriculeField, c.autreField);
     } else {
         writeAutreIdentifiant(out, row, c, autre);
     }

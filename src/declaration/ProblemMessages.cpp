@@ -191,7 +191,10 @@ DeclarationProblem ProblemMessages::refused(const Refused& r) {
     const DeclarationField* field = source.field;
     const DeclarationField* alternative = source.alternative;
 
-    if (r.refusal == Refusal::MissingChild && r.element == V("IdentifiantEntreprise")) {
+    const bool identifierMissing =
+        (r.refusal == Refusal::MissingChild && r.element == V("IdentifiantEntreprise")) ||
+        (r.element == V("MatriculeFiscal") && alternative && collapsed(r.value).isEmpty());
+    if (identifierMissing) {
         return problem(
             source, field,
             QStringLiteral("le champ est vide, tout comme ") + quoted(caption(alternative)) +
