@@ -37,7 +37,7 @@ private slots:
         module.societe->open();
         QCOMPARE(module.societe->rowCount(), 0);
         module.Etatterritorial->open();
-        QCOMPARE(module.Etatterritorial->rowCount(), 249);
+        QCOMPARE(module.Etatterritorial->rowCount(), 252);
     }
 
     void refusesAnExistingFileAndLeavesItUntouched() {

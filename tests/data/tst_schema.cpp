@@ -169,7 +169,7 @@ private slots:
         QVERIFY(m_module->devise->locate({"DEVISE"}, {Value(QStringLiteral("TND"))}));
         QCOMPARE(m_module->devise->value("LIBELLE").toText(), "Dinar tunisien");
         m_module->Etatterritorial->open();
-        QCOMPARE(m_module->Etatterritorial->rowCount(), 249);
+        QCOMPARE(m_module->Etatterritorial->rowCount(), 252);
         QVERIFY(m_module->Etatterritorial->locate({"CODE"}, {Value(QStringLiteral("FR"))}));
         QCOMPARE(m_module->Etatterritorial->value("PAYS").toText(), "France");
         m_module->ctegorie->open();
