@@ -251,6 +251,11 @@ void DeclarationWriter::run(XmlLineWriter& out) {
     // The document is checked as it is written, without being read back.
     DeclarationValidator validator;
     out.setObserver(&validator);
+    // The writer may outlive this run when it fails: it must not keep the validator.
+    struct Detach {
+        XmlLineWriter& out;
+        ~Detach() { out.setObserver(nullptr); }
+    } detach{out};
     try {
         out.open();
         m_out = &out;
@@ -262,7 +267,6 @@ void DeclarationWriter::run(XmlLineWriter& out) {
         out.flush();
         validator.finish();
         out.commit();
-        out.setObserver(nullptr);
         m_out = nullptr;
         m_problems = validator.problems();
         m_unmatched = validator.unmatchedElements();
