@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +21,7 @@ Tfrmproblemes::Tfrmproblemes(QWidget* parent)
       m_model(new ProblemListModel(this)),
       m_labelResume(new QLabel(this)),
       m_grille(new QTableView(this)),
+      m_labelDetail(new QLabel(this)),
       m_btnCopier(new QPushButton(QStringLiteral("Copier"), this)),
       m_btnFermer(new QPushButton(QStringLiteral("Fermer"), this)) {
     setWindowTitle(kCaption);
@@ -41,11 +43,19 @@ Tfrmproblemes::Tfrmproblemes(QWidget* parent)
     m_grille->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     QHeaderView* header = m_grille->horizontalHeader();
     header->setStretchLastSection(true);
-    header->resizeSection(ProblemListModel::Fenetre, 190);
-    header->resizeSection(ProblemListModel::Page, 210);
-    header->resizeSection(ProblemListModel::Ligne, 60);
-    header->resizeSection(ProblemListModel::Champ, 230);
+    header->resizeSection(ProblemListModel::Fenetre, 170);
+    header->resizeSection(ProblemListModel::Page, 200);
+    header->resizeSection(ProblemListModel::Ligne, 50);
+    header->resizeSection(ProblemListModel::Champ, 200);
     m_grille->installEventFilter(this);
+
+    // The problem column is cut to its width: the whole sentence shows here.
+    m_labelDetail->setWordWrap(true);
+    m_labelDetail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_labelDetail->setFrameShape(QFrame::StyledPanel);
+    m_labelDetail->setMinimumHeight(3 * fontMetrics().lineSpacing());
+    m_labelDetail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_labelDetail->setMargin(4);
 
     m_btnCopier->setToolTip(QStringLiteral("Copier la liste des problèmes"));
     m_btnFermer->setAutoDefault(false);
@@ -58,11 +68,17 @@ Tfrmproblemes::Tfrmproblemes(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_labelResume);
     layout->addWidget(m_grille, 1);
+    layout->addWidget(m_labelDetail);
     layout->addLayout(buttons);
     resize(1100, 420);
 
     connect(m_grille, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { OuvrirProbleme(index.row()); });
+    connect(m_grille->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                m_labelDetail->setText(current.isValid() ? m_model->problem(current.row()).text()
+                                                         : QString());
+            });
     connect(m_btnCopier, &QPushButton::clicked, this, &Tfrmproblemes::BtnCopierClick);
     connect(m_btnFermer, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -90,8 +106,9 @@ void Tfrmproblemes::setProblems(const QString& declaration, const DeclarationPro
                      .arg(DeclarationValidator::schemaName());
     }
     m_labelResume->setText(resume);
+    m_labelDetail->clear();
     if (count > 0) {
-        m_grille->selectRow(0);
+        m_grille->setCurrentIndex(m_model->index(0, 0));
     }
 }
 

@@ -30,6 +30,8 @@ public:
 
     ProblemListModel* model() const { return m_model; }
     QLabel* LabelResume() const { return m_labelResume; }
+    /// The whole sentence of the selected problem, under the list.
+    QLabel* LabelDetail() const { return m_labelDetail; }
     QTableView* GrilleProblemes() const { return m_grille; }
     QPushButton* BtnCopier() const { return m_btnCopier; }
     QPushButton* BtnFermer() const { return m_btnFermer; }
@@ -52,6 +54,7 @@ private:
     ProblemListModel* m_model;
     QLabel* m_labelResume;
     QTableView* m_grille;
+    QLabel* m_labelDetail;
     QPushButton* m_btnCopier;
     QPushButton* m_btnFermer;
 };

@@ -176,6 +176,8 @@ private slots:
             liste->LabelResume()->text().contains(QStringLiteral("FDPT-1234567A-2023 : 2 "
                                                                  "problèmes")));
 
+        // The whole sentence of the selected problem shows under the list.
+        QCOMPARE(liste->LabelDetail()->text(), liste->model()->problem(0).text());
         liste->BtnCopierClick();
         QCOMPARE(QApplication::clipboard()->text(),
                  liste->model()->problem(0).text() + u'\n' + liste->model()->problem(1).text());
