@@ -15,7 +15,7 @@
  * Containers of a whole line carry only the page and the line.
  */
 struct ElementSource {
-    const char* name = nullptr;  ///< local name, Latin-1, static storage
+    const char* name = nullptr;  ///< local name, Latin-1, NUL-terminated, static storage
     qint32 lg = 0;               ///< line number of the row; 0 for the company and group records
     qint32 page = -1;            ///< a DeclarationPage, or -1 outside any page
     const DeclarationField* field = nullptr;

@@ -19,7 +19,8 @@
  *
  * An observer, when set, sees the source of every element as its start tag is written
  * and every block of bytes before it reaches the file; a writer made without a path
- * hands the document to the observer only.
+ * hands the document to the observer only. Element names are string literals: the
+ * observer keeps their address.
  */
 class XmlLineWriter {
 public:
