@@ -249,7 +249,6 @@ private slots:
         QCOMPARE(fenetre->pageLignes()->boutonValider()->text(), QStringLiteral("Vallider"));
         FormulaireSaisie* form = fenetre->pageLignes()->formulaire();
         Dataset& ds = *fenetre->dataset();
-        auto* augmentations = form->controle<DBEdit>("AUGMENTATIONS");
         auto* diminutions = form->controle<DBEdit>("DIMINUTIONS");
         auto* cloture = form->controle<DBEdit>("SOLDECLOTURE");
 
@@ -270,10 +269,12 @@ private slots:
         QTest::keyClicks(cloture, "7");
         QTest::keyClick(cloture, Qt::Key_Return);
         QCOMPARE(ds.value("SOLDECLOTURE").toDecimal(), dec("7"));
-        augmentations->setFocus();
-        QTest::keyClick(augmentations, Qt::Key_Return);
-        QCOMPARE(ds.value("SOLDECLOTURE").toDecimal(), dec("1250.500"));
-        QCOMPARE(cloture->text(), QStringLiteral("1 250,500"));
+        diminutions->setFocus();
+        diminutions->selectAll();
+        QTest::keyClicks(diminutions, "0,001");
+        QTest::keyClick(diminutions, Qt::Key_Return);
+        QCOMPARE(ds.value("SOLDECLOTURE").toDecimal(), dec("1250.499"));
+        QCOMPARE(cloture->text(), QStringLiteral("1 250,499"));
         QVERIFY(boxes.isEmpty());
     }
 
