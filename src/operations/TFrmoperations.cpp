@@ -3,6 +3,7 @@
 #include "data/CodeLists.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
+#include "reference/Choix.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/KeyboardNavigator.h"
 #include "widgets/MessageBoxes.h"
@@ -32,6 +33,8 @@ const QString kAugmentations = QStringLiteral("AUGMENTATIONS");
 const QString kDiminutions = QStringLiteral("DIMINUTIONS");
 const QString kCloture = QStringLiteral("SOLDECLOTURE");
 const QString kEtat = QStringLiteral("ETATTERRITORIAL");
+const QString kMatricule = QStringLiteral("MATRICULEFISCAL");
+const QString kDevise = QStringLiteral("DEVISE");
 
 int numeroPage(int indicateur) {
     return indicateur >= 1 && indicateur <= PagesOperations::kNombre ? indicateur : 1;
@@ -94,6 +97,7 @@ TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
 
     FormulaireSaisie* formulaire = m_page->formulaire();
     connect(formulaire, &FormulaireSaisie::sortie, this, &TFrmoperations::champQuitte);
+    connect(formulaire, &FormulaireSaisie::doubleClic, this, &TFrmoperations::champDoubleClic);
     connect(m_page, &PageLignes::valide, this, &TFrmoperations::apresValider);
     connect(m_page, &PageLignes::supprime, this, &TFrmoperations::calculerTotaux);
     connect(m_page, &PageLignes::effaceTout, this, &TFrmoperations::calculerTotaux);
@@ -245,6 +249,52 @@ void TFrmoperations::champQuitte(const QString& colonne) {
     } else if (page() == 2 &&
                (colonne == kOuverture || colonne == kAugmentations || colonne == kDiminutions)) {
         SoldeExit();
+    }
+}
+
+void TFrmoperations::champDoubleClic(const QString& colonne) {
+    if (colonne == kMatricule) {
+        MatriculeFiscalDblClick();
+    } else if (colonne == kEtat) {
+        EtatTerritorialDblClick();
+    } else if (colonne == kDevise) {
+        DeviseDblClick();
+    }
+}
+
+void TFrmoperations::MatriculeFiscalDblClick() {
+    const auto societe = Choix::societeLiee(m_services, this);
+    if (!societe) {
+        return;
+    }
+    try {
+        Choix::copierSocieteLiee(*dataset(), *societe, kMatricule, kEtat);
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+}
+
+void TFrmoperations::EtatTerritorialDblClick() {
+    if (!Choix::etatTerritorial(m_services, this)) {
+        return;
+    }
+    try {
+        dataset()->setValue(kEtat, m_services.contexte().CodeChoisi);
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    libelleTerritorial()->setText(m_services.contexte().LibelleChoisi);
+}
+
+void TFrmoperations::DeviseDblClick() {
+    if (!Choix::devise(m_services, this)) {
+        return;
+    }
+    try {
+        dataset()->setValue(kDevise, m_services.contexte().CodeChoisi);
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
     }
 }
 

@@ -29,6 +29,11 @@ class ServicesFenetres;
  * the set-up, a send, a deletion, "Effacer Tout" and any line sent or deleted through the
  * dataset by another view. "Valider" on pages 1 and 2 ends with the last line current.
  *
+ * A double click in "Matricule Fiscal" picks a related company (the line is put into
+ * modification first), in "Etat Territorial" a state or territory and, on page 2, in
+ * "Devise" a currency; these two write into the line, which must be being added or modified
+ * ("Not in edit mode" otherwise).
+ *
  * Rules of single fields: on page 1, leaving "Type des Montants" gives "Nature Opération:"
  * the natures of the amount type and, on a line being added or modified, empties a nature
  * that is not one of them with a warning; on page 2, leaving one of the opening balance,
@@ -96,6 +101,13 @@ public:
     void DBComboBox9Exit();
     /// Balance rule of page 2, on leaving an opening balance, increases or decreases field.
     void SoldeExit();
+    /// Double click in "Matricule Fiscal": the related-company pick fills the line's company.
+    void MatriculeFiscalDblClick();
+    /// Double click in "Etat Territorial": the state/territory pick fills the code and the
+    /// territory name.
+    void EtatTerritorialDblClick();
+    /// Double click in "Devise" (page 2): the currency pick fills the code.
+    void DeviseDblClick();
     void BtnImportExcelClick();
 
     /// Computes the totals from every line of the list (pages 1 and 2).
@@ -112,6 +124,7 @@ private:
     void apresValider();
     void totauxAJour();
     void champQuitte(const QString& colonne);
+    void champDoubleClic(const QString& colonne);
     /// Whether the window may close: the line being added or modified is sent or dropped.
     bool fermetureAcceptee();
 

@@ -1,9 +1,11 @@
 #include "UiTestSupport.h"
 #include "data/CodeLists.h"
 #include "operations/TFrmoperations.h"
+#include "reference/TFrmChoix.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/MessageBoxRecorder.h"
+#include "widgets/SearchEdit.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -276,6 +278,41 @@ private slots:
         QCOMPARE(ds.value("SOLDECLOTURE").toDecimal(), dec("1250.499"));
         QCOMPARE(cloture->text(), QStringLiteral("1 250,499"));
         QVERIFY(boxes.isEmpty());
+    }
+
+    void theStatePickWritesIntoALineBeingModifiedOnly() {
+        MessageBoxRecorder boxes;
+        executer(
+            QStringLiteral("insert into OPERATIONSANSCONTRE (MFISCAL, EXERCICE, LG, "
+                           "ETATTERRITORIAL) values ('1111111A', 2023, 1, 'FR')"));
+        TFrmoperations* fenetre = ouvrir(3);
+        QVERIFY(active());
+        Dataset& ds = *fenetre->dataset();
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QStringLiteral("France"));
+        auto* etat = fenetre->pageLignes()->formulaire()->controle("ETATTERRITORIAL");
+        auto choisirTunisie = [] {
+            whenModalOpens([](QWidget* modal) {
+                auto* dialogue = qobject_cast<TFrmChoix*>(modal);
+                QVERIFY(dialogue);
+                dialogue->champFiltre()->setText(QStringLiteral("TN"));
+                dialogue->DBGrid1DblClick();
+            });
+        };
+
+        // The line is only displayed: the dataset refuses the code.
+        choisirTunisie();
+        QTest::mouseDClick(etat, Qt::LeftButton);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error), QStringList{"Not in edit mode"});
+        QCOMPARE(ds.state(), DatasetState::Browse);
+        QCOMPARE(ds.value("ETATTERRITORIAL").toText(), QStringLiteral("FR"));
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QStringLiteral("France"));
+
+        fenetre->pageLignes()->boutonModifier()->click();
+        choisirTunisie();
+        QTest::mouseDClick(etat, Qt::LeftButton);
+        QCOMPARE(ds.value("ETATTERRITORIAL").toText(), QStringLiteral("TN"));
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QStringLiteral("Tunisie"));
+        QCOMPARE(boxes.messages().size(), 1);
     }
 
     void theTotalsFollowADeletion() {
