@@ -7,6 +7,7 @@
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "declaration/Tfrmgeneration.h"
+#include "group/Tfrminfogroupe.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/TFrmMotPasse.h"
@@ -120,9 +121,10 @@ QWidget* TfRMMAIN::creerPages() {
     sansFenetre.append(
         ajouterCommande(identification, QStringLiteral("Identification et Informations Ese"),
                         QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView)));
-    sansFenetre.append(ajouterCommande(identification, QStringLiteral("Informations Groupe Ese"),
-                                       QString(),
-                                       icone(this, "system-users", QStyle::SP_DirHomeIcon)));
+    QToolButton* groupe =
+        ajouterCommande(identification, QStringLiteral("Informations Groupe Ese"), QString(),
+                        icone(this, "system-users", QStyle::SP_DirHomeIcon));
+    connect(groupe, &QToolButton::clicked, this, &TfRMMAIN::InformationsGroupeClick);
 
     QWidget* operations = nouvellePage(QStringLiteral("Opérations"));
     sansFenetre.append(ajouterCommande(
@@ -283,6 +285,19 @@ Tfrmsocietes* TfRMMAIN::ouvrirListeSocietes() {
 void TfRMMAIN::SocietesClick() {
     m_contexte->ModeSocietes = 2;
     ouvrirListeSocietes();
+}
+
+Tfrminfogroupe* TfRMMAIN::InformationsGroupeClick() {
+    auto* fenetre = new Tfrminfogroupe(*this);
+    try {
+        // The company record stays in editing while the window is open; on an empty company
+        // table this starts a new row.
+        Dataprix->societe->edit();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+    ouvrirFenetre(fenetre);
+    return fenetre;
 }
 
 void TfRMMAIN::InitialisationClick() {

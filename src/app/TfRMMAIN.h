@@ -13,6 +13,7 @@ class QMdiSubWindow;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
+class Tfrminfogroupe;
 class Tfrmsocietes;
 
 /**
@@ -55,6 +56,9 @@ public:
 
     // Commands
     void SocietesClick();
+    /// Opens a new group information window on the active company, whose record it puts
+    /// into editing.
+    Tfrminfogroupe* InformationsGroupeClick();
     void InitialisationClick();
     void GenerationFichierClick();
     void EcranPrecedantClick();
