@@ -8,6 +8,8 @@
 #include "db/Statement.h"
 #include "declaration/Tfrmgeneration.h"
 #include "group/Tfrminfogroupe.h"
+#include "reference/TFrmdevise.h"
+#include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/TFrmMotPasse.h"
@@ -147,12 +149,14 @@ QWidget* TfRMMAIN::creerPages() {
     QToolButton* societes = ajouterCommande(parametres, QStringLiteral("Sociétés"), QString(),
                                             icone(this, "go-home", QStyle::SP_DirHomeIcon));
     connect(societes, &QToolButton::clicked, this, &TfRMMAIN::SocietesClick);
-    sansFenetre.append(
+    QToolButton* devises =
         ajouterCommande(parametres, QStringLiteral("Devises"), QString(),
-                        icone(this, "accessories-calculator", QStyle::SP_FileDialogListView)));
-    sansFenetre.append(
+                        icone(this, "accessories-calculator", QStyle::SP_FileDialogListView));
+    connect(devises, &QToolButton::clicked, this, &TfRMMAIN::DevisesClick);
+    QToolButton* etats =
         ajouterCommande(parametres, QStringLiteral("Etats Térritorial"), QString(),
-                        icone(this, "applications-internet", QStyle::SP_DriveNetIcon)));
+                        icone(this, "applications-internet", QStyle::SP_DriveNetIcon));
+    connect(etats, &QToolButton::clicked, this, &TfRMMAIN::EtatsTerritorialClick);
     QToolButton* initialisation =
         ajouterCommande(parametres, QStringLiteral("Initialisation"), QString(),
                         icone(this, "edit-clear", QStyle::SP_TrashIcon));
@@ -298,6 +302,14 @@ Tfrminfogroupe* TfRMMAIN::InformationsGroupeClick() {
     }
     ouvrirFenetre(fenetre);
     return fenetre;
+}
+
+void TfRMMAIN::DevisesClick() {
+    ouvrirFenetre(new TFrmdevise);
+}
+
+void TfRMMAIN::EtatsTerritorialClick() {
+    ouvrirFenetre(new TFrmetatterritoire);
 }
 
 void TfRMMAIN::InitialisationClick() {

@@ -59,6 +59,10 @@ public:
     /// Opens a new group information window on the active company, whose record it puts
     /// into editing.
     Tfrminfogroupe* InformationsGroupeClick();
+    /// Opens a new currency list.
+    void DevisesClick();
+    /// Opens a new state/territory list.
+    void EtatsTerritorialClick();
     void InitialisationClick();
     void GenerationFichierClick();
     void EcranPrecedantClick();

@@ -3,6 +3,8 @@
 #include "app/TfRMMAIN.h"
 #include "companies/Tfrmsocietes.h"
 #include "declaration/Tfrmgeneration.h"
+#include "reference/TFrmdevise.h"
+#include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxRecorder.h"
@@ -128,7 +130,9 @@ private slots:
                  QStringLiteral("Calculatrice"));
         QVERIFY(commande(&main, QStringLiteral("Quitter")));
         // Commands without their window in this version are shown but cannot be used.
-        QVERIFY(!commande(&main, QStringLiteral("Devises"))->isEnabled());
+        QVERIFY(!commande(&main, QStringLiteral("Montant Transcation"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Devises"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Etats Térritorial"))->isEnabled());
         QVERIFY(
             !commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Sociétés"))->isEnabled());
@@ -219,6 +223,33 @@ private slots:
         QVERIFY(zone->subWindowList().isEmpty());
         main->EcranSuivantClick();
         main->EcranPrecedantClick();
+        desktop.finish();
+    }
+
+    void theReferenceCommandsOpenANewListEachTime() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        QMdiArea* zone = main->zoneFenetres();
+        // The new child window, when it opened maximised.
+        const auto ouvrir = [&](const QString& texte) -> QWidget* {
+            commande(main, texte)->click();
+            QMdiSubWindow* active = zone->activeSubWindow();
+            return active && active->isMaximized() ? active->widget() : nullptr;
+        };
+        QWidget* devises = ouvrir(QStringLiteral("Devises"));
+        QVERIFY(qobject_cast<TFrmdevise*>(devises));
+        QCOMPARE(devises->windowTitle(), QStringLiteral("Devises"));
+        QWidget* etats = ouvrir(QStringLiteral("Etats Térritorial"));
+        QVERIFY(qobject_cast<TFrmetatterritoire*>(etats));
+        QCOMPARE(etats->windowTitle(), QStringLiteral("Etats Territorial"));
+        QVERIFY(ouvrir(QStringLiteral("Devises")) != devises);
+        QCOMPARE(zone->subWindowList().size(), 4);
+        QVERIFY(desktop.dataModule()->devise->rowCount() > 0);
+        QVERIFY(boxes.isEmpty());
         desktop.finish();
     }
 
