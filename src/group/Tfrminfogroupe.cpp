@@ -3,6 +3,7 @@
 #include "data/CodeLists.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
+#include "reference/Choix.h"
 #include "widgets/DBGrid.h"
 #include "widgets/FormulaireSaisie.h"
 #include "widgets/KeyboardNavigator.h"
@@ -131,6 +132,11 @@ QWidget* Tfrminfogroupe::creerPageGroupe() {
         }(),
     };
     m_formulaire = new FormulaireSaisie(page, m_groupe, champs, m_navigateur);
+    connect(m_formulaire, &FormulaireSaisie::doubleClic, this, [this](const QString& colonne) {
+        if (colonne == QStringLiteral("ETATTERRITORIAL")) {
+            EtatTerritorialDblClick();
+        }
+    });
 
     auto* entete = new QHBoxLayout;
     entete->addWidget(legende(QStringLiteral("Identifiant\nEntreprise Mère"), page));
@@ -210,6 +216,14 @@ PageLignes* Tfrminfogroupe::creerPageActifs(Dataset* dataset, bool incorporel) {
     page->setObjectName(incorporel ? QStringLiteral("PageActifsIncorporels")
                                    : QStringLiteral("PageActifsCorporels"));
     connect(page->boutonFermer(), &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
+    connect(page->formulaire(), &FormulaireSaisie::doubleClic, this,
+            [this, page](const QString& colonne) {
+                if (colonne == QStringLiteral("MATRICULEFISCAL")) {
+                    MatriculeFiscalDblClick(page);
+                } else if (colonne == QStringLiteral("TERRITOIRE")) {
+                    TerritoireDblClick(page);
+                }
+            });
 
     if (!incorporel) {
         // On this page the other nature of asset is reached last, after the list.
@@ -291,6 +305,40 @@ void Tfrminfogroupe::BtnValiderClick() {
 
 void Tfrminfogroupe::BtnAnnulerClick() {
     close();
+}
+
+void Tfrminfogroupe::choisirTerritoire(Dataset* dataset, const QString& colonne, QLabel* libelle) {
+    try {
+        if (!Choix::etatTerritorial(m_services, this)) {
+            return;
+        }
+        // Unlike the company pick, this one does not start an edit: on a row that is not
+        // being edited it is refused and nothing changes.
+        dataset->setValue(colonne, db::Value(m_services.contexte().CodeChoisi));
+        libelle->setText(m_services.contexte().LibelleChoisi);
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+}
+
+void Tfrminfogroupe::EtatTerritorialDblClick() {
+    choisirTerritoire(m_groupe, QStringLiteral("ETATTERRITORIAL"), libelleTerritoire());
+}
+
+void Tfrminfogroupe::TerritoireDblClick(PageLignes* page) {
+    choisirTerritoire(page->dataset(), QStringLiteral("TERRITOIRE"), libelleTerritoire(page));
+}
+
+void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {
+    try {
+        if (const auto societe = Choix::societeLiee(m_services, this)) {
+            // The name beside the territory keeps its text: it follows the territory pick only.
+            Choix::copierSocieteLiee(*page->dataset(), *societe, QStringLiteral("MATRICULEFISCAL"),
+                                     QStringLiteral("TERRITOIRE"));
+        }
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
 }
 
 void Tfrminfogroupe::closeEvent(QCloseEvent* event) {

@@ -64,6 +64,12 @@ public:
     void BtnValiderClick();
     /// Drops the group record's pending changes and closes the window ("Annuler", "fermer").
     void BtnAnnulerClick();
+    /// The parent's state or territory pick.
+    void EtatTerritorialDblClick();
+    /// The related-company pick of the current line of @p page.
+    void MatriculeFiscalDblClick(PageLignes* page);
+    /// The state or territory pick of the current line of @p page.
+    void TerritoireDblClick(PageLignes* page);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -74,6 +80,9 @@ private:
     /// The name (PAYS) of the state or territory @p code, empty when there is none.
     QString nomTerritoire(const QString& code) const;
     void montrerTerritoire(QLabel* libelle, Dataset* dataset, const QString& colonne);
+    /// Picks a state or territory into @p colonne of the row being edited in @p dataset and
+    /// shows its name in @p libelle.
+    void choisirTerritoire(Dataset* dataset, const QString& colonne, QLabel* libelle);
 
     ServicesFenetres& m_services;
     Dataset* m_groupe;

@@ -1,11 +1,15 @@
 #include "UiTestSupport.h"
 #include "app/TfRMMAIN.h"
 #include "group/Tfrminfogroupe.h"
+#include "reference/TFrmterritoireSELECT.h"
+#include "reference/TfrmSOCIETESESELECT.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
+#include "widgets/DBGrid.h"
 #include "widgets/FormulaireSaisie.h"
 #include "widgets/MessageBoxRecorder.h"
 #include "widgets/PageLignes.h"
+#include "widgets/SearchEdit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -27,6 +31,9 @@ class TestFrmInfoGroupe : public QObject {
 
     Dataset& groupe() { return *m_module->INFOGROUPE; }
     Dataset& societe() { return *m_module->societe; }
+    static QLabel* libelleTerritoire(const PageLignes* page) {
+        return Tfrminfogroupe::libelleTerritoire(page);
+    }
 
     void choisirSociete(const QString& mfiscal, int exercice) {
         QVERIFY(societe().locate({"MFISCAL", "EXERCICE"}, {Value(mfiscal), Value(exercice)}));
@@ -53,6 +60,11 @@ class TestFrmInfoGroupe : public QObject {
             controle = liste->lineEdit();
         }
         QTest::keyClicks(controle, texte);
+    }
+
+    static void doubleCliquer(FormulaireSaisie* formulaire, const QString& colonne) {
+        QWidget* controle = formulaire->controle(colonne);
+        QTest::mouseDClick(controle, Qt::LeftButton, {}, controle->rect().center());
     }
 
     static QString affiche(FormulaireSaisie* formulaire, const QString& colonne) {
@@ -95,12 +107,21 @@ private slots:
 
         taper(f->formulaireGroupe(), "AUTREMFISCAL", "MERE-01");
         taper(f->formulaireGroupe(), "DESCRIPTIONACTIVITE", "Distribution");
+        whenModalOpens([](QWidget* modal) {
+            auto* pick = qobject_cast<TFrmterritoireSELECT*>(modal);
+            QVERIFY(pick);
+            QTest::keyClicks(pick->champFiltre(), "FR");
+            pick->DBGrid1DblClick();
+        });
+        doubleCliquer(f->formulaireGroupe(), "ETATTERRITORIAL");
+        QCOMPARE(f->libelleTerritoire()->text(), QStringLiteral("France"));
         f->boutonValider()->click();
         QVERIFY2(boxes.isEmpty(), qPrintable(boxes.texts().join(u'\n')));
         QCOMPARE(groupe().state(), DatasetState::Browse);
         QCOMPARE(compter("INFORMATIONGROUPE", "1 = 1"), 1);
         QCOMPARE(compter("INFORMATIONGROUPE",
-                         "MFISCAL = '1111111A' and EXERCICE = 2023 and AUTREMFISCAL = 'MERE-01'"),
+                         "MFISCAL = '1111111A' and EXERCICE = 2023 and AUTREMFISCAL = 'MERE-01' "
+                         "and ETATTERRITORIAL = 'FR'"),
                  1);
     }
 
@@ -138,6 +159,51 @@ private slots:
         f->boutonValider()->click();
         QCOMPARE(compter("INFORMATIONGROUPE", "EXERCICE = 2022 and AUTREMFISCAL = 'MERE-22'"), 1);
         QCOMPARE(compter("INFORMATIONGROUPE", "EXERCICE = 2023 and AUTREMFISCAL = 'MERE-23'"), 1);
+    }
+
+    void theCompanyPickFillsABrowsedLineOnlyWhenAChoiceIsMade() {
+        executer(
+            "insert into CAPITALLIEE (MFISCAL, EXERCICE, LG, MFISCALLIE, AUTREIDENTIFIANT, "
+            "ETATTERRITOIRE, RAISONSOCIALE, QUALITE, AUTREQUALITE) values ('2222222B', 2021, 1, "
+            "'4444444D', 'ID-44', 'DE', 'DELTA GMBH', '4', 'Filiale commune')");
+        executer(
+            "insert into LISTEACTIFINCORPOREL (MFISCAL, EXERCICE, LG, NATUREACTIF, "
+            "MATRICULEFISCAL, TERRITOIRE, RAISONSOCIALE) values ('1111111A', 2023, 1, '02', "
+            "'5555555E', 'FR', 'EPSILON')");
+        MessageBoxRecorder boxes;
+        Tfrminfogroupe* f = ouvrir();
+        PageLignes* page = f->pageIncorporels();
+        f->pages()->setCurrentWidget(page);
+        Dataset& ligne = *page->dataset();
+        QCOMPARE(libelleTerritoire(page)->text(), QStringLiteral("France"));
+
+        whenModalOpens([](QWidget* modal) {
+            QVERIFY(qobject_cast<TfrmSOCIETESESELECT*>(modal));
+            modal->close();
+        });
+        doubleCliquer(page->formulaire(), "MATRICULEFISCAL");
+        QCOMPARE(ligne.state(), DatasetState::Browse);
+        QCOMPARE(ligne.value("MATRICULEFISCAL").toText(), QStringLiteral("5555555E"));
+
+        whenModalOpens([](QWidget* modal) {
+            auto* pick = qobject_cast<TfrmSOCIETESESELECT*>(modal);
+            QVERIFY(pick);
+            QCOMPARE(pick->grille()->model()->rowCount(), 1);
+            pick->DBGrid1DblClick();
+        });
+        doubleCliquer(page->formulaire(), "MATRICULEFISCAL");
+        QVERIFY2(boxes.isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QCOMPARE(ligne.state(), DatasetState::Edit);
+        QCOMPARE(ligne.value("MATRICULEFISCAL").toText(), QStringLiteral("4444444D"));
+        QCOMPARE(ligne.value("AUTREIDENTIFIANT").toText(), QStringLiteral("ID-44"));
+        QCOMPARE(ligne.value("TERRITOIRE").toText(), QStringLiteral("DE"));
+        QCOMPARE(ligne.value("RAISONSOCIALE").toText(), QStringLiteral("DELTA GMBH"));
+        QCOMPARE(ligne.value("QUALITE").toText(), QStringLiteral("4"));
+        QCOMPARE(ligne.value("AUTREQUALITE").toText(), QStringLiteral("Filiale commune"));
+        QCOMPARE(ligne.value("NATUREACTIF").toText(), QStringLiteral("02"));
+        QCOMPARE(affiche(page->formulaire(), "RAISONSOCIALE"), QStringLiteral("DELTA GMBH"));
+        // The name beside the territory follows the territory pick only.
+        QCOMPARE(libelleTerritoire(page)->text(), QStringLiteral("France"));
     }
 
     void aNewAssetLineIsNumberedAfterTheHighest() {
