@@ -8,6 +8,7 @@
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "declaration/Tfrmgeneration.h"
+#include "group/Tfrminfogroupe.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
@@ -136,9 +137,10 @@ QWidget* TfRMMAIN::creerPages() {
     sansFenetre.append(
         ajouterCommande(identification, QStringLiteral("I&dentification et Informations Ese"),
                         QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView)));
-    sansFenetre.append(ajouterCommande(identification, QStringLiteral("Informations G&roupe Ese"),
-                                       QString(),
-                                       icone(this, "system-users", QStyle::SP_DirHomeIcon)));
+    QToolButton* groupe =
+        ajouterCommande(identification, QStringLiteral("Informations G&roupe Ese"), QString(),
+                        icone(this, "system-users", QStyle::SP_DirHomeIcon));
+    connect(groupe, &QToolButton::clicked, this, &TfRMMAIN::InformationsGroupeClick);
 
     QWidget* operations = nouvellePage(QStringLiteral("&Opérations"));
     QList<QToolButton*> commandesOperations;
@@ -317,6 +319,19 @@ Tfrmsocietes* TfRMMAIN::ouvrirListeSocietes() {
 void TfRMMAIN::SocietesClick() {
     m_contexte->ModeSocietes = 2;
     ouvrirListeSocietes();
+}
+
+Tfrminfogroupe* TfRMMAIN::InformationsGroupeClick() {
+    auto* fenetre = new Tfrminfogroupe(*this);
+    try {
+        // The company record stays in editing while the window is open; on an empty company
+        // table this starts a new row.
+        Dataprix->societe->edit();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+    ouvrirFenetre(fenetre);
+    return fenetre;
 }
 
 void TfRMMAIN::DevisesClick() {

@@ -14,6 +14,7 @@ class QTabWidget;
 class QTextEdit;
 class QToolButton;
 class TFrmoperations;
+class Tfrminfogroupe;
 class Tfrmsocietes;
 
 /**
@@ -59,6 +60,9 @@ public:
 
     // Commands
     void SocietesClick();
+    /// Opens a new group information window on the active company, whose record it puts
+    /// into editing.
+    Tfrminfogroupe* InformationsGroupeClick();
     /// Opens a new currency list.
     void DevisesClick();
     /// Opens a new state/territory list.
