@@ -2,6 +2,7 @@
 
 #include "app/FenetreFille.h"
 #include "app/TFrminitialisation.h"
+#include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
@@ -119,9 +120,11 @@ QWidget* TfRMMAIN::creerPages() {
 
     QList<QToolButton*> sansFenetre;
     QWidget* identification = nouvellePage(QStringLiteral("Identification Entreprise"));
-    sansFenetre.append(
+    QToolButton* identificationEse =
         ajouterCommande(identification, QStringLiteral("Identification et Informations Ese"),
-                        QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView)));
+                        QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView));
+    connect(identificationEse, &QToolButton::clicked, this,
+            &TfRMMAIN::IdentificationEntrepriseClick);
     sansFenetre.append(ajouterCommande(identification, QStringLiteral("Informations Groupe Ese"),
                                        QString(),
                                        icone(this, "system-users", QStyle::SP_DirHomeIcon)));
@@ -282,6 +285,10 @@ Tfrmsocietes* TfRMMAIN::ouvrirListeSocietes() {
     auto* liste = new Tfrmsocietes(*this);
     ouvrirFenetre(liste);
     return liste;
+}
+
+void TfRMMAIN::IdentificationEntrepriseClick() {
+    Tfrmparamsociete::ouvrirModification(*this);
 }
 
 void TfRMMAIN::SocietesClick() {

@@ -54,6 +54,7 @@ public:
     Tfrmsocietes* ouvrirListeSocietes();
 
     // Commands
+    void IdentificationEntrepriseClick();
     void SocietesClick();
     /// Opens a new currency list.
     void DevisesClick();

@@ -40,8 +40,13 @@ public:
     void DBGrid1TitleClick(int column);
     /// Lists the companies whose name begins with @p text (all of them when it is empty).
     void FiltrerAffichage(const QString& text);
-    /// Selection mode: makes the current row the active company and closes the list.
+    /// Selection mode: makes the current row the active company and closes the list; in
+    /// management mode: the same as "Modifier".
     void DBGrid1DblClick();
+    /// Opens the identification window on a new company record.
+    void BtnAjouterClick();
+    /// Opens the identification window on the current company record.
+    void BtnModifierClick();
     /// Deletes the current company after the access code.
     void BtnSupprimerClick();
 
