@@ -3,6 +3,7 @@
 #include "app/FenetreFille.h"
 #include "app/StopSignals.h"
 #include "app/TFrminitialisation.h"
+#include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
@@ -132,11 +133,12 @@ QWidget* TfRMMAIN::creerPages() {
         return page;
     };
 
-    QList<QToolButton*> sansFenetre;
     QWidget* identification = nouvellePage(QStringLiteral("&Identification Entreprise"));
-    sansFenetre.append(
+    QToolButton* identificationEse =
         ajouterCommande(identification, QStringLiteral("I&dentification et Informations Ese"),
-                        QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView)));
+                        QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView));
+    connect(identificationEse, &QToolButton::clicked, this,
+            &TfRMMAIN::IdentificationEntrepriseClick);
     QToolButton* groupe =
         ajouterCommande(identification, QStringLiteral("Informations G&roupe Ese"), QString(),
                         icone(this, "system-users", QStyle::SP_DirHomeIcon));
@@ -188,11 +190,6 @@ QWidget* TfRMMAIN::creerPages() {
                         icone(this, "document-save", QStyle::SP_DialogSaveButton));
     connect(generer, &QToolButton::clicked, this, &TfRMMAIN::GenerationFichierClick);
 
-    // Commands whose window this version does not have yet stay visible, greyed out,
-    // so that the pages keep their layout and nothing pretends to work.
-    for (QToolButton* bouton : sansFenetre) {
-        bouton->setEnabled(false);
-    }
     m_pages->setCurrentIndex(1);
 
     // "Quitter" stands beside the pages.
@@ -314,6 +311,10 @@ Tfrmsocietes* TfRMMAIN::ouvrirListeSocietes() {
     auto* liste = new Tfrmsocietes(*this);
     ouvrirFenetre(liste);
     return liste;
+}
+
+void TfRMMAIN::IdentificationEntrepriseClick() {
+    Tfrmparamsociete::ouvrirModification(*this);
 }
 
 void TfRMMAIN::SocietesClick() {

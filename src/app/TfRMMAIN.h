@@ -59,6 +59,7 @@ public:
     Tfrmsocietes* ouvrirListeSocietes();
 
     // Commands
+    void IdentificationEntrepriseClick();
     void SocietesClick();
     /// Opens a new group information window on the active company, whose record it puts
     /// into editing.

@@ -1,5 +1,6 @@
 #include "companies/Tfrmsocietes.h"
 
+#include "companies/Tfrmparamsociete.h"
 #include "db/DatabaseError.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxes.h"
@@ -85,13 +86,6 @@ Tfrmsocietes::Tfrmsocietes(ServicesFenetres& services, QWidget* parent)
     separateur->setSeparator(true);
     auto* menuFermer = new QAction(QStringLiteral("Fermer"), m_grid);
     m_grid->addActions({menuAjouter, menuModifier, menuSupprimer, separateur, menuFermer});
-    // Adding and modifying open the identification window, which this version does not
-    // have yet: the commands are shown greyed out rather than doing nothing.
-    for (QAction* a : {menuAjouter, menuModifier}) {
-        a->setEnabled(false);
-    }
-    m_ajouter->setEnabled(false);
-    m_modifier->setEnabled(false);
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto* barreRecherche = new QHBoxLayout;
@@ -116,6 +110,10 @@ Tfrmsocietes::Tfrmsocietes(ServicesFenetres& services, QWidget* parent)
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { DBGrid1DblClick(); });
     m_grid->installEventFilter(this);
     connect(m_recherche, &QLineEdit::textChanged, this, &Tfrmsocietes::FiltrerAffichage);
+    connect(m_ajouter, &QPushButton::clicked, this, &Tfrmsocietes::BtnAjouterClick);
+    connect(menuAjouter, &QAction::triggered, this, &Tfrmsocietes::BtnAjouterClick);
+    connect(m_modifier, &QPushButton::clicked, this, &Tfrmsocietes::BtnModifierClick);
+    connect(menuModifier, &QAction::triggered, this, &Tfrmsocietes::BtnModifierClick);
     connect(m_supprimer, &QPushButton::clicked, this, &Tfrmsocietes::BtnSupprimerClick);
     connect(menuSupprimer, &QAction::triggered, this, &Tfrmsocietes::BtnSupprimerClick);
     connect(m_fermer, &QPushButton::clicked, this, &QWidget::close);
@@ -174,10 +172,20 @@ void Tfrmsocietes::FiltrerAffichage(const QString& text) {
     rouvrir();
 }
 
+void Tfrmsocietes::BtnAjouterClick() {
+    Tfrmparamsociete::ouvrirNouvelle(m_services);
+}
+
+void Tfrmsocietes::BtnModifierClick() {
+    Tfrmparamsociete::ouvrirModification(m_services);
+}
+
 void Tfrmsocietes::DBGrid1DblClick() {
-    // In management mode the double click opens the company for modification, as "Modifier"
-    // does.
-    if (m_services.contexte().ModeSocietes != 1 || !m_societe->isActive() || m_societe->isEmpty()) {
+    if (m_services.contexte().ModeSocietes != 1) {
+        BtnModifierClick();
+        return;
+    }
+    if (!m_societe->isActive() || m_societe->isEmpty()) {
         return;
     }
     m_services.contexte().prendreSociete(*m_societe);

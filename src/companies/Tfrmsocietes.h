@@ -43,8 +43,12 @@ public:
     /// is empty).
     void FiltrerAffichage(const QString& text);
     /// The double click on the list, and Enter on it. Selection mode: makes the current row
-    /// the active company and closes the list.
+    /// the active company and closes the list; management mode: the same as "Modifier".
     void DBGrid1DblClick();
+    /// Opens the identification window on a new company record.
+    void BtnAjouterClick();
+    /// Opens the identification window on the current company record.
+    void BtnModifierClick();
     /// Deletes the current company after the access code.
     void BtnSupprimerClick();
 

@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 #include "app/DesktopApplication.h"
 #include "app/TfRMMAIN.h"
+#include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
 #include "declaration/Tfrmgeneration.h"
 #include "operations/TFrmoperations.h"
@@ -163,9 +164,8 @@ private slots:
         QVERIFY(commande(&main, QStringLiteral("Montant Transcation"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Devises"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Etats Térritorial"))->isEnabled());
-        // Commands without their window in this version are shown but cannot be used.
         QVERIFY(
-            !commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
+            commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Sociétés"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Génération Fichier"))->isEnabled());
         auto* legende = main.findChild<QLabel*>(QStringLiteral("LabelSocieteActive"));
@@ -217,6 +217,13 @@ private slots:
         doubleCliquer(liste, 1);
         flushDeletions();
         QVERIFY(!liste.isNull());
+        // There it opens the identification window on the company, which "Annuler" closes.
+        auto* identification = qobject_cast<Tfrmparamsociete*>(
+            main->zoneFenetres()->activeSubWindow()->widget());
+        QVERIFY(identification);
+        QCOMPARE(main->contexte().ModeSocietes, 2);
+        identification->BtnAnnulerClick();
+        flushDeletions();
         // The row it made current is the company every window and the generation work on:
         // the label names it, and so does the generation dialog.
         QCOMPARE(main->libelleSocieteActive(), QStringLiteral("BETA   7654321B  Exercice: 2022"));
