@@ -8,7 +8,9 @@
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
+#include "declaration/ProblemLocation.h"
 #include "declaration/Tfrmgeneration.h"
+#include "declaration/Tfrmproblemes.h"
 #include "group/Tfrminfogroupe.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
@@ -350,7 +352,94 @@ void TfRMMAIN::InitialisationClick() {
 
 void TfRMMAIN::GenerationFichierClick() {
     Tfrmgeneration dialogue(this);
+    // The list of problems names the declaration of the company of the moment; a double
+    // click opens that company's entry window, even if another company is active by then.
+    connect(&dialogue, &Tfrmgeneration::listeProblemesOuverte, this, [this](Tfrmproblemes* liste) {
+        const QString identifiant = Dataprix->identifiantComplet();
+        const db::Value exercice = Dataprix->exerciceActif();
+        connect(liste, &Tfrmproblemes::emplacementDemande, this,
+                [this, identifiant, exercice](const ProblemLocation& emplacement) {
+                    ouvrirEmplacement(emplacement, identifiant, exercice);
+                });
+    });
     dialogue.exec();
+}
+
+QWidget* TfRMMAIN::ouvrirEmplacement(const ProblemLocation& emplacement, const QString& identifiant,
+                                     const db::Value& exercice) {
+    if (identifiant.isEmpty()) {
+        return nullptr;
+    }
+    try {
+        if (Dataprix->identifiantComplet() != identifiant ||
+            Dataprix->exerciceActif() != exercice) {
+            const bool trouvee = Dataprix->societe->locate(
+                {QStringLiteral("MFISCAL"), QStringLiteral("CLE"), QStringLiteral("EXERCICE")},
+                {identifiant.chopped(1), identifiant.right(1), exercice});
+            if (!trouvee) {
+                MessageBoxes::information(
+                    this, QStringLiteral("La société %1 (exercice %2) n'est plus dans la liste "
+                                         "des sociétés.")
+                              .arg(identifiant, exercice.toText()));
+                return nullptr;
+            }
+        }
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+        return nullptr;
+    }
+
+    QWidget* fenetre = nullptr;
+    QTabWidget* onglets = nullptr;
+    switch (emplacement.window()) {
+        case DeclarationWindow::Societe: {
+            auto* f = Tfrmparamsociete::ouvrirModification(*this);
+            onglets = f->pages();
+            fenetre = f;
+            break;
+        }
+        case DeclarationWindow::Groupe: {
+            auto* f = InformationsGroupeClick();
+            onglets = f->pages();
+            fenetre = f;
+            break;
+        }
+        case DeclarationWindow::Operations: {
+            auto* f = ouvrirOperations(emplacement.pageIndex() + 1);
+            onglets = f->PageControl1();
+            fenetre = f;
+            break;
+        }
+    }
+    onglets->setCurrentIndex(emplacement.pageIndex());
+
+    if (emplacement.lg > 0) {
+        for (Dataset* ds : Dataprix->datasets()) {
+            if (ds->table().name != emplacement.table()) {
+                continue;
+            }
+            try {
+                if (!ds->locate({QStringLiteral("LG")}, {db::Value(emplacement.lg)})) {
+                    MessageBoxes::information(
+                        fenetre, QStringLiteral("La ligne %1 n'existe plus sur cette page.")
+                                     .arg(emplacement.lg));
+                }
+            } catch (const db::DatabaseError& e) {
+                MessageBoxes::showError(fenetre, e.text());
+            }
+        }
+    }
+    // The forms name each control after its column.
+    if (!emplacement.column.isEmpty()) {
+        const auto champs = onglets->currentWidget()->findChildren<QWidget*>(emplacement.column);
+        for (QWidget* champ : champs) {
+            if (champ->isEnabled()) {
+                champ->setFocus(Qt::OtherFocusReason);
+                break;
+            }
+        }
+    }
+    return fenetre;
 }
 
 void TfRMMAIN::EcranPrecedantClick() {

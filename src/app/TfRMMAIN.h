@@ -16,6 +16,7 @@ class QToolButton;
 class TFrmoperations;
 class Tfrminfogroupe;
 class Tfrmsocietes;
+struct ProblemLocation;
 
 /**
  * The main window: the frame of the whole run. It carries the command pages ("Opérations"
@@ -70,6 +71,13 @@ public:
     void EtatsTerritorialClick();
     void InitialisationClick();
     void GenerationFichierClick();
+    /**
+     * Opens the entry window where a problem of the declaration of @p identifiant and
+     * @p exercice is corrected: the page of @p emplacement, its line made current and its
+     * field focused. The company becomes the active one first when another is.
+     */
+    QWidget* ouvrirEmplacement(const ProblemLocation& emplacement, const QString& identifiant,
+                               const db::Value& exercice);
     void EcranPrecedantClick();
     void EcranSuivantClick();
     void CalculatriceClick();

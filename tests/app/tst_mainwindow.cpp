@@ -3,6 +3,7 @@
 #include "app/TfRMMAIN.h"
 #include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
+#include "declaration/ProblemLocation.h"
 #include "declaration/Tfrmgeneration.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
@@ -23,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+
+using db::Value;
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -164,8 +167,7 @@ private slots:
         QVERIFY(commande(&main, QStringLiteral("Montant Transcation"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Devises"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Etats Térritorial"))->isEnabled());
-        QVERIFY(
-            commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Sociétés"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Génération Fichier"))->isEnabled());
         auto* legende = main.findChild<QLabel*>(QStringLiteral("LabelSocieteActive"));
@@ -218,8 +220,8 @@ private slots:
         flushDeletions();
         QVERIFY(!liste.isNull());
         // There it opens the identification window on the company, which "Annuler" closes.
-        auto* identification = qobject_cast<Tfrmparamsociete*>(
-            main->zoneFenetres()->activeSubWindow()->widget());
+        auto* identification =
+            qobject_cast<Tfrmparamsociete*>(main->zoneFenetres()->activeSubWindow()->widget());
         QVERIFY(identification);
         QCOMPARE(main->contexte().ModeSocietes, 2);
         identification->BtnAnnulerClick();
@@ -393,6 +395,46 @@ private slots:
             QCOMPARE(fenetres[i]->page(), i % 4 + 1);
         }
         QVERIFY(fenetres[4] != fenetres[0]);
+        QVERIFY(boxes.isEmpty());
+        desktop.finish();
+    }
+
+    void aProblemOfTheCheckOpensItsPageAndLine() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        database.addCompany("1234567", "A", 2023, "ALPHA");
+        database.addCompany("7654321", "B", 2023, "BETA");
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        flushDeletions();
+        Dataset& societe = *Dataprix->societe;
+        QVERIFY(societe.locate({"RAISONSOCIALE"}, {Value(u"BETA")}));
+        Dataset& prets = *Dataprix->Empruntsprets;
+        Dataprix->openForActiveCompany(prets);
+        for (int i = 0; i < 3; ++i) {
+            prets.append();
+            prets.post();
+        }
+        // The list was made for BETA; ALPHA has become the active company since.
+        QVERIFY(societe.locate({"RAISONSOCIALE"}, {Value(u"ALPHA")}));
+        QWidget* fenetre =
+            main->ouvrirEmplacement({DeclarationPage::PretsEmprunts, 2, QStringLiteral("DEVISE")},
+                                    QStringLiteral("7654321B"), Value(2023));
+        auto* operations = qobject_cast<TFrmoperations*>(fenetre);
+        QVERIFY(operations);
+        QCOMPARE(operations->page(), 2);
+        QCOMPARE(Dataprix->identifiantComplet(), QStringLiteral("7654321B"));
+        QCOMPARE(prets.value("LG").toInt(), 2);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("DEVISE"));
+
+        auto* identification = qobject_cast<Tfrmparamsociete*>(main->ouvrirEmplacement(
+            {DeclarationPage::AutresInformations, 0, QStringLiteral("AFFIRMATIONACCORDPREALABLE")},
+            QStringLiteral("7654321B"), Value(2023)));
+        QVERIFY(identification);
+        QCOMPARE(identification->pages()->currentIndex(), 3);
         QVERIFY(boxes.isEmpty());
         desktop.finish();
     }
