@@ -49,6 +49,7 @@ void Connection::open() {
         return att;
     });
     ++m_generation;
+    m_lost = false;
 }
 
 void Connection::close() {
@@ -64,15 +65,28 @@ void Connection::close() {
             m_defaultTransaction->rollback();
         }
     }
+    if (!m_attachment) {
+        return;  // lost while committing
+    }
+    if (m_defaultTransaction) {
+        // Its handle belongs to the attachment about to go.
+        m_defaultTransaction->abandon();
+    }
     try {
         fb::call([&](ThrowStatusWrapper& st) { m_attachment->detach(&st); });
     } catch (const DatabaseError&) {
         m_attachment->release();
     }
     m_attachment = nullptr;
-    if (m_defaultTransaction) {
-        m_defaultTransaction->abandon();
+}
+
+void Connection::dropLostAttachment() {
+    if (!m_attachment) {
+        return;
     }
+    m_attachment->release();
+    m_attachment = nullptr;
+    m_lost = true;
 }
 
 void Connection::createDatabase(const QString& path) {
