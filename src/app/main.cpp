@@ -1,4 +1,5 @@
 #include "app/DesktopApplication.h"
+#include "data/BackupCommand.h"
 #include "data/DatabaseCreator.h"
 #include "data/DemoData.h"
 #include "data/TDataprix.h"
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
     if (arguments.contains(QStringLiteral("--create-database"))) {
         QCoreApplication app(argc, argv);
         return createDatabase(arguments);
+    }
+    if (BackupCommand::handles(arguments)) {
+        QCoreApplication app(argc, argv);
+        return BackupCommand::run(arguments);
     }
     if (arguments.contains(QStringLiteral("--generate"))) {
         // Batch generation of the declaration file: no window, no display needed.
