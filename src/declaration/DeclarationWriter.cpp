@@ -174,7 +174,8 @@ QString DeclarationWriter::generate(const QString& folder) {
         m_montanttransactions.reset();
         m_Empruntsprets.reset();
         m_operationssanscontre.reset();
-        writeDocument();
+        // One moment only, whatever other workstations commit meanwhile.
+        m_module.lectureInstantanee([this] { writeDocument(); });
         out.commit();
         m_out = nullptr;
     } catch (const db::DatabaseError& e) {
