@@ -1,6 +1,7 @@
 #include "app/TfRMMAIN.h"
 
 #include "app/FenetreFille.h"
+#include "app/TFrmSauvegarde.h"
 #include "app/TFrminitialisation.h"
 #include "companies/Tfrmsocietes.h"
 #include "data/TDataprix.h"
@@ -155,6 +156,16 @@ QWidget* TfRMMAIN::creerPages() {
         ajouterCommande(parametres, QStringLiteral("Initialisation"), QString(),
                         icone(this, "edit-clear", QStyle::SP_TrashIcon));
     connect(initialisation, &QToolButton::clicked, this, &TfRMMAIN::InitialisationClick);
+    QToolButton* sauvegarde =
+        ajouterCommande(parametres, QStringLiteral("Sauvegarde"),
+                        QStringLiteral("Sauvegarder la base dans un fichier"),
+                        icone(this, "document-save-as", QStyle::SP_DialogSaveButton));
+    connect(sauvegarde, &QToolButton::clicked, this, &TfRMMAIN::SauvegardeClick);
+    QToolButton* restauration =
+        ajouterCommande(parametres, QStringLiteral("Restauration"),
+                        QStringLiteral("Restaurer une sauvegarde dans une nouvelle base"),
+                        icone(this, "document-revert", QStyle::SP_BrowserReload));
+    connect(restauration, &QToolButton::clicked, this, &TfRMMAIN::RestaurationClick);
 
     QWidget* generation = nouvellePage(QStringLiteral("Génération Fichier"));
     QToolButton* generer =
@@ -287,6 +298,22 @@ void TfRMMAIN::SocietesClick() {
 
 void TfRMMAIN::InitialisationClick() {
     TFrminitialisation dialogue(this);
+    dialogue.exec();
+}
+
+void TfRMMAIN::SauvegardeClick() {
+    if (!TFrmMotPasse::demanderCodeAcces(this)) {
+        return;
+    }
+    TFrmSauvegarde dialogue(TFrmSauvegarde::Mode::Sauvegarde, this);
+    dialogue.exec();
+}
+
+void TfRMMAIN::RestaurationClick() {
+    if (!TFrmMotPasse::demanderCodeAcces(this)) {
+        return;
+    }
+    TFrmSauvegarde dialogue(TFrmSauvegarde::Mode::Restauration, this);
     dialogue.exec();
 }
 

@@ -56,6 +56,10 @@ public:
     // Commands
     void SocietesClick();
     void InitialisationClick();
+    /// Asks the access code, then opens the backup dialog.
+    void SauvegardeClick();
+    /// Asks the access code, then opens the restore dialog.
+    void RestaurationClick();
     void GenerationFichierClick();
     void EcranPrecedantClick();
     void EcranSuivantClick();
