@@ -97,7 +97,7 @@ start() {
     if [ -f "$state/port" ]; then
         port="$(cat "$state/port")"
     else
-        port=$((20000 + RANDOM % 20000))
+        port=$((20000 + RANDOM % 12000))
     fi
     for _ in $(seq 1 20); do
         if port_free "$port"; then
@@ -119,8 +119,9 @@ start() {
             done
             stop
         fi
-        # The port was taken meanwhile (or the server did not come up): try another one.
-        port=$((20000 + RANDOM % 20000))
+        # The port was taken meanwhile (or the server did not come up): try another one,
+        # below the range the system gives to outgoing connections.
+        port=$((20000 + RANDOM % 12000))
     done
     echo "Le serveur Firebird de test n'a pas démarré (voir $state/server.log)." >&2
     return 1
