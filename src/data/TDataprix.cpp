@@ -183,11 +183,15 @@ void TDataprix::lectureInstantanee(const std::function<void()>& lecture) {
             disconnect(c);
         }
         if (!reussi) {
-            // A failed fetch closes the cursor: the rows read so far stay listed.
+            // The pass failed and its error is on its way to the user. The datasets still
+            // read what they can before their cursors end; a fetch that fails closes its
+            // cursor and leaves the rows read so far, and its error would only repeat the
+            // first one.
             for (Dataset* ds : std::as_const(ouverts)) {
                 try {
                     ds->fetchAll();
                 } catch (const db::DatabaseError&) {
+                    continue;
                 }
             }
         }
