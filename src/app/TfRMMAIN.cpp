@@ -2,6 +2,7 @@
 
 #include "app/FenetreFille.h"
 #include "app/StopSignals.h"
+#include "app/TFrmSauvegarde.h"
 #include "app/TFrminitialisation.h"
 #include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
@@ -185,6 +186,16 @@ QWidget* TfRMMAIN::creerPages() {
         ajouterCommande(parametres, QStringLiteral("I&nitialisation"), QString(),
                         icone(this, "edit-clear", QStyle::SP_TrashIcon));
     connect(initialisation, &QToolButton::clicked, this, &TfRMMAIN::InitialisationClick);
+    QToolButton* sauvegarde =
+        ajouterCommande(parametres, QStringLiteral("S&auvegarde"),
+                        QStringLiteral("Sauvegarder la base dans un fichier"),
+                        icone(this, "document-save-as", QStyle::SP_DialogSaveButton));
+    connect(sauvegarde, &QToolButton::clicked, this, &TfRMMAIN::SauvegardeClick);
+    QToolButton* restauration =
+        ajouterCommande(parametres, QStringLiteral("&Restauration"),
+                        QStringLiteral("Restaurer une sauvegarde dans une nouvelle base"),
+                        icone(this, "document-revert", QStyle::SP_BrowserReload));
+    connect(restauration, &QToolButton::clicked, this, &TfRMMAIN::RestaurationClick);
 
     QWidget* generation = nouvellePage(QStringLiteral("&Génération Fichier"));
     QToolButton* generer =
@@ -347,6 +358,22 @@ void TfRMMAIN::EtatsTerritorialClick() {
 
 void TfRMMAIN::InitialisationClick() {
     TFrminitialisation dialogue(this);
+    dialogue.exec();
+}
+
+void TfRMMAIN::SauvegardeClick() {
+    if (!TFrmMotPasse::demanderCodeAcces(this)) {
+        return;
+    }
+    TFrmSauvegarde dialogue(TFrmSauvegarde::Mode::Sauvegarde, this);
+    dialogue.exec();
+}
+
+void TfRMMAIN::RestaurationClick() {
+    if (!TFrmMotPasse::demanderCodeAcces(this)) {
+        return;
+    }
+    TFrmSauvegarde dialogue(TFrmSauvegarde::Mode::Restauration, this);
     dialogue.exec();
 }
 

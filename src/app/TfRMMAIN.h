@@ -70,6 +70,10 @@ public:
     /// Opens a new state/territory list.
     void EtatsTerritorialClick();
     void InitialisationClick();
+    /// Asks the access code, then opens the backup dialog.
+    void SauvegardeClick();
+    /// Asks the access code, then opens the restore dialog.
+    void RestaurationClick();
     void GenerationFichierClick();
     /**
      * Opens the entry window where a problem of the declaration of @p identifiant and

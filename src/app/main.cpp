@@ -1,5 +1,6 @@
 #include "app/DesktopApplication.h"
 #include "app/StopSignals.h"
+#include "data/BackupCommand.h"
 #include "data/DatabaseCreator.h"
 #include "data/DemoData.h"
 #include "data/TDataprix.h"
@@ -69,6 +70,14 @@ QString generateUsage() {
     return GenerateCommand::usage().section(u'\n', 0, 0);
 }
 
+QString backupUsage() {
+    return BackupCommand::usage().section(u'\n', 0, 0);
+}
+
+QString restoreUsage() {
+    return BackupCommand::usage().section(u'\n', 1, 1);
+}
+
 QString checkUsage() {
     return GenerateCommand::usage().section(u'\n', 1, 1);
 }
@@ -91,6 +100,14 @@ const Mode kModes[] = {
      u"exemple 1234567A) dans REPERTOIRE, sans ouvrir de fenêtre ; le nombre de problèmes "
      u"relevés par le contrôle sort sur la sortie d'erreur",
      generate},
+    {QLatin1StringView("--backup"), backupUsage,
+     u"sauvegarde la base (celle de ../CheminBase.ini, ou BASE) dans FICHIER.fbk, base "
+     u"ouverte",
+     BackupCommand::run},
+    {QLatin1StringView("--restore"), restoreUsage,
+     u"crée DOSSIER/TALMORIX.gdb (DOSSIER peut être serveur:/chemin) à partir d'une "
+     u"sauvegarde, jamais par-dessus une base existante",
+     BackupCommand::run},
     {QLatin1StringView("--check"), checkUsage,
      u"contrôle la déclaration d'une société et d'un exercice selon le schéma de "
      u"l'administration, sans écrire de fichier : un problème par ligne sur la sortie standard",

@@ -3,9 +3,12 @@
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
+#include "db/Transaction.h"
 #include "db/Win1252.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <optional>
 
@@ -107,32 +110,23 @@ QString Dataset::keyText(const Row& row) const {
 
 void Dataset::open() {
     close();
-    m_module.ensureConnected();
-    // The prepared list query serves again for the same text (searches re-open with new
-    // parameters at every keystroke).
-    if (!m_list || !m_list->isPrepared() || m_list->sql() != m_sql) {
-        auto list = std::make_unique<db::Statement>(m_module.IBTransaction1);
-        list->prepare(m_sql);
-        m_list = std::move(list);
-    }
-    m_list->clearParams();
-    for (const QString& name : m_list->parameterNames()) {
-        m_list->setParam(name, m_params.value(name));
-    }
-    m_list->execute();
-    m_cursorOpen = true;
-    m_postedKeys.clear();
     QVector<Row> rows;
-    try {
-        while (rows.size() < kFirstBatch && m_list->fetch()) {
-            rows.append(readRow(*m_list));
+    // An attachment whose server went away is only found out by using it: opening a list
+    // then connects again once, so that the opening after the server is back succeeds.
+    for (bool retried = false;; retried = true) {
+        const bool wasConnected = m_module.idataprix.isConnected();
+        try {
+            rows = readFirstRows();
+            break;
+        } catch (const DatabaseError& e) {
+            if (e.kind() != DatabaseError::Kind::ConnectionLost || retried || !wasConnected ||
+                m_module.idataprix.isConnected()) {
+                throw;
+            }
         }
-    } catch (const DatabaseError&) {
-        m_list->closeCursor();
-        m_cursorOpen = false;
-        throw;
     }
     m_cursorOpen = m_list->hasOpenCursor();
+    m_postedKeys.clear();
     emit aboutToReset();
     m_rows = std::move(rows);
     m_current = m_rows.isEmpty() ? -1 : 0;
@@ -142,6 +136,36 @@ void Dataset::open() {
     emit rowsReset();
     emit stateChanged(m_state);
     emit currentRowChanged(m_current);
+}
+
+QVector<Dataset::Row> Dataset::readFirstRows() {
+    m_module.ensureConnected();
+    // The prepared list query serves again for the same text (searches re-open with new
+    // parameters at every keystroke).
+    if (!m_list || !m_list->isPrepared() || m_list->sql() != m_sql) {
+        auto list = std::make_unique<db::Statement>(m_module.IBTransaction1);
+        list->prepare(m_sql);
+        m_list = std::move(list);
+    }
+    m_listedFields.resize(m_table.fields.size());
+    for (int i = 0; i < m_table.fields.size(); ++i) {
+        m_listedFields[i] = m_list->columnIndex(m_table.fields[i].name) >= 0;
+    }
+    m_list->clearParams();
+    for (const QString& name : m_list->parameterNames()) {
+        m_list->setParam(name, m_params.value(name));
+    }
+    QVector<Row> rows;
+    try {
+        m_list->execute();
+        while (rows.size() < kFirstBatch && m_list->fetch()) {
+            rows.append(readRow(*m_list));
+        }
+    } catch (const DatabaseError&) {
+        m_list->closeCursor();
+        throw;
+    }
+    return rows;
 }
 
 bool Dataset::canFetchMore() const {
@@ -381,6 +405,7 @@ void Dataset::addRow(int position) {
     emit rowsAboutToBeInserted(position, position);
     m_rows.insert(position, Row(m_table.fields.size()));
     m_buffer = Row(m_table.fields.size());
+    m_ruleValues.clear();
     m_current = position;
     m_eof = m_bof = false;
     // A new row counts as changed: the rules fill it and leaving it must send it.
@@ -418,6 +443,7 @@ void Dataset::edit() {
         return;
     }
     m_buffer = m_rows[m_current];
+    m_ruleValues.clear();
     m_modified = false;
     setState(DatasetState::Edit);
 }
@@ -482,6 +508,7 @@ void Dataset::setValue(const QString& field, const Value& value) {
         throw DatabaseError(QStringLiteral("Field '%1' not found").arg(field));
     }
     m_buffer[i] = coerce(m_table.fields[i], value);
+    m_ruleValues.remove(i);
     m_modified = true;
     emit fieldChanged(m_table.fields[i].name);
     emit rowChanged(m_current);
@@ -598,6 +625,78 @@ db::Statement& Dataset::rowStatement(std::unique_ptr<db::Statement>& slot, const
     return *slot;
 }
 
+QStringList Dataset::columnNames() const {
+    QStringList columns;
+    for (const FieldDef& f : m_table.fields) {
+        columns.append(f.name);
+    }
+    return columns;
+}
+
+bool Dataset::sameListedValues(const Row& a, const Row& b) const {
+    for (int i = 0; i < m_table.fields.size(); ++i) {
+        // A column the list query did not read is null in the listed row, whatever the
+        // table holds: it tells nothing.
+        if (i < m_listedFields.size() && !m_listedFields[i]) {
+            continue;
+        }
+        if (!sameValue(a.value(i), b.value(i), Qt::CaseSensitive)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<Dataset::Row> Dataset::readStored(const Row& row) {
+    db::Statement& refresh = rowStatement(
+        m_refresh,
+        QStringLiteral("select %1 from %2 where %3")
+            .arg(columnNames().join(QStringLiteral(", ")), m_table.name, keyCondition()));
+    bindOldKey(refresh, row);
+    refresh.execute();
+    std::optional<Row> stored;
+    if (refresh.fetch()) {
+        stored = readRow(refresh);
+    }
+    refresh.closeCursor();
+    return stored;
+}
+
+void Dataset::lockForChange(const Row& listed, bool deleting) {
+    db::Statement& lock = rowStatement(
+        m_lock, QStringLiteral("select %1 from %2 where %3 with lock")
+                    .arg(columnNames().join(QStringLiteral(", ")), m_table.name, keyCondition()));
+    bindOldKey(lock, listed);
+    std::optional<Row> current;
+    try {
+        lock.execute();
+        if (lock.fetch()) {
+            current = readRow(lock);
+        }
+        lock.closeCursor();
+    } catch (const DatabaseError& e) {
+        lock.closeCursor();
+        if (e.kind() != DatabaseError::Kind::Conflict) {
+            throw;
+        }
+        // Either another workstation still holds the row (the wait ran out), or it changed
+        // or deleted it and committed while we waited: the committed version tells which.
+        const std::optional<Row> committed = readStored(listed);
+        if (committed && sameListedValues(*committed, listed)) {
+            throw DatabaseError(kRowLocked.arg(db::Transaction::kLockTimeoutSeconds),
+                                DatabaseError::Kind::Conflict);
+        }
+        current = committed;
+    }
+    if (!current) {
+        throw DatabaseError(deleting ? kDeleteVanished : kModifyVanished);
+    }
+    if (!sameListedValues(*current, listed)) {
+        throw DatabaseError(deleting ? kDeleteChanged : kModifyChanged,
+                            DatabaseError::Kind::Conflict);
+    }
+}
+
 void Dataset::post() {
     requireActive();
     requireWritable();
@@ -617,11 +716,9 @@ void Dataset::post() {
     checkEncodable(m_buffer);
     m_module.ensureConnected();
 
-    QStringList columns;
-    for (const FieldDef& f : m_table.fields) {
-        columns.append(f.name);
-    }
-    const QString where = keyCondition();
+    const QStringList columns = columnNames();
+    const DatasetState sentFrom = m_state;
+    const Row listed = m_rows[m_current];
 
     if (m_state == DatasetState::Insert) {
         QStringList params;
@@ -632,51 +729,85 @@ void Dataset::post() {
             rowStatement(m_insert, QStringLiteral("insert into %1 (%2) values (%3)")
                                        .arg(m_table.name, columns.join(QStringLiteral(", ")),
                                             params.join(QStringLiteral(", "))));
-        for (int i = 0; i < columns.size(); ++i) {
-            st.setParam(columns[i], m_buffer[i]);
+        for (int attempt = 1;; ++attempt) {
+            for (int i = 0; i < columns.size(); ++i) {
+                st.setParam(columns[i], m_buffer[i]);
+            }
+            try {
+                st.execute();
+                break;
+            } catch (const DatabaseError& e) {
+                // Another workstation took the number the rules gave this row: the rules give
+                // the next free one and the row is sent again. A key typed by the user or
+                // read from a sheet is never changed.
+                if (e.kind() != DatabaseError::Kind::DuplicateKey || !onKeyCollision ||
+                    !keyHoldsRuleValue() || attempt >= kMaxKeyRetries) {
+                    throw;
+                }
+                // Two workstations appending at full speed (imports) otherwise move in step:
+                // the one that waited for the other's commit keeps losing the next number
+                // too. A short pause of random length breaks the step.
+                QThread::msleep(QRandomGenerator::global()->bounded(1u, 2u + 2u * attempt));
+                onKeyCollision(*this);
+                if (!keyHoldsRuleValue()) {
+                    throw;
+                }
+            }
         }
-        st.execute();
     } else {
+        lockForChange(listed, false);
         QStringList assignments;
         for (const QString& c : columns) {
             assignments.append(QStringLiteral("%1 = :%1").arg(c));
         }
         db::Statement& st = rowStatement(
-            m_modify, QStringLiteral("update %1 set %2 where %3")
-                          .arg(m_table.name, assignments.join(QStringLiteral(", ")), where));
+            m_modify,
+            QStringLiteral("update %1 set %2 where %3")
+                .arg(m_table.name, assignments.join(QStringLiteral(", ")), keyCondition()));
         for (int i = 0; i < columns.size(); ++i) {
             st.setParam(columns[i], m_buffer[i]);
         }
-        bindOldKey(st, m_rows[m_current]);
+        bindOldKey(st, listed);
         st.execute();
         if (st.affectedRows() != 1) {
-            throw DatabaseError(QStringLiteral(
-                "L'enregistrement à modifier n'existe plus dans la base : il a été supprimé ou "
-                "sa clé a été changée entre-temps. Rouvrez la liste pour voir les données "
-                "actuelles."));
+            throw DatabaseError(kModifyVanished);
         }
     }
 
     // Re-read the row as the server holds it (CHAR columns come back blank-padded).
-    Row stored = m_buffer;
-    db::Statement& refresh =
-        rowStatement(m_refresh, QStringLiteral("select %1 from %2 where %3")
-                                    .arg(columns.join(QStringLiteral(", ")), m_table.name, where));
-    bindOldKey(refresh, m_buffer);
-    refresh.execute();
-    if (refresh.fetch()) {
-        stored = readRow(refresh);
-    }
-    refresh.closeCursor();
+    const Row sent = m_buffer;
+    const QSet<int> ruleValues = m_ruleValues;
+    const Row stored = readStored(m_buffer).value_or(m_buffer);
 
     m_rows[m_current] = stored;
-    m_postedKeys.insert(keyText(stored));
+    const QString key = keyText(stored);
+    const bool newKey = !m_postedKeys.contains(key);
+    m_postedKeys.insert(key);
     m_buffer.clear();
+    m_ruleValues.clear();
     m_modified = false;
     setState(DatasetState::Browse);
     emit rowChanged(m_current);
-    if (onAfterPost) {
-        onAfterPost(*this);
+    try {
+        if (onAfterPost) {
+            onAfterPost(*this);
+        }
+    } catch (const DatabaseError& e) {
+        if (e.kind() != DatabaseError::Kind::ConnectionLost) {
+            throw;
+        }
+        // The server is gone before the commit: it has dropped the row. The row is back in
+        // the state it was sent from, with what was typed, so that it can be sent again.
+        if (newKey) {
+            m_postedKeys.remove(key);
+        }
+        m_rows[m_current] = listed;
+        m_buffer = sent;
+        m_ruleValues = ruleValues;
+        m_modified = true;
+        setState(sentFrom);
+        emit rowChanged(m_current);
+        throw;
     }
 }
 
@@ -688,6 +819,7 @@ void Dataset::cancel() {
     // Views read the listed row once the buffer is gone: the state says browse before any
     // of them hears of the change.
     m_buffer.clear();
+    m_ruleValues.clear();
     m_modified = false;
     m_state = DatasetState::Browse;
     if (inserting) {
@@ -711,17 +843,21 @@ void Dataset::remove() {
         throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     }
     m_module.ensureConnected();
+    const Row listed = m_rows[m_current];
+    lockForChange(listed, true);
     db::Statement& st = rowStatement(
         m_delete, QStringLiteral("delete from %1 where %2").arg(m_table.name, keyCondition()));
-    bindOldKey(st, m_rows[m_current]);
+    bindOldKey(st, listed);
     st.execute();
     if (st.affectedRows() != 1) {
-        throw DatabaseError(QStringLiteral(
-            "L'enregistrement à supprimer n'existe plus dans la base : il a été supprimé ou sa "
-            "clé a été changée entre-temps. Rouvrez la liste pour voir les données actuelles."));
+        throw DatabaseError(kDeleteVanished);
     }
     // The row is gone on the server: drop any change typed into it and say browse before
     // the views hear of the removal, so that they read listed rows only.
+    const int index = m_current;
+    const DatasetState before = m_state;
+    const Row buffer = m_buffer;
+    const bool modified = m_modified;
     const bool wasEditing = isEditing();
     m_buffer.clear();
     m_modified = false;
@@ -731,7 +867,78 @@ void Dataset::remove() {
         emit stateChanged(m_state);
     }
     emit currentRowChanged(m_current);
-    if (onAfterDelete) {
-        onAfterDelete(*this);
+    try {
+        if (onAfterDelete) {
+            onAfterDelete(*this);
+        }
+    } catch (const DatabaseError& e) {
+        if (e.kind() != DatabaseError::Kind::ConnectionLost) {
+            throw;
+        }
+        // The server is gone before the commit: the row is still there. It comes back in
+        // the list as it was.
+        emit rowsAboutToBeInserted(index, index);
+        m_rows.insert(index, listed);
+        m_current = index;
+        m_eof = m_bof = false;
+        m_buffer = buffer;
+        m_modified = modified;
+        m_state = before;
+        emit rowsInserted(index, index);
+        emit stateChanged(m_state);
+        emit currentRowChanged(m_current);
+        throw;
     }
 }
+
+void Dataset::refresh() {
+    requireActive();
+    if (isEditing() || m_current < 0) {
+        return;
+    }
+    m_module.ensureConnected();
+    const std::optional<Row> stored = readStored(m_rows[m_current]);
+    if (!stored) {
+        throw DatabaseError(kRefreshVanished);
+    }
+    m_rows[m_current] = *stored;
+    emit rowChanged(m_current);
+}
+
+void Dataset::setRuleValue(const QString& field, const Value& value) {
+    setValue(field, value);
+    m_ruleValues.insert(fieldIndex(field));
+}
+
+bool Dataset::holdsRuleValue(const QString& field) const {
+    return isEditing() && m_ruleValues.contains(fieldIndex(field));
+}
+
+bool Dataset::keyHoldsRuleValue() const {
+    for (const QString& k : m_table.key) {
+        if (holdsRuleValue(k)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const QString Dataset::kModifyVanished = QStringLiteral(
+    "L'enregistrement à modifier n'existe plus dans la base : il a été supprimé ou sa clé a été "
+    "changée entre-temps. Rouvrez la liste pour voir les données actuelles.");
+const QString Dataset::kDeleteVanished = QStringLiteral(
+    "L'enregistrement à supprimer n'existe plus dans la base : il a été supprimé ou sa clé a été "
+    "changée entre-temps. Rouvrez la liste pour voir les données actuelles.");
+const QString Dataset::kRefreshVanished = QStringLiteral(
+    "L'enregistrement courant n'existe plus dans la base : il a été supprimé ou sa clé a été "
+    "changée sur un autre poste. Rouvrez la liste pour voir les données actuelles.");
+const QString Dataset::kModifyChanged = QStringLiteral(
+    "L'enregistrement a été modifié sur un autre poste depuis qu'il a été lu : votre "
+    "modification n'a pas été enregistrée. Rouvrez la liste pour voir les données actuelles.");
+const QString Dataset::kDeleteChanged = QStringLiteral(
+    "L'enregistrement a été modifié sur un autre poste depuis qu'il a été lu : il n'a pas été "
+    "supprimé. Rouvrez la liste pour voir les données actuelles.");
+const QString Dataset::kRowLocked = QStringLiteral(
+    "L'enregistrement est en cours de modification sur un autre poste, qui ne l'a pas encore "
+    "enregistré : après %1 secondes d'attente, l'opération a été abandonnée. Réessayez dans un "
+    "instant.");

@@ -9,6 +9,7 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace db {
 class Statement;
@@ -159,6 +160,11 @@ public:
     void remove();
     /// In edit or insert: post when modified, cancel otherwise.
     void checkBrowseMode();
+    /**
+     * Reads the current row again from the server, by its key, as the transaction sees it
+     * now. Nothing in edit or insert. Throws db::DatabaseError when the row is gone.
+     */
+    void refresh();
 
     // --- field access --------------------------------------------------------------
     /// Value of the current row (the edit buffer while editing); null on an empty dataset.
@@ -170,6 +176,15 @@ public:
     void setValue(const QString& field, const db::Value& value);
     /// Sets a field from typed text, parsed for the column's type (French message when not valid).
     void setText(const QString& field, const QString& text);
+    /**
+     * Sets a field of the row being edited to a value the record rules chose (a line
+     * number). When the server refuses a new row because another workstation took that key
+     * meanwhile, onKeyCollision chooses again and the row is sent again; a value set in any
+     * other way (typed, read from a sheet) is never changed.
+     */
+    void setRuleValue(const QString& field, const db::Value& value);
+    /// True while @p field of the row being edited holds the value the rules chose for it.
+    bool holdsRuleValue(const QString& field) const;
     /// The text a control or grid shows for a value of the column: codes as stored, amounts
     /// in the column's display format with the locale's decimal sign, dates dd/MM/yyyy.
     static QString displayText(const FieldDef& field, const db::Value& value);
@@ -185,6 +200,21 @@ public:
     Handler onBeforePost;
     Handler onAfterPost;
     Handler onAfterDelete;
+    /// A new row was refused for a duplicate key that holds a rule value: choose again
+    /// with setRuleValue(); the row is then sent again (up to kMaxKeyRetries times).
+    Handler onKeyCollision;
+
+    /// Times a new row is sent when its rule-given key keeps colliding.
+    static constexpr int kMaxKeyRetries = 100;
+
+    // What a modify or a delete meets when another workstation was there first.
+    static const QString kModifyVanished;
+    static const QString kDeleteVanished;
+    static const QString kRefreshVanished;
+    static const QString kModifyChanged;
+    static const QString kDeleteChanged;
+    /// "%1": the lock timeout, in seconds.
+    static const QString kRowLocked;
 
 signals:
     /// The rows are about to be replaced as a whole (open, close).
@@ -207,6 +237,8 @@ signals:
 private:
     using Row = QVector<db::Value>;
 
+    /// Runs the list query and reads its first batch (connecting when needed).
+    QVector<QVector<db::Value>> readFirstRows();
     void requireActive() const;
     void requireWritable() const;
     void setState(DatasetState state);
@@ -223,6 +255,17 @@ private:
     db::Value coerce(const FieldDef& field, const db::Value& value) const;
     db::Statement& rowStatement(std::unique_ptr<db::Statement>& slot, const QString& sql);
     void checkEncodable(const Row& row) const;
+    QStringList columnNames() const;
+    /// True when the columns the list query read hold the same values in both rows.
+    bool sameListedValues(const Row& a, const Row& b) const;
+    /// The row of the key of @p row as the transaction sees it now; nothing when gone.
+    std::optional<Row> readStored(const Row& row);
+    /**
+     * Locks the row @p listed on the server before it is changed or deleted, and checks that
+     * nobody changed or deleted it since it was read; throws the French message otherwise.
+     */
+    void lockForChange(const Row& listed, bool deleting);
+    bool keyHoldsRuleValue() const;
     /// "K1 = :OLD_K1 and ...": the condition that finds a row by its key as it was read.
     QString keyCondition() const;
     void bindOldKey(db::Statement& statement, const Row& row) const;
@@ -253,4 +296,9 @@ private:
     std::unique_ptr<db::Statement> m_modify;
     std::unique_ptr<db::Statement> m_delete;
     std::unique_ptr<db::Statement> m_refresh;
+    std::unique_ptr<db::Statement> m_lock;
+    // Columns the list query reads (the others stay null in the listed rows).
+    QVector<bool> m_listedFields;
+    // Fields of the row being edited whose value the record rules chose.
+    QSet<int> m_ruleValues;
 };

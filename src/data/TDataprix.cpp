@@ -3,6 +3,8 @@
 #include "data/Schema.h"
 #include "db/DatabaseError.h"
 
+#include <QSet>
+
 TDataprix* Dataprix = nullptr;
 
 namespace {
@@ -103,6 +105,11 @@ void TDataprix::attacherRegles(Dataset& ds) {
         ds.onAfterInsert = lier(handlers->afterInsert);
         ds.onBeforePost = lier(handlers->beforePost);
     }
+    // Another workstation may take the line number between the rule and the insert: the
+    // rule then numbers the row again, from what that workstation has committed.
+    if (ds.table().lineNumbered()) {
+        ds.onKeyCollision = [this](Dataset& d) { numberLine(d); };
+    }
 }
 
 TDataprix::~TDataprix() {
@@ -155,6 +162,56 @@ void TDataprix::commitRetaining() {
     IBTransaction1.commitRetaining();
 }
 
+void TDataprix::lectureInstantanee(const std::function<void()>& lecture) {
+    ensureConnected();
+    IBTransaction1.beginReadingSnapshot();
+    // The datasets opened by the pass read in the snapshot; they must have read their last
+    // row before it ends, since their cursors end with it.
+    QSet<Dataset*> ouverts;
+    QVector<QMetaObject::Connection> suivis;
+    for (Dataset* ds : m_datasets) {
+        suivis.append(connect(ds, &Dataset::rowsReset, this, [ds, &ouverts] {
+            if (ds->isActive()) {
+                ouverts.insert(ds);
+            } else {
+                ouverts.remove(ds);
+            }
+        }));
+    }
+    auto terminer = [&](bool reussi) {
+        for (const QMetaObject::Connection& c : suivis) {
+            disconnect(c);
+        }
+        if (!reussi) {
+            // The pass failed and its error is on its way to the user. The datasets still
+            // read what they can before their cursors end; a fetch that fails closes its
+            // cursor and leaves the rows read so far, and its error would only repeat the
+            // first one.
+            for (Dataset* ds : std::as_const(ouverts)) {
+                try {
+                    ds->fetchAll();
+                } catch (const db::DatabaseError&) {
+                    continue;
+                }
+            }
+        }
+        IBTransaction1.endReadingSnapshot();
+    };
+    try {
+        if (societe->isActive() && !societe->isEditing() && societe->currentIndex() >= 0) {
+            societe->refresh();
+        }
+        lecture();
+        for (Dataset* ds : std::as_const(ouverts)) {
+            ds->fetchAll();
+        }
+    } catch (...) {
+        terminer(false);
+        throw;
+    }
+    terminer(true);
+}
+
 Dataset* TDataprix::dataset(const QString& name) const {
     for (Dataset* ds : m_datasets) {
         if (ds->name().compare(name, Qt::CaseInsensitive) == 0) {
@@ -205,7 +262,7 @@ void TDataprix::numberLine(Dataset& ds) {
         max = QueryMaxNumero->value(QStringLiteral("MAXNUMERO"));
     }
     QueryMaxNumero->closeCursor();
-    ds.setValue(QStringLiteral("LG"), max.isNull() ? db::Value(1) : db::Value(max.toInt() + 1));
+    ds.setRuleValue(QStringLiteral("LG"), max.isNull() ? db::Value(1) : db::Value(max.toInt() + 1));
     stamp(ds);
 }
 

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 /**
@@ -40,6 +41,19 @@ public:
     void ensureConnected();
     /// Commits IBTransaction1 with retaining.
     void commitRetaining();
+
+    /**
+     * Runs @p lecture with every read of the module in one read-only snapshot of the
+     * database, taken now, so that what it reads never mixes two moments: the datasets it
+     * opens and the statements run in IBTransaction1 all read that snapshot. The current row
+     * of `societe` (the active company) is read again first, in the snapshot, unless it is
+     * being edited. Nothing can be written meanwhile (the server refuses it).
+     *
+     * The datasets of the module that the pass opens read their remaining rows before the
+     * snapshot ends and are left as the pass left them; from then on they read and write in
+     * IBTransaction1 again. Throws what @p lecture throws, or db::DatabaseError.
+     */
+    void lectureInstantanee(const std::function<void()>& lecture);
 
     /// The dataset named @p name (any case), or null.
     Dataset* dataset(const QString& name) const;

@@ -220,6 +220,7 @@ void Connection::open() {
         return att;
     });
     ++m_generation;
+    m_lost = false;
     Registry& r = registry();
     const std::lock_guard lock(r.mutex);
     r.attachments.push_back(m_attachment);
@@ -247,15 +248,35 @@ void Connection::close() {
             m_defaultTransaction->rollback();
         }
     }
+    if (!m_attachment) {
+        return;  // lost while committing
+    }
+    if (m_defaultTransaction) {
+        // Its handle belongs to the attachment about to go.
+        m_defaultTransaction->abandon();
+    }
     try {
         fb::call([&](ThrowStatusWrapper& st) { m_attachment->detach(&st); });
     } catch (const DatabaseError&) {
         m_attachment->release();
     }
     m_attachment = nullptr;
-    if (m_defaultTransaction) {
-        m_defaultTransaction->abandon();
+}
+
+void Connection::dropLostAttachment() {
+    if (!m_attachment) {
+        return;
     }
+    {
+        // A stop signal must not cancel an attachment that is no longer there.
+        Registry& r = registry();
+        const std::lock_guard lock(r.mutex);
+        r.attachments.erase(std::remove(r.attachments.begin(), r.attachments.end(), m_attachment),
+                            r.attachments.end());
+    }
+    m_attachment->release();
+    m_attachment = nullptr;
+    m_lost = true;
 }
 
 void Connection::createDatabase(const QString& path) {

@@ -63,6 +63,16 @@ public:
     /// been opened or a database created.
     static QString lockFolder();
 
+    /**
+     * Forgets an attachment whose server is gone (stopped, network cut), without a word to
+     * the server: the work not yet committed is lost with it. The connection then reports
+     * not connected, and every statement and transaction of the former attachment knows it
+     * is stale. Called by the layer when a call reports the loss.
+     */
+    void dropLostAttachment();
+    /// True when the last attachment was dropped as lost (until the next open()).
+    bool wasLost() const { return m_lost; }
+
     /// The attachment for the layer's own classes; null when not connected.
     Firebird::IAttachment* attachment() const { return m_attachment; }
 
@@ -74,6 +84,7 @@ private:
     Firebird::IAttachment* m_attachment = nullptr;
     Transaction* m_defaultTransaction = nullptr;
     quint64 m_generation = 0;
+    bool m_lost = false;
 };
 
 }  // namespace db

@@ -11,16 +11,40 @@ namespace db {
  * It carries the text to show to the user word for word: the server's or the
  * client library's message, or one of the layer's own messages ("Field '%s'
  * must have a value", ...). Only event handlers catch it.
+ *
+ * A few failures are told apart by kind(), for the callers that react to them: a
+ * duplicate key (the line-number rule chooses again), a conflict with another
+ * workstation's change (a lock wait that ran out, a row changed meanwhile), and a
+ * connection that is gone. The last two carry a French explanation followed by the
+ * server's own text.
  */
 class DatabaseError : public std::runtime_error {
 public:
-    explicit DatabaseError(const QString& text);
+    enum class Kind {
+        Other,
+        /// A primary or unique key refused a row.
+        DuplicateKey,
+        /// Another transaction holds or has just changed the rows aimed at.
+        Conflict,
+        /// The server cannot be reached any more (stopped, network cut); the attachment is
+        /// dropped and the next opening of a list connects again.
+        ConnectionLost,
+    };
+
+    explicit DatabaseError(const QString& text, Kind kind = Kind::Other);
 
     /// The message exactly as the server or the layer wrote it.
     const QString& text() const noexcept { return m_text; }
+    Kind kind() const noexcept { return m_kind; }
+
+    /// The French explanation that opens the text of a Conflict.
+    static QString conflictText();
+    /// The French explanation that opens the text of a ConnectionLost.
+    static QString connectionLostText();
 
 private:
     QString m_text;
+    Kind m_kind;
 };
 
 }  // namespace db

@@ -111,6 +111,14 @@ Statement::~Statement() {
     m_impl->releaseAll(isAlive());
 }
 
+DatabaseError Statement::notConnected() const {
+    if (m_transaction.connection().wasLost()) {
+        return DatabaseError(DatabaseError::connectionLostText(),
+                             DatabaseError::Kind::ConnectionLost);
+    }
+    return DatabaseError(QStringLiteral("Database not connected"));
+}
+
 bool Statement::isAlive() const {
     const Connection& connection = m_transaction.connection();
     return connection.isConnected() && m_impl->generation == connection.generation();
@@ -142,7 +150,7 @@ void Statement::prepare(const QString& sql) {
                 .arg(unmapped));
     }
     IAttachment* att = m_transaction.connection().attachment();
-    fb::call([&](ThrowStatusWrapper& st) {
+    fb::callOn(m_transaction.connection(), [&](ThrowStatusWrapper& st) {
         m_impl->statement = att->prepare(&st, m_transaction.handle(), text.size(), text.constData(),
                                          3, IStatement::PREPARE_PREFETCH_METADATA);
         m_impl->type = m_impl->statement->getType(&st);
@@ -184,6 +192,9 @@ void Statement::clearParams() {
 
 void Statement::execute() {
     if (!isPrepared()) {
+        if (m_impl->statement && !isAlive()) {
+            throw notConnected();
+        }
         throw DatabaseError(QStringLiteral("Statement not prepared"));
     }
     closeCursor();
@@ -208,7 +219,7 @@ void Statement::execute() {
         }
     }
 
-    fb::call([&](ThrowStatusWrapper& st) {
+    fb::callOn(m_transaction.connection(), [&](ThrowStatusWrapper& st) {
         IMessageMetadata* inMeta = nullptr;
         MessageBuffer inBuffer;
         const unsigned count = m_impl->inMeta->getCount(&st);
@@ -343,9 +354,11 @@ bool Statement::fetch() {
         haveRow = true;
     } else if (m_impl->cursor) {
         if (!isAlive()) {
-            throw DatabaseError(QStringLiteral("Database not connected"));
+            m_impl->cursor->release();
+            m_impl->cursor = nullptr;
+            throw notConnected();
         }
-        haveRow = fb::call([&](ThrowStatusWrapper& st) {
+        haveRow = fb::callOn(m_transaction.connection(), [&](ThrowStatusWrapper& st) {
             return m_impl->cursor->fetchNext(&st, m_impl->outBuffer.data()) == IStatus::RESULT_OK;
         });
         if (!haveRow) {
@@ -357,7 +370,7 @@ bool Statement::fetch() {
     }
     IAttachment* att = m_transaction.connection().attachment();
     ITransaction* tra = m_transaction.handle();
-    fb::call([&](ThrowStatusWrapper& st) {
+    fb::callOn(m_transaction.connection(), [&](ThrowStatusWrapper& st) {
         IMessageMetadata* meta = m_impl->outMeta;
         const unsigned char* buf = m_impl->outBuffer.data();
         for (int i = 0; i < m_columnNames.size(); ++i) {

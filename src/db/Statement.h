@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/DatabaseError.h"
 #include "db/Value.h"
 
 #include <QString>
@@ -66,6 +67,8 @@ public:
 
 private:
     bool isAlive() const;
+    /// The error for a use of a statement whose attachment is gone.
+    DatabaseError notConnected() const;
 
     struct Impl;
     Transaction& m_transaction;

@@ -7,28 +7,22 @@ namespace db {
 
 using namespace Firebird;
 
-Transaction::~Transaction() {
-    if (m_transaction && m_connection.isConnected()) {
-        rollback();
-    }
-}
+namespace {
 
-void Transaction::start() {
-    if (m_transaction) {
-        return;
-    }
-    if (!m_connection.isConnected()) {
-        throw DatabaseError(QStringLiteral("Database not connected"));
-    }
-    m_transaction = fb::call([&](ThrowStatusWrapper& st) {
+ITransaction* startWith(Connection& connection, const std::initializer_list<int>& tags,
+                        int lockTimeout) {
+    return fb::callOn(connection, [&](ThrowStatusWrapper& st) {
         IXpbBuilder* tpb = fb::util()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
-        tpb->insertTag(&st, isc_tpb_concurrency);
-        tpb->insertTag(&st, isc_tpb_write);
-        tpb->insertTag(&st, isc_tpb_wait);
         ITransaction* tra = nullptr;
         try {
-            tra = m_connection.attachment()->startTransaction(&st, tpb->getBufferLength(&st),
-                                                              tpb->getBuffer(&st));
+            for (int tag : tags) {
+                tpb->insertTag(&st, static_cast<unsigned char>(tag));
+            }
+            if (lockTimeout > 0) {
+                tpb->insertInt(&st, isc_tpb_lock_timeout, lockTimeout);
+            }
+            tra = connection.attachment()->startTransaction(&st, tpb->getBufferLength(&st),
+                                                            tpb->getBuffer(&st));
         } catch (...) {
             tpb->dispose();
             throw;
@@ -38,31 +32,111 @@ void Transaction::start() {
     });
 }
 
+}  // namespace
+
+Transaction::~Transaction() {
+    if (isActive()) {
+        rollback();
+    } else {
+        forgetStale();
+    }
+}
+
+bool Transaction::isActive() const {
+    return m_transaction != nullptr && m_connection.isConnected() &&
+           m_generation == m_connection.generation();
+}
+
+void Transaction::forgetStale() {
+    // The attachment these handles belong to is gone: only the client's objects remain.
+    if (m_snapshot) {
+        m_snapshot->release();
+        m_snapshot = nullptr;
+    }
+    if (m_transaction) {
+        m_transaction->release();
+        m_transaction = nullptr;
+    }
+}
+
+void Transaction::start() {
+    if (isActive()) {
+        return;
+    }
+    forgetStale();
+    if (!m_connection.isConnected()) {
+        throw DatabaseError(QStringLiteral("Database not connected"));
+    }
+    m_transaction = startWith(
+        m_connection, {isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_write, isc_tpb_wait},
+        kLockTimeoutSeconds);
+    m_generation = m_connection.generation();
+}
+
 void Transaction::commitRetaining() {
-    if (!m_transaction) {
+    if (!isActive()) {
         throw DatabaseError(QStringLiteral("Transaction is not active"));
     }
-    fb::call([&](ThrowStatusWrapper& st) { m_transaction->commitRetaining(&st); });
+    fb::callOn(m_connection, [&](ThrowStatusWrapper& st) { m_transaction->commitRetaining(&st); });
 }
 
 void Transaction::commit() {
-    if (!m_transaction) {
+    if (!isActive()) {
+        forgetStale();
         return;
     }
-    fb::call([&](ThrowStatusWrapper& st) { m_transaction->commit(&st); });
+    endReadingSnapshot();
+    fb::callOn(m_connection, [&](ThrowStatusWrapper& st) { m_transaction->commit(&st); });
     m_transaction = nullptr;
 }
 
 void Transaction::rollback() {
-    if (!m_transaction) {
+    if (!isActive()) {
+        forgetStale();
         return;
     }
+    endReadingSnapshot();
     try {
-        fb::call([&](ThrowStatusWrapper& st) { m_transaction->rollback(&st); });
+        fb::callOn(m_connection, [&](ThrowStatusWrapper& st) { m_transaction->rollback(&st); });
     } catch (const DatabaseError&) {
-        m_transaction->release();
+        if (m_transaction) {
+            m_transaction->release();
+        }
     }
     m_transaction = nullptr;
+}
+
+void Transaction::abandon() {
+    m_transaction = nullptr;
+    m_snapshot = nullptr;
+}
+
+void Transaction::beginReadingSnapshot() {
+    if (!isActive()) {
+        throw DatabaseError(QStringLiteral("Transaction is not active"));
+    }
+    if (m_snapshot) {
+        return;
+    }
+    m_snapshot = startWith(m_connection, {isc_tpb_concurrency, isc_tpb_read, isc_tpb_nowait}, 0);
+}
+
+void Transaction::endReadingSnapshot() {
+    if (!m_snapshot) {
+        return;
+    }
+    ITransaction* snapshot = m_snapshot;
+    m_snapshot = nullptr;
+    if (!isActive()) {
+        snapshot->release();
+        return;
+    }
+    // Nothing was written in it: committing only frees it.
+    try {
+        fb::callOn(m_connection, [&](ThrowStatusWrapper& st) { snapshot->commit(&st); });
+    } catch (const DatabaseError&) {
+        snapshot->release();
+    }
 }
 
 }  // namespace db

@@ -263,7 +263,8 @@ void DeclarationWriter::run(XmlLineWriter& out) {
         m_montanttransactions.reset();
         m_Empruntsprets.reset();
         m_operationssanscontre.reset();
-        writeDocument();
+        // One moment only, whatever other workstations commit meanwhile.
+        m_module.lectureInstantanee([this] { writeDocument(); });
         out.flush();
         validator.finish();
         out.commit();

@@ -130,7 +130,8 @@ private slots:
                                            QStringLiteral("Opérations avec accord préalable ou "
                                                           "rescrits fiscaux")}));
         QCOMPARE(captions(2), QStringList({QStringLiteral("Sociétés"), "Devises",
-                                           QStringLiteral("Etats Térritorial"), "Initialisation"}));
+                                           QStringLiteral("Etats Térritorial"), "Initialisation",
+                                           "Sauvegarde", "Restauration"}));
         QCOMPARE(captions(3), QStringList({QStringLiteral("Génération Fichier")}));
         QCOMPARE(commande(&main, "Montant Transcation")->toolTip(),
                  QStringLiteral("Montant Transactions et Méthodes de détermination du Prix de "

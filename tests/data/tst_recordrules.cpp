@@ -187,10 +187,13 @@ private slots:
     }
 
     void workLeftInTheTransactionIsCommittedAtExit() {
-        db::Statement wipe(m_module->IBTransaction1);
-        m_module->ensureConnected();
-        wipe.prepare(QStringLiteral("delete from SOCIETE where EXERCICE = 2024"));
-        wipe.execute();
+        {
+            // Gone before the module: a statement must not outlive its transaction.
+            db::Statement wipe(m_module->IBTransaction1);
+            m_module->ensureConnected();
+            wipe.prepare(QStringLiteral("delete from SOCIETE where EXERCICE = 2024"));
+            wipe.execute();
+        }
         QCOMPARE(committedCount("select count(*) from SOCIETE"), 3);
         m_module.reset();
         QCOMPARE(committedCount("select count(*) from SOCIETE"), 2);

@@ -202,10 +202,10 @@ private slots:
     }
 
     void refusesToOverwriteAnExistingDatabase() {
-        QFile before(m_db.databasePath());
+        QFile before(m_db.localDatabasePath());
         const qint64 size = QFileInfo(before).size();
         try {
-            DatabaseCreator::create(m_db.databaseFolder());
+            DatabaseCreator::create(QFileInfo(m_db.localDatabasePath()).path());
             QFAIL("existing database overwritten");
         } catch (const db::DatabaseError& e) {
             QVERIFY(e.text().contains(QString::fromUtf16(u"existe déjà")));

@@ -7,13 +7,41 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtGlobal>
+
+QString TestDatabase::serverStateFolder() {
+    return qEnvironmentVariable("ARDOZ_TEST_SERVER");
+}
+
+bool TestDatabase::serverMode() {
+    return !serverStateFolder().isEmpty();
+}
+
+QString TestDatabase::serverAddress() {
+    if (!serverMode()) {
+        return QString();
+    }
+    QFile file(QDir(serverStateFolder()).filePath(QStringLiteral("address")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("No test server address in %s: start it with scripts/test-server.sh",
+                 qPrintable(file.fileName()));
+        return QString();
+    }
+    return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+QString TestDatabase::connectionName(const QString& localPath) {
+    return serverMode() ? serverAddress() + u':' + localPath : localPath;
+}
 
 TestDatabase::TestDatabase() {
-    if (!m_dir.isValid()) {
+    if (!m_dir.isValid() || (serverMode() && serverAddress().isEmpty())) {
         return;
     }
     QDir(m_dir.path()).mkpath(QStringLiteral("work"));
-    DatabaseCreator::create(databaseFolder());
+    // Made by the embedded engine, which lets the file go when it detaches: the server may
+    // open it then.
+    DatabaseCreator::create(m_dir.filePath(QStringLiteral("db")));
     QFile ini(iniPath());
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
         return;
@@ -27,11 +55,15 @@ TestDatabase::TestDatabase() {
 TestDatabase::~TestDatabase() = default;
 
 QString TestDatabase::databaseFolder() const {
-    return m_dir.filePath(QStringLiteral("db"));
+    return connectionName(m_dir.filePath(QStringLiteral("db")));
 }
 
 QString TestDatabase::databasePath() const {
-    return QDir(databaseFolder()).filePath(QStringLiteral("TALMORIX.gdb"));
+    return connectionName(localDatabasePath());
+}
+
+QString TestDatabase::localDatabasePath() const {
+    return QDir(m_dir.filePath(QStringLiteral("db"))).filePath(QStringLiteral("TALMORIX.gdb"));
 }
 
 QString TestDatabase::workFolder() const {

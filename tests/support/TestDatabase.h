@@ -12,6 +12,12 @@
  * so that a data module started from `workFolder()` finds it.
  *
  * Layout: <tmp>/CheminBase.ini (Rep=<tmp>/db), <tmp>/db/TALMORIX.gdb, <tmp>/work.
+ *
+ * Two modes, so that the same tests run against both engines: embedded (the default), or
+ * through the test server when the environment variable ARDOZ_TEST_SERVER names the state
+ * folder of scripts/test-server.sh. In server mode every name handed to the program
+ * (databasePath(), databaseFolder(), Rep) is "address:path"; the file itself is still in the
+ * temporary folder (localDatabasePath()), on this machine.
  */
 class TestDatabase {
 public:
@@ -20,9 +26,12 @@ public:
 
     bool isValid() const { return m_valid; }
     QString rootFolder() const { return m_dir.path(); }
-    /// The folder that holds TALMORIX.gdb.
+    /// The folder that holds TALMORIX.gdb, as Rep names it ("address:folder" in server mode).
     QString databaseFolder() const;
+    /// The name to connect to ("address:path" in server mode).
     QString databasePath() const;
+    /// The database file on this machine.
+    QString localDatabasePath() const;
     /// A folder whose parent holds CheminBase.ini: make it current before DataModuleCreate().
     QString workFolder() const;
     QString iniPath() const;
@@ -34,6 +43,15 @@ public:
     /// Inserts a SOCIETE row through a separate connection and commits it.
     void addCompany(const QString& mfiscal, const QString& cle, int exercice,
                     const QString& raisonSociale) const;
+
+    /// True when the tests run through the test server.
+    static bool serverMode();
+    /// The test server's address ("127.0.0.1/port"); empty in embedded mode.
+    static QString serverAddress();
+    /// The state folder of the test server; empty in embedded mode.
+    static QString serverStateFolder();
+    /// @p localPath as the program names it in the mode of the run.
+    static QString connectionName(const QString& localPath);
 
 private:
     QTemporaryDir m_dir;
