@@ -2,13 +2,13 @@
 // open the list (the dataset re-opened and the grid shown), and the time of each search
 // keystroke (a new query with its bound parameter, the grid refilled), against the bare
 // running of the same queries with every row fetched.
+#include "BenchServices.h"
 #include "companies/Tfrmsocietes.h"
 #include "data/DatabaseCreator.h"
 #include "data/TDataprix.h"
 #include "db/Statement.h"
 #include "widgets/DBGrid.h"
 #include "widgets/SearchEdit.h"
-#include "widgets/ServicesFenetres.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,33 +18,6 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
-
-namespace {
-
-class Services : public ServicesFenetres {
-public:
-    ContexteSocieteActive& contexte() override { return m_contexte; }
-    ExecuteurSql& ExecuterSql() override { return m_executer; }
-    QMdiSubWindow* ouvrirFenetre(QWidget* form) override {
-        QMdiSubWindow* w = m_zone.addSubWindow(form);
-        m_zone.resize(1366, 768);
-        m_zone.show();
-        w->showMaximized();
-        return w;
-    }
-
-private:
-    ContexteSocieteActive m_contexte;
-    ExecuteurSql m_executer;
-    QMdiArea m_zone;
-};
-
-double medianMs(QVector<qint64> ns) {
-    std::sort(ns.begin(), ns.end());
-    return double(ns[ns.size() / 2]) / 1e6;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -102,7 +75,7 @@ int main(int argc, char** argv) {
         datasetOpen.append(t.nsecsElapsed());
     }
     out << "dataset open alone " << medianMs(datasetOpen) << " ms" << Qt::endl;
-    Services services;
+    BenchServices services;
     QVector<qint64> opening;
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer t;

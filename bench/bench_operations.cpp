@@ -3,11 +3,11 @@
 // every line, window shown), and the time of "Valider" on one line (the line sent and committed,
 // the totals computed again, the last line made current), against the bare running of the list
 // query with every row fetched, in the same run.
+#include "BenchServices.h"
 #include "data/DatabaseCreator.h"
 #include "data/TDataprix.h"
 #include "db/Statement.h"
 #include "operations/TFrmoperations.h"
-#include "widgets/ServicesFenetres.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,29 +21,6 @@
 #include <ctime>
 
 namespace {
-
-class Services : public ServicesFenetres {
-public:
-    ContexteSocieteActive& contexte() override { return m_contexte; }
-    ExecuteurSql& ExecuterSql() override { return m_executer; }
-    QMdiSubWindow* ouvrirFenetre(QWidget* form) override {
-        QMdiSubWindow* w = m_zone.addSubWindow(form);
-        m_zone.resize(1366, 768);
-        m_zone.show();
-        w->showMaximized();
-        return w;
-    }
-
-private:
-    ContexteSocieteActive m_contexte;
-    ExecuteurSql m_executer;
-    QMdiArea m_zone;
-};
-
-double medianMs(QVector<qint64> ns) {
-    std::sort(ns.begin(), ns.end());
-    return double(ns[ns.size() / 2]) / 1e6;
-}
 
 /// Processor time of the process so far, in nanoseconds: on a machine shared with other work
 /// it tells what the program itself costs, whatever the wait for a processor.
@@ -128,7 +105,7 @@ int main(int argc, char** argv) {
     }
     ds.close();
 
-    Services services;
+    BenchServices services;
     services.contexte().Indicateur = 1;
     QVector<qint64> ouvertures;
     QVector<qint64> ouverturesCpu;

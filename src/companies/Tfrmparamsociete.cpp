@@ -323,6 +323,10 @@ Tfrmparamsociete* Tfrmparamsociete::ouvrirModification(ServicesFenetres& service
 }
 
 void Tfrmparamsociete::BtnValiderClick() {
+    enregistrer();
+}
+
+bool Tfrmparamsociete::enregistrer() {
     try {
         if (!m_societe->isEditing()) {
             m_societe->edit();
@@ -330,7 +334,9 @@ void Tfrmparamsociete::BtnValiderClick() {
         m_societe->post();
     } catch (const db::DatabaseError& e) {
         MessageBoxes::showError(this, e.text());
+        return false;
     }
+    return true;
 }
 
 void Tfrmparamsociete::BtnAnnulerClick() {
@@ -339,16 +345,9 @@ void Tfrmparamsociete::BtnAnnulerClick() {
 }
 
 void Tfrmparamsociete::ValiderEtFermer() {
-    try {
-        if (!m_societe->isEditing()) {
-            m_societe->edit();
-        }
-        m_societe->post();
-    } catch (const db::DatabaseError& e) {
-        MessageBoxes::showError(this, e.text());
-        return;
+    if (enregistrer()) {
+        close();
     }
-    close();
 }
 
 void Tfrmparamsociete::NormaliserMatricule() {

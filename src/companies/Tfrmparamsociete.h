@@ -66,6 +66,8 @@ public:
 
 private:
     void FormCreate();
+    /// "Valider": the record is posted (edited first when browsed); false when refused.
+    bool enregistrer();
     PageLignes* creerPageCapital(const QString& titre, Dataset* dataset, const QString& legende,
                                  const QString& question);
     void afficherTerritoire(PageLignes* page);

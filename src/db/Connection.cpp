@@ -58,6 +58,13 @@ Registry& registry() {
     return *r;
 }
 
+void unregisterAttachment(IAttachment* attachment) {
+    Registry& r = registry();
+    const std::lock_guard lock(r.mutex);
+    r.attachments.erase(std::remove(r.attachments.begin(), r.attachments.end(), attachment),
+                        r.attachments.end());
+}
+
 void cancel(IAttachment* attachment) {
     CheckStatusWrapper status(fb::master()->getStatus());
     attachment->cancelOperation(&status, fb_cancel_raise);
@@ -233,12 +240,7 @@ void Connection::close() {
     if (!m_attachment) {
         return;
     }
-    {
-        Registry& r = registry();
-        const std::lock_guard lock(r.mutex);
-        r.attachments.erase(std::remove(r.attachments.begin(), r.attachments.end(), m_attachment),
-                            r.attachments.end());
-    }
+    unregisterAttachment(m_attachment);
     if (m_defaultTransaction && m_defaultTransaction->isActive()) {
         try {
             m_defaultTransaction->commit();
@@ -267,13 +269,8 @@ void Connection::dropLostAttachment() {
     if (!m_attachment) {
         return;
     }
-    {
-        // A stop signal must not cancel an attachment that is no longer there.
-        Registry& r = registry();
-        const std::lock_guard lock(r.mutex);
-        r.attachments.erase(std::remove(r.attachments.begin(), r.attachments.end(), m_attachment),
-                            r.attachments.end());
-    }
+    // A stop signal must not cancel an attachment that is no longer there.
+    unregisterAttachment(m_attachment);
     m_attachment->release();
     m_attachment = nullptr;
     m_lost = true;
