@@ -165,8 +165,7 @@ void TDataprix::commitRetaining() {
 void TDataprix::lectureInstantanee(const std::function<void()>& lecture) {
     ensureConnected();
     IBTransaction1.beginReadingSnapshot();
-    // The datasets opened by the pass read in the snapshot; they must have read their last
-    // row before it ends, since their cursors end with it.
+    // The datasets opened by the pass read in the snapshot, and their cursors end with it.
     QSet<Dataset*> ouverts;
     QVector<QMetaObject::Connection> suivis;
     for (Dataset* ds : m_datasets) {
@@ -182,29 +181,44 @@ void TDataprix::lectureInstantanee(const std::function<void()>& lecture) {
         for (const QMetaObject::Connection& c : suivis) {
             disconnect(c);
         }
-        if (!reussi) {
-            // The pass failed and its error is on its way to the user. The datasets still
-            // read what they can before their cursors end; a fetch that fails closes its
-            // cursor and leaves the rows read so far, and its error would only repeat the
-            // first one.
-            for (Dataset* ds : std::as_const(ouverts)) {
-                try {
-                    ds->fetchAll();
-                } catch (const db::DatabaseError&) {
-                    continue;
+        // A list read to its end keeps its rows. One the pass only looked into (a presence
+        // test, left on its first row) is opened again on the shared transaction once the
+        // snapshot is over, rather than read whole now: it may hold a hundred thousand lines
+        // that no one asked for. A list the pass left elsewhere is read to its end, so that
+        // its place stays.
+        QVector<Dataset*> aRouvrir;
+        for (Dataset* ds : std::as_const(ouverts)) {
+            if (!ds->canFetchMore()) {
+                continue;
+            }
+            if (ds->currentIndex() <= 0) {
+                aRouvrir.append(ds);
+                continue;
+            }
+            try {
+                ds->fetchAll();
+            } catch (const db::DatabaseError&) {
+                // The pass failed and its error is on its way to the user; a fetch that
+                // fails closes its cursor and leaves the rows read so far.
+                if (reussi) {
+                    throw;
                 }
             }
         }
         IBTransaction1.endReadingSnapshot();
+        for (Dataset* ds : aRouvrir) {
+            if (reussi) {
+                ds->open();
+            } else {
+                ds->close();
+            }
+        }
     };
     try {
         if (societe->isActive() && !societe->isEditing() && societe->currentIndex() >= 0) {
             societe->refresh();
         }
         lecture();
-        for (Dataset* ds : std::as_const(ouverts)) {
-            ds->fetchAll();
-        }
     } catch (...) {
         terminer(false);
         throw;

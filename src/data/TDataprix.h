@@ -49,9 +49,11 @@ public:
      * of `societe` (the active company) is read again first, in the snapshot, unless it is
      * being edited. Nothing can be written meanwhile (the server refuses it).
      *
-     * The datasets of the module that the pass opens read their remaining rows before the
-     * snapshot ends and are left as the pass left them; from then on they read and write in
-     * IBTransaction1 again. Throws what @p lecture throws, or db::DatabaseError.
+     * The datasets of the module that the pass opens are left as it left them: a list read to
+     * its end keeps its rows; one left on its first row is opened again once the snapshot is
+     * over (first row current); one left elsewhere reads its remaining rows first. From then
+     * on they read and write in IBTransaction1 again. Throws what @p lecture throws, or
+     * db::DatabaseError.
      */
     void lectureInstantanee(const std::function<void()>& lecture);
 
