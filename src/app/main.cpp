@@ -4,6 +4,7 @@
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "declaration/GenerateCommand.h"
+#include "import/ImportCommand.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,6 +49,11 @@ int main(int argc, char** argv) {
         // Batch generation of the declaration file: no window, no display needed.
         QCoreApplication app(argc, argv);
         return GenerateCommand::run(arguments);
+    }
+    if (arguments.contains(QStringLiteral("--import"))) {
+        // Batch import of operation lines: no window, no display needed.
+        QCoreApplication app(argc, argv);
+        return ImportCommand::run(arguments);
     }
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Ardoz Prix de Transfert"));
