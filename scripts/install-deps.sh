@@ -5,7 +5,8 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
-    liborcus-dev libfreexl-dev libboost-dev
+    liborcus-dev libixion-dev libfreexl-dev libboost-dev libxml2-dev libshp-dev
+    python3-openpyxl python3-xlwt
     libxml2-utils
 )
 missing=()

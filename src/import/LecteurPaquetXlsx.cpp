@@ -55,8 +55,12 @@ public:
                 QStringLiteral("Le classeur « %1 » est endommagé : la partie %2 ne se lit pas.")
                     .arg(QFileInfo(m_path).fileName(), part));
         }
-        return QByteArray(reinterpret_cast<const char*>(buffer.data()),
-                          static_cast<qsizetype>(buffer.size()));
+        // liborcus ends the buffer with a NUL for its own parsers: it is not part of the part.
+        qsizetype size = static_cast<qsizetype>(buffer.size());
+        if (size > 0 && buffer.back() == 0) {
+            --size;
+        }
+        return QByteArray(reinterpret_cast<const char*>(buffer.data()), size);
     }
 
     const QString& path() const { return m_path; }

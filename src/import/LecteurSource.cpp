@@ -175,8 +175,15 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
             if (genre == Contenu::Zip || genre == Contenu::Ole) {
                 autreFormat(path, QStringLiteral("un fichier texte"), conseilSelon(genre, contenu));
             }
-            classeur.feuilles.append(
-                LecteurTexte::lire(contenu, texte, QFileInfo(path).completeBaseName()));
+            try {
+                classeur.feuilles.append(
+                    LecteurTexte::lire(contenu, texte, QFileInfo(path).completeBaseName()));
+            } catch (const ErreurImport& e) {
+                QString t = e.text();
+                throw ErreurImport(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
+                                       .replace(QStringLiteral("Le fichier n'est"),
+                                                nomFichier(path) + QStringLiteral(" n'est")));
+            }
             break;
         case FormatSource::Html:
             if (genre != Contenu::Balises || !pageHtml(contenu)) {
