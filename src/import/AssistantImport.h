@@ -58,15 +58,14 @@ public:
 
     /// Runs the import on the chosen sheet; called by "Importer".
     void executer();
+    /// "Importer": runs the import, shows its report and closes the wizard.
+    void accept() override;
 
 signals:
     /// An import ran; @p lignes rows were committed (the page's totals are to be recomputed).
     void importTermine(int lignes);
     /// The list of saved specifications changed.
     void specificationsChangees();
-
-protected:
-    void accept() override;
 
 private:
     void BtnEnregistrerClick();
