@@ -46,6 +46,10 @@ QString BilanImport::rapport() const {
                              "restent enregistrées.")
                              .arg(lignes(importees))
                        : lignes(importees) + u'.';
+    if (importees == 0 && !annule) {
+        t += QStringLiteral(" La feuille n'a aucune ligne de données à partir de la ligne %1.")
+                 .arg(premiereLigne);
+    }
     if (videsIgnorees > 0) {
         t += QStringLiteral("\n%1 ligne(s) vide(s) ignorée(s).").arg(videsIgnorees);
     }
@@ -135,6 +139,7 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
     BilanImport bilan;
     const int premiere = std::max(1, m_spec.premiereLigne) - 1;
     bilan.total = std::max(0, feuille.nombreLignes() - premiere);
+    bilan.premiereLigne = premiere + 1;
     const QString motif = verifierCorrespondances();
     if (!motif.isEmpty()) {
         bilan.probleme = ProblemeImport{0, QString(), QString(), motif};

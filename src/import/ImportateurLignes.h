@@ -30,6 +30,8 @@ struct BilanImport {
     int videsIgnorees = 0;
     /// Data rows of the sheet (from the first data row on).
     int total = 0;
+    /// The sheet row the data started at.
+    int premiereLigne = 1;
     bool annule = false;
     std::optional<ProblemeImport> probleme;
 

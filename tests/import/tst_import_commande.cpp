@@ -107,6 +107,12 @@ private slots:
         r = lancer({"--import", txt, "--page", "4", "--company", "1234567A", "--year", "2023",
                     "--database", m_db->databasePath(), "--separator", "tab"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
+        // Past the end of the data: nothing to import, and said so.
+        r = lancer({"--import", xl, "--page", "2", "--company", "1234567A", "--year", "2023",
+                    "--database", m_db->databasePath(), "--first-row", "10"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("0 ligne importée. La feuille n'a aucune ligne de données "
+                                       "à partir de la ligne 10.\n"));
         QCOMPARE(lignesStockees("select TYPEPRETEMPRUNT, SOLDECLOTURE from OPERATIONPRETEMPRUNT"),
                  QStringList{"E|42.500"});
         QCOMPARE(lignesStockees("select RAISONSOCIALE, EXERCICEDEBUT, EXERCICEFIN from "
