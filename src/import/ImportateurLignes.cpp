@@ -61,8 +61,8 @@ ImportateurLignes::ImportateurLignes(Dataset& cible, const SpecificationImport& 
     for (const CorrespondanceColonne& c : m_spec.correspondances) {
         const int index = indexColonne(c.lettre);
         if (index >= 0 && m_cible.field(c.colonne)) {
-            m_colonnes.append(
-                {index, c.lettre.trimmed().toUpper(), m_cible.field(c.colonne)->name});
+            const FieldDef* f = m_cible.field(c.colonne);
+            m_colonnes.append({index, c.lettre.trimmed().toUpper(), f->name, f});
         }
     }
 }
@@ -178,8 +178,8 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
                     continue;
                 }
                 try {
-                    m_cible.setValue(c.nom, ConversionCellule::convertir(
-                                                cell, *m_cible.field(c.nom), m_spec.valeurs));
+                    m_cible.setValue(
+                        c.nom, ConversionCellule::convertir(cell, *c.definition, m_spec.valeurs));
                 } catch (const ErreurConversion& e) {
                     m_cible.cancel();
                     bilan.probleme = ProblemeImport{ligneFeuille, c.lettre, c.nom, e.raison()};

@@ -8,6 +8,7 @@
 #include <optional>
 
 class Dataset;
+struct FieldDef;
 
 /// The first row that failed: its sheet row, the column (letter and column name) and why.
 struct ProblemeImport {
@@ -82,6 +83,7 @@ private:
         int index;
         QString lettre;
         QString nom;
+        const FieldDef* definition;
     };
     bool ligneVide(const FeuilleSource& feuille, int ligne) const;
     ProblemeImport problemeEnvoi(const QString& erreur, int ligne) const;

@@ -2,6 +2,7 @@
 #include "import/LecteursInternes.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <ixion/formula_result.hpp>
@@ -44,7 +45,8 @@ bool formatDeDate(const ss::styles& styles, std::size_t xf) {
             nu += QChar::fromLatin1(c).toLower();
         }
     }
-    nu.remove(QRegularExpression(QStringLiteral("\\[[^\\]]*\\]")));
+    static const QRegularExpression crochets(QStringLiteral("\\[[^\\]]*\\]"));
+    nu.remove(crochets);
     return nu.contains(u'd') || nu.contains(u'y');
 }
 
@@ -86,6 +88,15 @@ Classeur lireOrcus(const QString& path, GenreOrcus genre) {
 
     const ixion::model_context& cx = doc->get_model_context();
     const ss::styles& styles = doc->get_styles();
+    // Many cells share few formats: each format is looked at once.
+    QHash<std::size_t, bool> datesParFormat;
+    auto estDate = [&](std::size_t xf) {
+        auto it = datesParFormat.constFind(xf);
+        if (it == datesParFormat.constEnd()) {
+            it = datesParFormat.insert(xf, formatDeDate(styles, xf));
+        }
+        return *it;
+    };
     Classeur classeur;
     for (std::size_t i = 0; i < doc->get_sheet_count(); ++i) {
         const ss::sheet* sh = doc->get_sheet(static_cast<ss::sheet_t>(i));
@@ -107,7 +118,7 @@ Classeur lireOrcus(const QString& path, GenreOrcus genre) {
                         }
                         case ixion::celltype_t::numeric:
                             cell = nombreOuDate(cx.get_numeric_value(a),
-                                                formatDeDate(styles, sh->get_cell_format(r, c)));
+                                                estDate(sh->get_cell_format(r, c)));
                             break;
                         case ixion::celltype_t::boolean:
                             cell = Cellule::deBooleen(cx.get_boolean_value(a));
@@ -116,9 +127,8 @@ Classeur lireOrcus(const QString& path, GenreOrcus genre) {
                             const ixion::formula_result res = cx.get_formula_result(a);
                             switch (res.get_type()) {
                                 case ixion::formula_result::result_type::value:
-                                    cell = nombreOuDate(
-                                        res.get_value(),
-                                        formatDeDate(styles, sh->get_cell_format(r, c)));
+                                    cell = nombreOuDate(res.get_value(),
+                                                        estDate(sh->get_cell_format(r, c)));
                                     break;
                                 case ixion::formula_result::result_type::string:
                                     cell =
