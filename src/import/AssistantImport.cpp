@@ -1,7 +1,6 @@
 #include "import/AssistantImport.h"
 
 #include "data/Dataset.h"
-#include "data/TDataprix.h"
 #include "import/ErreurImport.h"
 #include "import/LecteurSource.h"
 #include "widgets/MessageBoxes.h"
@@ -633,14 +632,9 @@ void AssistantImport::executer() {
     }
 }
 
-BilanImport AssistantImport::importerPage(int page, QWidget* parent) {
-    Dataset* cible =
-        Dataprix ? Dataprix->dataset(SpecificationImport::datasetDeLaPage(page)) : nullptr;
-    if (!cible) {
-        return BilanImport();
-    }
-    AssistantImport assistant(*cible, SpecificationImport::pourPage(page), DepotSpecifications(),
-                              parent);
+BilanImport AssistantImport::importerPage(QWidget* fenetre, int page, Dataset& cible) {
+    AssistantImport assistant(cible, SpecificationImport::pourPage(page), DepotSpecifications(),
+                              fenetre);
     assistant.exec();
     return assistant.bilan();
 }

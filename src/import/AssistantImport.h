@@ -32,9 +32,10 @@ public:
                     QWidget* parent = nullptr);
     ~AssistantImport() override;
 
-    /// The wizard for operations page @p page (1 to 4) on its shared dataset, run modally;
-    /// returns what was imported (nothing imported when cancelled before the run).
-    static BilanImport importerPage(int page, QWidget* parent = nullptr);
+    /// The wizard for operations page @p page (1 to 4) on @p cible, its shared dataset, run
+    /// modally over @p fenetre with the page's preset; what was imported (nothing when it was
+    /// cancelled before the run). The operations window's "Import Excel" runs it.
+    static BilanImport importerPage(QWidget* fenetre, int page, Dataset& cible);
 
     Dataset& cible() const { return m_cible; }
     const SpecificationImport& preset() const { return m_preset; }
