@@ -437,6 +437,7 @@ public:
                 m_table->setItem(r, c, item);
             }
         }
+        m_table->resizeColumnsToContents();
         const int premiere = m_w->specification().premiereLigne;
         const int total = f ? std::max(0, f->nombreLignes() - premiere + 1) : 0;
         QString resume = QStringLiteral("Feuille « %1 », lignes %2 à %3 : %4 ligne(s) de données.")
