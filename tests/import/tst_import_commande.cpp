@@ -4,6 +4,7 @@
 #include "TestDatabase.h"
 #include "import/ImportCommand.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -118,6 +119,17 @@ private slots:
         QCOMPARE(lignesStockees("select RAISONSOCIALE, EXERCICEDEBUT, EXERCICEFIN from "
                                 "OPERATIONRESCRITFISCAUX"),
                  QStringList{"Accord|2021|2024"});
+    }
+
+    void baseDeCheminBaseIniParDefaut() {
+        const QString csv = fichier("une.csv", "titre\n;;;;;;;;;;1,5\n");
+        const QString avant = QDir::currentPath();
+        QDir::setCurrent(m_db->workFolder());
+        const Resultat r =
+            lancer({"--import", csv, "--page", "1", "--company", "1234567A", "--year", "2023"});
+        QDir::setCurrent(avant);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(lignesStockees("select ACHATS from OPERATIONSMONTANTS"), QStringList{"1.500"});
     }
 
     void ligneEnEchecSurLaSortieDErreur() {
