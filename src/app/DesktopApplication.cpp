@@ -1,14 +1,21 @@
 #include "app/DesktopApplication.h"
 
+#include "app/StopSignals.h"
 #include "app/TfRMMAIN.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
+#include "widgets/ContexteSocieteActive.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/QtTranslations.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
+
+namespace {
+
+// The run in progress; only touched on the user-interface thread.
+DesktopApplication* gEnCours = nullptr;
+
+}  // namespace
 
 DesktopApplication::DesktopApplication() = default;
 
@@ -20,6 +27,7 @@ void DesktopApplication::start(const QString& configPath) {
     m_main = std::make_unique<TfRMMAIN>();
     m_main->showMaximized();
     m_module = std::make_unique<TDataprix>();
+    m_main->contexte().suivre(m_module->societe);
     try {
         m_module->DataModuleCreate(configPath);
     } catch (const db::DatabaseError& e) {
@@ -29,22 +37,39 @@ void DesktopApplication::start(const QString& configPath) {
 }
 
 void DesktopApplication::finish() {
+    if (m_main) {
+        m_main->contexte().suivre(nullptr);
+    }
     m_main.reset();
     m_module.reset();
 }
 
-int DesktopApplication::run(QApplication& app) {
-    // Qt's own texts (context menus, calendar, standard buttons) in French when the
-    // translations are installed.
-    QTranslator qtFrancais;
-    if (qtFrancais.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        app.installTranslator(&qtFrancais);
+void DesktopApplication::arreter() {
+    if (gEnCours && gEnCours->m_main) {
+        gEnCours->m_main->QuitterClick();
     }
+    // "Quitter" ends the main event loop; a signal must also end the loop of a dialog open
+    // before that loop runs (the connection error at start), which quit() leaves alone.
+    QCoreApplication::exit(0);
+}
+
+int DesktopApplication::run(QApplication& app, const QString& configPath) {
+    QtTranslations::installFrench(app);
     app.setApplicationDisplayName(MessageBoxes::applicationTitle());
     DesktopApplication desktop;
-    desktop.start();
-    const int code = app.exec();
+    gEnCours = &desktop;
+    // A stop signal ends the run as "Quitter" does, once the event loop takes it: what the
+    // user is doing at that moment ends first (a dialog open is closed as if cancelled).
+    QCoreApplication* const application = &app;
+    StopSignals::setAction([application](int) {
+        QMetaObject::invokeMethod(application, &DesktopApplication::arreter, Qt::QueuedConnection);
+    });
+    desktop.start(configPath);
+    // A signal taken by a dialog of the start-up (the connection error) has ended that
+    // dialog's loop only.
+    const int code = StopSignals::received() != 0 ? 0 : app.exec();
+    StopSignals::setAction({});
     desktop.finish();
+    gEnCours = nullptr;
     return code;
 }

@@ -13,6 +13,9 @@ class TfRMMAIN;
  * inside the main window, then the event loop. A failed connection is shown once in the
  * standard error box and the run goes on unconnected. At the end the windows are destroyed,
  * then the data module, whose connection commits what the transaction holds.
+ *
+ * SIGINT and SIGTERM end the run as "Quitter" does (see StopSignals): rows being added or
+ * edited are abandoned and the connection is closed with its commit; the exit code is 0.
  */
 class DesktopApplication {
 public:
@@ -22,8 +25,12 @@ public:
     DesktopApplication(const DesktopApplication&) = delete;
     DesktopApplication& operator=(const DesktopApplication&) = delete;
 
-    /// Runs the whole desktop program on @p app; returns the event loop's exit code.
-    static int run(QApplication& app);
+    /// Runs the whole desktop program on @p app, with @p configPath as start() takes it;
+    /// returns the event loop's exit code.
+    static int run(QApplication& app, const QString& configPath = QString());
+
+    /// Ends the run in progress as "Quitter" does; on the user-interface thread.
+    static void arreter();
 
     /**
      * Creates and shows the main window, creates the data module and connects it with

@@ -1,5 +1,10 @@
 #include "app/FenetreFille.h"
 
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QPointer>
+#include <QTimer>
+
 FenetreFille::FenetreFille(QWidget* form, QWidget* parent) : QMdiSubWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     form->setAttribute(Qt::WA_DeleteOnClose);
@@ -18,6 +23,37 @@ FenetreFille::~FenetreFille() {
 }
 
 void FenetreFille::formulaireDetruit() {
+    cederLaPlace();
     hide();
     deleteLater();
+}
+
+void FenetreFille::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        cederLaPlace();
+    }
+}
+
+void FenetreFille::cederLaPlace() {
+    // A frame maximised over the others restored them; once it has gone, the window the
+    // area brings forward takes its place.
+    QPointer<QMdiArea> zone = mdiArea();
+    if (!zone || !isMaximized()) {
+        return;
+    }
+    QPointer<QMdiSubWindow> partante(this);
+    QTimer::singleShot(0, zone, [zone, partante] {
+        const auto ordre = zone->subWindowList(QMdiArea::ActivationHistoryOrder);
+        QMdiSubWindow* suivante = nullptr;
+        for (auto it = ordre.crbegin(); it != ordre.crend() && !suivante; ++it) {
+            if (*it != partante && (*it)->isVisible()) {
+                suivante = *it;
+            }
+        }
+        if (suivante) {
+            zone->setActiveSubWindow(suivante);
+            suivante->showMaximized();
+        }
+    });
 }

@@ -1,12 +1,15 @@
 #include "app/TfRMMAIN.h"
 
 #include "app/FenetreFille.h"
+#include "app/StopSignals.h"
 #include "app/TFrminitialisation.h"
 #include "companies/Tfrmsocietes.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "declaration/Tfrmgeneration.h"
+#include "reference/TFrmdevise.h"
+#include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/TFrmMotPasse.h"
@@ -20,7 +23,6 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -34,6 +36,18 @@ namespace {
 
 QIcon icone(const QWidget* w, const char* theme, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(QString::fromLatin1(theme), w->style()->standardIcon(fallback));
+}
+
+/// A caption without its mnemonic marker ("&Quitter" gives "Quitter", "&&" gives "&").
+QString sansMnemonique(const QString& caption) {
+    QString texte;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == u'&' && i + 1 < caption.size()) {
+            ++i;
+        }
+        texte.append(caption.at(i));
+    }
+    return texte;
 }
 
 }  // namespace
@@ -87,12 +101,13 @@ TfRMMAIN::~TfRMMAIN() {
 QToolButton* TfRMMAIN::ajouterCommande(QWidget* page, const QString& caption, const QString& hint,
                                        const QIcon& icon) {
     auto* bouton = new QToolButton(page);
+    // The marker gives the command its Alt+letter; screen readers and tests read the plain text.
     bouton->setText(caption);
     bouton->setIcon(icon);
     bouton->setIconSize(QSize(32, 32));
     bouton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bouton->setAutoRaise(true);
-    bouton->setAccessibleName(caption);
+    bouton->setAccessibleName(sansMnemonique(caption));
     if (!hint.isEmpty()) {
         bouton->setToolTip(hint);
         bouton->setStatusTip(hint);
@@ -116,49 +131,51 @@ QWidget* TfRMMAIN::creerPages() {
     };
 
     QList<QToolButton*> sansFenetre;
-    QWidget* identification = nouvellePage(QStringLiteral("Identification Entreprise"));
+    QWidget* identification = nouvellePage(QStringLiteral("&Identification Entreprise"));
     sansFenetre.append(
-        ajouterCommande(identification, QStringLiteral("Identification et Informations Ese"),
+        ajouterCommande(identification, QStringLiteral("I&dentification et Informations Ese"),
                         QString(), icone(this, "contact-new", QStyle::SP_FileDialogInfoView)));
-    sansFenetre.append(ajouterCommande(identification, QStringLiteral("Informations Groupe Ese"),
+    sansFenetre.append(ajouterCommande(identification, QStringLiteral("Informations G&roupe Ese"),
                                        QString(),
                                        icone(this, "system-users", QStyle::SP_DirHomeIcon)));
 
-    QWidget* operations = nouvellePage(QStringLiteral("Opérations"));
+    QWidget* operations = nouvellePage(QStringLiteral("&Opérations"));
     sansFenetre.append(ajouterCommande(
-        operations, QStringLiteral("Montant Transcation"),
+        operations, QStringLiteral("&Montant Transcation"),
         QStringLiteral("Montant Transactions et Méthodes de détermination du Prix de Transfert"),
         icone(this, "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView)));
     sansFenetre.append(
-        ajouterCommande(operations, QStringLiteral("Informations Prets et Emprunts"), QString(),
+        ajouterCommande(operations, QStringLiteral("Informations Prets et &Emprunts"), QString(),
                         icone(this, "view-list-details", QStyle::SP_FileDialogListView)));
     sansFenetre.append(ajouterCommande(
-        operations, QStringLiteral("Opérations sans Contre Partie"),
+        operations, QStringLiteral("Opérations sans &Contre Partie"),
         QStringLiteral("Opérations sans Contre Partie ou avec contre partie non monétaire"),
         icone(this, "view-list-text", QStyle::SP_FileDialogContentsView)));
     sansFenetre.append(ajouterCommande(
-        operations, QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
+        operations, QStringLiteral("Opérations avec &accord préalable ou rescrits fiscaux"),
         QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
         icone(this, "document-properties", QStyle::SP_FileDialogInfoView)));
 
-    QWidget* parametres = nouvellePage(QStringLiteral("Paramètres"));
-    QToolButton* societes = ajouterCommande(parametres, QStringLiteral("Sociétés"), QString(),
+    QWidget* parametres = nouvellePage(QStringLiteral("&Paramètres"));
+    QToolButton* societes = ajouterCommande(parametres, QStringLiteral("&Sociétés"), QString(),
                                             icone(this, "go-home", QStyle::SP_DirHomeIcon));
     connect(societes, &QToolButton::clicked, this, &TfRMMAIN::SocietesClick);
-    sansFenetre.append(
-        ajouterCommande(parametres, QStringLiteral("Devises"), QString(),
-                        icone(this, "accessories-calculator", QStyle::SP_FileDialogListView)));
-    sansFenetre.append(
-        ajouterCommande(parametres, QStringLiteral("Etats Térritorial"), QString(),
-                        icone(this, "applications-internet", QStyle::SP_DriveNetIcon)));
+    QToolButton* devises =
+        ajouterCommande(parametres, QStringLiteral("&Devises"), QString(),
+                        icone(this, "accessories-calculator", QStyle::SP_FileDialogListView));
+    connect(devises, &QToolButton::clicked, this, &TfRMMAIN::DevisesClick);
+    QToolButton* etats =
+        ajouterCommande(parametres, QStringLiteral("&Etats Térritorial"), QString(),
+                        icone(this, "applications-internet", QStyle::SP_DriveNetIcon));
+    connect(etats, &QToolButton::clicked, this, &TfRMMAIN::EtatsTerritorialClick);
     QToolButton* initialisation =
-        ajouterCommande(parametres, QStringLiteral("Initialisation"), QString(),
+        ajouterCommande(parametres, QStringLiteral("I&nitialisation"), QString(),
                         icone(this, "edit-clear", QStyle::SP_TrashIcon));
     connect(initialisation, &QToolButton::clicked, this, &TfRMMAIN::InitialisationClick);
 
-    QWidget* generation = nouvellePage(QStringLiteral("Génération Fichier"));
+    QWidget* generation = nouvellePage(QStringLiteral("&Génération Fichier"));
     QToolButton* generer =
-        ajouterCommande(generation, QStringLiteral("Génération Fichier"), QString(),
+        ajouterCommande(generation, QStringLiteral("Génération &Fichier"), QString(),
                         icone(this, "document-save", QStyle::SP_DialogSaveButton));
     connect(generer, &QToolButton::clicked, this, &TfRMMAIN::GenerationFichierClick);
 
@@ -171,7 +188,7 @@ QWidget* TfRMMAIN::creerPages() {
 
     // "Quitter" stands beside the pages.
     auto* quitter = new QToolButton(this);
-    quitter->setText(QStringLiteral("Quitter"));
+    quitter->setText(QStringLiteral("&Quitter"));
     quitter->setAccessibleName(QStringLiteral("Quitter"));
     quitter->setIcon(icone(this, "application-exit", QStyle::SP_DialogCloseButton));
     quitter->setIconSize(QSize(32, 32));
@@ -216,6 +233,9 @@ QWidget* TfRMMAIN::creerBarreAcces() {
         QStringLiteral("Calculatrice"),
         icone(this, "accessories-calculator", QStyle::SP_ComputerIcon), "BtnCalculatrice");
     calculatrice->setText(QStringLiteral("Fermer"));
+    // The usual keys of document windows: Ctrl+F6 goes to the next one.
+    suivant->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6));
+    precedent->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
     connect(precedent, &QToolButton::clicked, this, &TfRMMAIN::EcranPrecedantClick);
     connect(suivant, &QToolButton::clicked, this, &TfRMMAIN::EcranSuivantClick);
     connect(calculatrice, &QToolButton::clicked, this, &TfRMMAIN::CalculatriceClick);
@@ -285,6 +305,14 @@ void TfRMMAIN::SocietesClick() {
     ouvrirListeSocietes();
 }
 
+void TfRMMAIN::DevisesClick() {
+    ouvrirFenetre(new TFrmdevise);
+}
+
+void TfRMMAIN::EtatsTerritorialClick() {
+    ouvrirFenetre(new TFrmetatterritoire);
+}
+
 void TfRMMAIN::InitialisationClick() {
     TFrminitialisation dialogue(this);
     dialogue.exec();
@@ -323,7 +351,7 @@ void TfRMMAIN::CalculatriceClick() {
     const QString programme = programmeCalculatrice();
     if (!programme.isEmpty()) {
         // Whether it started is not looked at: a missing calculator shows nothing.
-        QProcess::startDetached(programme, {});
+        StopSignals::startDetached(programme);
     }
 }
 

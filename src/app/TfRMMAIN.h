@@ -55,6 +55,10 @@ public:
 
     // Commands
     void SocietesClick();
+    /// Opens a new currency list.
+    void DevisesClick();
+    /// Opens a new state/territory list.
+    void EtatsTerritorialClick();
     void InitialisationClick();
     void GenerationFichierClick();
     void EcranPrecedantClick();

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -113,6 +114,7 @@ Tfrmsocietes::Tfrmsocietes(ServicesFenetres& services, QWidget* parent)
 
     connect(m_grid, &DBGrid::titleClicked, this, [this](int column) { DBGrid1TitleClick(column); });
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { DBGrid1DblClick(); });
+    m_grid->installEventFilter(this);
     connect(m_recherche, &QLineEdit::textChanged, this, &Tfrmsocietes::FiltrerAffichage);
     connect(m_supprimer, &QPushButton::clicked, this, &Tfrmsocietes::BtnSupprimerClick);
     connect(menuSupprimer, &QAction::triggered, this, &Tfrmsocietes::BtnSupprimerClick);
@@ -160,30 +162,39 @@ void Tfrmsocietes::FiltrerAffichage(const QString& text) {
         m_societe->setSql(QStringLiteral("select * from SOCIETE order by RAISONSOCIALE"), tri);
     } else {
         // The typed text travels as a parameter: a quote in it is a character like any other.
+        // Names are stored in any case while the field turns letters into capitals, so the
+        // name is compared in capitals too; the database's UPPER turns the accented letters
+        // of Windows-1252 into theirs (é into É, œ into Œ, ÿ into Ÿ).
         m_societe->setSql(
-            QStringLiteral("select * from SOCIETE where RAISONSOCIALE like :raisonsociale order by "
-                           "RAISONSOCIALE"),
+            QStringLiteral("select * from SOCIETE where upper(RAISONSOCIALE) like :raisonsociale "
+                           "order by RAISONSOCIALE"),
             tri);
-        m_societe->setParam(kParametreNom, db::Value(text + u'%'));
+        m_societe->setParam(kParametreNom, db::Value(text.toUpper() + u'%'));
     }
     rouvrir();
 }
 
 void Tfrmsocietes::DBGrid1DblClick() {
+    // In management mode the double click opens the company for modification, as "Modifier"
+    // does.
     if (m_services.contexte().ModeSocietes != 1 || !m_societe->isActive() || m_societe->isEmpty()) {
         return;
     }
-    m_services.contexte().IdentifiantComplet =
-        m_societe->value(QStringLiteral("MFISCAL")).toText() +
-        m_societe->value(QStringLiteral("CLE")).toText();
-    const db::Value exercice = m_societe->value(QStringLiteral("EXERCICE"));
-    m_services.contexte().ExerciceTexte =
-        exercice.isNull() ? QString() : QString::number(exercice.toInt());
-    m_services.contexte().setLibelleSociete(
-        m_societe->value(QStringLiteral("RAISONSOCIALE")).toText().trimmed() +
-        QStringLiteral("   ") + m_services.contexte().IdentifiantComplet +
-        QStringLiteral("  Exercice: ") + m_services.contexte().ExerciceTexte);
+    m_services.contexte().prendreSociete(*m_societe);
     close();
+}
+
+bool Tfrmsocietes::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on a row does what the double click does.
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            DBGrid1DblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tfrmsocietes::BtnSupprimerClick() {

@@ -16,10 +16,11 @@ class SearchEdit;
  *
  * When shown it reopens the dataset with the query text in force (the text belongs to the
  * dataset and outlives the window). A click on a title sorts by that column; typing in the
- * search field lists the companies whose name begins with the text (sent as a parameter).
- * In selection mode (ContexteSocieteActive::ModeSocietes == 1) a double click selects the
- * company: the context receives its identifier and year, the main window's label names it
- * and the list closes. "Supprimer" deletes the current company after the access code.
+ * search field lists the companies whose name begins with the text, whatever the case of
+ * its letters (sent as a parameter). In selection mode (ContexteSocieteActive::ModeSocietes
+ * == 1) a double click, or Enter, selects the company: the context receives its identifier
+ * and year, the main window's label names it and the list closes. "Supprimer" deletes the
+ * current company after the access code.
  *
  * The window is destroyed when it closes.
  */
@@ -38,15 +39,18 @@ public:
     void FormShow();
     /// Sorts by the column @p column of the grid.
     void DBGrid1TitleClick(int column);
-    /// Lists the companies whose name begins with @p text (all of them when it is empty).
+    /// Lists the companies whose name begins with @p text, in any case (all of them when it
+    /// is empty).
     void FiltrerAffichage(const QString& text);
-    /// Selection mode: makes the current row the active company and closes the list.
+    /// The double click on the list, and Enter on it. Selection mode: makes the current row
+    /// the active company and closes the list.
     void DBGrid1DblClick();
     /// Deletes the current company after the access code.
     void BtnSupprimerClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void rouvrir();

@@ -15,6 +15,12 @@ class Transaction;
  * One attachment to a Firebird database, with user "SYSDBA", SQL dialect 3 and no
  * connection character set, so that text travels as the database's Windows-1252
  * bytes. A plain path is served by the embedded engine, "host:path" by a server.
+ *
+ * Database names are handed to the client as UTF-8 whatever the process's locale, so
+ * that a path with accents opens under the POSIX locale or an uninstalled one as well.
+ * On Unix, unless FIREBIRD_LOCK is set, the embedded engine keeps its lock files in a
+ * folder of the account's own (see lockFolder()), so that one account's use does not
+ * lock the others out of the engine.
  */
 class Connection {
 public:
@@ -43,6 +49,19 @@ public:
 
     /// Creates an empty database with Windows-1252 as its default character set.
     static void createDatabase(const QString& path);
+
+    /**
+     * Stops the database work of the whole process, from any thread: the operation each
+     * open connection is running is cancelled, and from then on every connection fails
+     * to open and every call fails with the client's "operation was cancelled". Meant for
+     * the command-line modes on a stop signal, which unwind and exit; never undone.
+     */
+    static void interruptAll();
+    static bool isInterrupted();
+
+    /// The lock folder the embedded engine of this process uses, once a connection has
+    /// been opened or a database created.
+    static QString lockFolder();
 
     /// The attachment for the layer's own classes; null when not connected.
     Firebird::IAttachment* attachment() const { return m_attachment; }

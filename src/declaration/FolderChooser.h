@@ -2,10 +2,14 @@
 
 #include <QFileDialog>
 
+class QAbstractButton;
+
 /**
  * The folder chooser of the generation dialog: a folder dialog in which the user may
  * also create a folder, either with the dialog's own "new folder" button or by typing
- * the name of a folder that does not exist yet, which is created once confirmed.
+ * the name of a folder that does not exist yet, which is created once confirmed, whether
+ * the user then presses Enter or clicks "Choisir". A file named where a folder is expected
+ * is refused with its own message.
  */
 class FolderChooser : public QFileDialog {
     Q_OBJECT
@@ -24,8 +28,19 @@ public:
     static const QString kCaption;
     static const QString kCreateQuestion;
     static const QString kCreateFailed;
+    static const QString kNotAFolder;
+
+    /// The "Choisir" button.
+    QAbstractButton* choisir() const;
 
 public slots:
-    /// Asks before creating a typed folder that does not exist, then accepts it.
+    /// Asks before creating a typed folder that does not exist, then accepts it; refuses a
+    /// file.
     void accept() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAbstractButton* m_choisir = nullptr;
 };

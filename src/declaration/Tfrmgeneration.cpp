@@ -8,6 +8,7 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,11 +20,14 @@
 
 const QString Tfrmgeneration::kCaption = QStringLiteral("Génération  du Fichier Xml");
 const QString Tfrmgeneration::kSucces = QStringLiteral("Fichier Xml Générer avec succés");
+const QString Tfrmgeneration::kAucuneSociete =
+    QStringLiteral("Société : aucune société n'est sélectionnée.");
 
 Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     : QDialog(parent),
       m_module(module ? *module : *Dataprix),
       m_writer(std::make_unique<DeclarationWriter>(m_module)),
+      m_labelSociete(new QLabel(this)),
       m_labelExercice(new QLabel(this)),
       m_labelActe(new QLabel(this)),
       m_labelNature(new QLabel(this)),
@@ -35,6 +39,11 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     setWindowTitle(kCaption);
     setModal(true);
 
+    m_labelSociete->setObjectName(QStringLiteral("LabelSociete"));
+    m_labelSociete->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont gras = m_labelSociete->font();
+    gras.setBold(true);
+    m_labelSociete->setFont(gras);
     m_labelRepertoire->setBuddy(m_editRepertoire);
     m_editRepertoire->setMinimumWidth(360);
     m_btnParcourir->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
@@ -56,6 +65,8 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     buttons->addWidget(m_btnOk);
     buttons->addWidget(m_btnFermer);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_labelSociete);
+    layout->addSpacing(4);
     layout->addWidget(m_labelExercice);
     layout->addWidget(m_labelActe);
     layout->addWidget(m_labelNature);
@@ -98,9 +109,22 @@ QString Tfrmgeneration::texteNature(const QString& typeDeclaration) {
     return QStringLiteral("Nature Dépot");
 }
 
+QString Tfrmgeneration::texteSociete(const Dataset& societe) {
+    if (!societe.isActive() || societe.currentIndex() < 0) {
+        return kAucuneSociete;
+    }
+    const QString identifiant = societe.value(QStringLiteral("MFISCAL")).toText() +
+                                societe.value(QStringLiteral("CLE")).toText();
+    const QString exercice = societe.value(QStringLiteral("EXERCICE")).toText();
+    return QStringLiteral("Société : %1   %2  Exercice: %3\nFichier : %4")
+        .arg(societe.value(QStringLiteral("RAISONSOCIALE")).toText().trimmed(), identifiant,
+             exercice, DeclarationWriter::fileName(identifiant, exercice));
+}
+
 void Tfrmgeneration::FormCreate() {
     m_editRepertoire->setText(QDir::toNativeSeparators(QDir::currentPath()));
     const Dataset& societe = *m_module.societe;
+    m_labelSociete->setText(texteSociete(societe));
     m_labelExercice->setText(QStringLiteral("Exercice:") +
                              societe.value(QStringLiteral("EXERCICE")).toText());
     m_labelActe->setText(texteActe(societe.value(QStringLiteral("CODEACTE")).toText()));
@@ -124,6 +148,11 @@ void Tfrmgeneration::BtnParcourirClick() {
 }
 
 void Tfrmgeneration::GenXml() {
+    const QFileInfo dossier(m_editRepertoire->text());
+    if (!m_editRepertoire->text().trimmed().isEmpty() && dossier.exists() && !dossier.isDir()) {
+        MessageBoxes::showError(this, FolderChooser::kNotAFolder.arg(m_editRepertoire->text()));
+        return;
+    }
     try {
         m_writer->generate(m_editRepertoire->text());
     } catch (const DeclarationError& e) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+class Dataset;
 class DeclarationWriter;
 class QLabel;
 class QLineEdit;
@@ -11,8 +12,9 @@ class QToolButton;
 class TDataprix;
 
 /**
- * The generation dialog "Génération  du Fichier Xml": shows the year, the filing act and
- * the filing nature of the active company, lets the user choose the output folder and,
+ * The generation dialog "Génération  du Fichier Xml": names the active company the file
+ * will be written for (name, full identifier, year and the file's name), shows the year,
+ * the filing act and the filing nature of that company, lets the user choose the output folder and,
  * on "Valider", writes the declaration file there (GenXml) and closes.
  *
  * The main window creates one each time and shows it modally. The labels only inform:
@@ -38,6 +40,7 @@ public:
     /// reports success, or shows the reason of the failure in the standard error box.
     void GenXml();
 
+    QLabel* LabelSociete() const { return m_labelSociete; }
     QLabel* LabelExercice() const { return m_labelExercice; }
     QLabel* LabelActe() const { return m_labelActe; }
     QLabel* LabelNature() const { return m_labelNature; }
@@ -47,6 +50,10 @@ public:
     QPushButton* BtnOk() const { return m_btnOk; }
     QPushButton* BtnFermer() const { return m_btnFermer; }
 
+    /// The company label for the current row of @p societe: "Société : " and the name without
+    /// surrounding blanks, three blanks, the full identifier, "  Exercice: " and the year, then
+    /// on a second line "Fichier : " and the file's name; kAucuneSociete without a current row.
+    static QString texteSociete(const Dataset& societe);
     /// The filing-act label for a CODEACTE value, compared as text.
     static QString texteActe(const QString& codeActe);
     /// The filing-nature label for a TYPEDECLARATION value.
@@ -54,6 +61,7 @@ public:
 
     static const QString kCaption;
     static const QString kSucces;
+    static const QString kAucuneSociete;
 
 protected:
     /// Enter and Escape do nothing special in this dialog.
@@ -62,6 +70,7 @@ protected:
 private:
     TDataprix& m_module;
     std::unique_ptr<DeclarationWriter> m_writer;
+    QLabel* m_labelSociete;
     QLabel* m_labelExercice;
     QLabel* m_labelActe;
     QLabel* m_labelNature;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+class Dataset;
 
 /**
  * The small record of the main window through which windows hand values to each other:
@@ -10,7 +13,10 @@
  * dialog. The data the windows work on never come from here: the active company is the
  * current row of Dataprix->societe.
  *
- * The main window owns the one instance and shows libelleSociete() in its label.
+ * The main window owns the one instance and shows libelleSociete() in its label. Once
+ * given the company dataset (suivre()), the record follows its current row whenever that row
+ * changes, so that the label always names the company every window and the generation work
+ * on, whichever window moved the row.
  */
 class ContexteSocieteActive : public QObject {
     Q_OBJECT
@@ -38,9 +44,22 @@ public:
     const QString& libelleSociete() const { return m_libelleSociete; }
     void setLibelleSociete(const QString& text);
 
+    /**
+     * Takes the current row of @p societe as the active company: IdentifiantComplet is its
+     * MFISCAL followed by CLE, ExerciceTexte its EXERCICE, and the label its RAISONSOCIALE
+     * without surrounding blanks, three blanks, IdentifiantComplet, "  Exercice: " and
+     * ExerciceTexte. Without a current row, both are emptied and the label reads
+     * libelleInitial() again.
+     */
+    void prendreSociete(const Dataset& societe);
+
+    /// Follows the current row of @p societe from now on (see prendreSociete()); null stops.
+    void suivre(Dataset* societe);
+
 signals:
     void libelleSocieteChanged(const QString& text);
 
 private:
     QString m_libelleSociete = libelleInitial();
+    QPointer<Dataset> m_suivi;
 };

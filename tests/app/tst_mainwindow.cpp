@@ -3,6 +3,8 @@
 #include "app/TfRMMAIN.h"
 #include "companies/Tfrmsocietes.h"
 #include "declaration/Tfrmgeneration.h"
+#include "reference/TFrmdevise.h"
+#include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxRecorder.h"
@@ -14,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +34,15 @@ class TestMainWindow : public QObject {
             }
         }
         return nullptr;
+    }
+
+    /// A caption as the user reads it: without its mnemonic marker.
+    static QString lu(const QString& caption) { return QString(caption).remove(u'&'); }
+
+    /// The letter that Alt takes for @p caption, in lower case; empty without a marker.
+    static QString mnemonique(const QString& caption) {
+        const qsizetype at = caption.indexOf(u'&');
+        return at >= 0 && at + 1 < caption.size() ? caption.mid(at + 1, 1).toLower() : QString();
     }
 
     static Tfrmsocietes* listeOuverte(TfRMMAIN* main) {
@@ -92,17 +104,17 @@ private slots:
         QTabWidget* pages = main.pages();
         QStringList titres;
         for (int i = 0; i < pages->count(); ++i) {
-            titres.append(pages->tabText(i));
+            titres.append(lu(pages->tabText(i)));
         }
         QCOMPARE(titres,
                  QStringList({"Identification Entreprise", QStringLiteral("Opérations"),
                               QStringLiteral("Paramètres"), QStringLiteral("Génération Fichier")}));
-        QCOMPARE(pages->tabText(pages->currentIndex()), QStringLiteral("Opérations"));
+        QCOMPARE(lu(pages->tabText(pages->currentIndex())), QStringLiteral("Opérations"));
 
         auto captions = [pages](int page) {
             QStringList result;
             for (QToolButton* b : pages->widget(page)->findChildren<QToolButton*>()) {
-                result.append(b->text());
+                result.append(lu(b->text()));
             }
             return result;
         };
@@ -127,8 +139,30 @@ private slots:
         QCOMPARE(commande(&main, QStringLiteral("Calculatrice"))->toolTip(),
                  QStringLiteral("Calculatrice"));
         QVERIFY(commande(&main, QStringLiteral("Quitter")));
+
+        // Every page and every command has its Alt+letter. The letters of the pages and of
+        // "Quitter" are always live, those of a page's commands while the page is shown: no
+        // letter may serve twice at the same time.
+        QStringList toujours{mnemonique(commande(&main, QStringLiteral("Quitter"))->text())};
+        for (int i = 0; i < pages->count(); ++i) {
+            toujours.append(mnemonique(pages->tabText(i)));
+        }
+        QVERIFY(!toujours.contains(QString()));
+        QCOMPARE(QSet<QString>(toujours.begin(), toujours.end()).size(), toujours.size());
+        for (int i = 0; i < pages->count(); ++i) {
+            QStringList lettres = toujours;
+            for (QToolButton* b : pages->widget(i)->findChildren<QToolButton*>()) {
+                QVERIFY2(!mnemonique(b->text()).isEmpty(), qPrintable(b->text()));
+                // Screen readers and tests read the caption without its marker.
+                QCOMPARE(b->accessibleName(), lu(b->text()));
+                lettres.append(mnemonique(b->text()));
+            }
+            QCOMPARE(QSet<QString>(lettres.begin(), lettres.end()).size(), lettres.size());
+        }
         // Commands without their window in this version are shown but cannot be used.
-        QVERIFY(!commande(&main, QStringLiteral("Devises"))->isEnabled());
+        QVERIFY(!commande(&main, QStringLiteral("Montant Transcation"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Devises"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Etats Térritorial"))->isEnabled());
         QVERIFY(
             !commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Sociétés"))->isEnabled());
@@ -156,6 +190,15 @@ private slots:
         QVERIFY(liste);
         QVERIFY(main->zoneFenetres()->activeSubWindow()->isMaximized());
         QCOMPARE(liste->grille()->model()->rowCount(), 2);
+        // The first row is the active company as soon as the list shows it.
+        QCOMPARE(main->libelleSocieteActive(),
+                 QStringLiteral("ALPHA SA   1234567A  Exercice: 2021"));
+        doubleCliquer(liste, 1);
+        QCOMPARE(main->libelleSocieteActive(), QStringLiteral("BETA   7654321B  Exercice: 2022"));
+        flushDeletions();
+        QVERIFY(liste.isNull());
+        liste = main->ouvrirListeSocietes();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
         doubleCliquer(liste, 0);
         QCOMPARE(main->libelleSocieteActive(),
                  QStringLiteral("ALPHA SA   1234567A  Exercice: 2021"));
@@ -173,11 +216,79 @@ private slots:
         doubleCliquer(liste, 1);
         flushDeletions();
         QVERIFY(!liste.isNull());
-        QCOMPARE(main->libelleSocieteActive(),
-                 QStringLiteral("ALPHA SA   1234567A  Exercice: 2021"));
+        // The row it made current is the company every window and the generation work on:
+        // the label names it, and so does the generation dialog.
+        QCOMPARE(main->libelleSocieteActive(), QStringLiteral("BETA   7654321B  Exercice: 2022"));
+        QCOMPARE(main->contexte().IdentifiantComplet, QStringLiteral("7654321B"));
+        QString nommee;
+        whenModalOpens([&nommee](QWidget* modal) {
+            auto* dialogue = qobject_cast<Tfrmgeneration*>(modal);
+            QVERIFY(dialogue);
+            nommee = dialogue->LabelSociete()->text();
+            dialogue->reject();
+        });
+        commande(main, QStringLiteral("Génération Fichier"))->click();
+        QCOMPARE(nommee, QStringLiteral("Société : BETA   7654321B  Exercice: 2022\n"
+                                        "Fichier : FDPT-7654321B-2022.xml"));
+
+        // A second list, closed, brings the first back maximised.
         commande(main, QStringLiteral("Sociétés"))->click();
         QCOMPARE(main->zoneFenetres()->subWindowList().size(), 2);
         QCOMPARE(main->contexte().ModeSocietes, 2);
+        QPointer<Tfrmsocietes> seconde = listeOuverte(main);
+        QVERIFY(seconde && seconde != liste);
+        QVERIFY(QTest::qWaitForWindowExposed(seconde));
+        seconde->findChild<QPushButton*>(QStringLiteral("BtnFermer"))->click();
+        flushDeletions();
+        QVERIFY(seconde.isNull());
+        QCOMPARE(main->zoneFenetres()->subWindowList().size(), 1);
+        QCOMPARE(listeOuverte(main), liste.data());
+        QVERIFY(main->zoneFenetres()->activeSubWindow()->isMaximized());
+        // The same with the frame's own close box.
+        commande(main, QStringLiteral("Sociétés"))->click();
+        main->zoneFenetres()->activeSubWindow()->close();
+        flushDeletions();
+        QCOMPARE(listeOuverte(main), liste.data());
+        QVERIFY(main->zoneFenetres()->activeSubWindow()->isMaximized());
+        desktop.finish();
+    }
+
+    void everyCommandAnswersItsAltLetter() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        database.addCompany("1234567", "A", 2021, "ALPHA");
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        QApplication::setActiveWindow(main);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QCOMPARE(main->zoneFenetres()->subWindowList().size(), 1);
+
+        QTest::keyClick(main, Qt::Key_P, Qt::AltModifier);
+        QCOMPARE(lu(main->pages()->tabText(main->pages()->currentIndex())),
+                 QStringLiteral("Paramètres"));
+        // A button's letter presses it the way a click does, released a moment later.
+        QTest::keyClick(main, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(main->zoneFenetres()->subWindowList().size(), 2);
+        QCOMPARE(main->contexte().ModeSocietes, 2);
+
+        QTest::keyClick(main, Qt::Key_G, Qt::AltModifier);
+        QCOMPARE(lu(main->pages()->tabText(main->pages()->currentIndex())),
+                 QStringLiteral("Génération Fichier"));
+        bool ouvert = false;
+        whenModalOpens([&ouvert](QWidget* modal) {
+            ouvert = qobject_cast<Tfrmgeneration*>(modal) != nullptr;
+            modal->close();
+        });
+        QTest::keyClick(main, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(ouvert);
+
+        QApplication::setActiveWindow(main);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QTest::keyClick(main, Qt::Key_Q, Qt::AltModifier);
+        QTRY_VERIFY(!main->isVisible());
+        QVERIFY(boxes.isEmpty());
         desktop.finish();
     }
 
@@ -219,6 +330,33 @@ private slots:
         QVERIFY(zone->subWindowList().isEmpty());
         main->EcranSuivantClick();
         main->EcranPrecedantClick();
+        desktop.finish();
+    }
+
+    void theReferenceCommandsOpenANewListEachTime() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        QMdiArea* zone = main->zoneFenetres();
+        // The new child window, when it opened maximised.
+        const auto ouvrir = [&](const QString& texte) -> QWidget* {
+            commande(main, texte)->click();
+            QMdiSubWindow* active = zone->activeSubWindow();
+            return active && active->isMaximized() ? active->widget() : nullptr;
+        };
+        QWidget* devises = ouvrir(QStringLiteral("Devises"));
+        QVERIFY(qobject_cast<TFrmdevise*>(devises));
+        QCOMPARE(devises->windowTitle(), QStringLiteral("Devises"));
+        QWidget* etats = ouvrir(QStringLiteral("Etats Térritorial"));
+        QVERIFY(qobject_cast<TFrmetatterritoire*>(etats));
+        QCOMPARE(etats->windowTitle(), QStringLiteral("Etats Territorial"));
+        QVERIFY(ouvrir(QStringLiteral("Devises")) != devises);
+        QCOMPARE(zone->subWindowList().size(), 4);
+        QVERIFY(desktop.dataModule()->devise->rowCount() > 0);
+        QVERIFY(boxes.isEmpty());
         desktop.finish();
     }
 

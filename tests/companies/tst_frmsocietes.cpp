@@ -53,6 +53,21 @@ class TestFrmSocietes : public QObject {
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     }
 
+    /// Types @p text key by key, accented letters included (sent with their text, as a
+    /// keyboard layout sends them).
+    static void taper(QWidget* champ, const QString& text) {
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(champ, char(c.unicode()));
+            } else {
+                QTest::sendKeyEvent(QTest::Press, champ, Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Release, champ, Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+            }
+        }
+    }
+
     static void repondre(const QString& motDePasse, bool ok) {
         whenModalOpens([motDePasse, ok](QWidget* modal) {
             auto* prompt = qobject_cast<TFrmMotPasse*>(modal);
@@ -192,11 +207,62 @@ private slots:
         QTest::keyClicks(liste->champRecherche(), "' or 1=1 --");
         QVERIFY(noms().isEmpty());
         liste->champRecherche()->clear();
-        // Lower-case names are not found: the typed text is in capitals.
+        // Names stored in lower case are found all the same.
         QTest::keyClicks(liste->champRecherche(), "gamma");
-        QVERIFY(noms().isEmpty());
-        QCOMPARE(liste->grille()->model()->rowCount(), 0);
+        QCOMPARE(noms(), QStringList({"gamma minuscule"}));
+        QCOMPARE(liste->grille()->model()->rowCount(), 1);
         liste->close();
+    }
+
+    void theSearchIgnoresLetterCaseAccentsIncluded() {
+        m_db->addCompany("4444444", "F", 2023, QStringLiteral("Carthage Câbles & Fils"));
+        m_db->addCompany("5555555", "G", 2023, QStringLiteral("école des Métiers"));
+        m_db->addCompany("6666666", "H", 2023, QStringLiteral("Carthage Cartons"));
+        QPointer<Tfrmsocietes> liste = ouvrir();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        liste->champRecherche()->setFocus();
+        taper(liste->champRecherche(), QStringLiteral("carthage câ"));
+        QCOMPARE(liste->champRecherche()->text(), QStringLiteral("CARTHAGE CÂ"));
+        QCOMPARE(noms(), QStringList({QStringLiteral("Carthage Câbles & Fils")}));
+        // The text is a parameter of the query, never part of its text.
+        QVERIFY(!societe().sql().contains(QStringLiteral("CARTHAGE")));
+        liste->champRecherche()->clear();
+        taper(liste->champRecherche(), QStringLiteral("éCOLE d"));
+        QCOMPARE(liste->champRecherche()->text(), QStringLiteral("ÉCOLE D"));
+        QCOMPARE(noms(), QStringList({QStringLiteral("école des Métiers")}));
+        liste->champRecherche()->clear();
+        QTest::keyClicks(liste->champRecherche(), QStringLiteral("carthage"));
+        QCOMPARE(noms(), QStringList({QStringLiteral("Carthage Cartons"),
+                                      QStringLiteral("Carthage Câbles & Fils")}));
+        liste->close();
+    }
+
+    void enterDoesWhatTheDoubleClickDoes() {
+        // Management mode: Enter, like the double click, does not select.
+        m_contexte->ModeSocietes = 2;
+        QPointer<Tfrmsocietes> liste = ouvrir();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        liste->grille()->setFocus();
+        QTest::keyClick(liste->grille(), Qt::Key_Down);
+        QTest::keyClick(liste->grille(), Qt::Key_Return);
+        flushDeletions();
+        QVERIFY(!liste.isNull());
+        QCOMPARE(m_contexte->libelleSociete(), QStringLiteral("Societeactive"));
+        liste->close();
+        flushDeletions();
+
+        // Selection mode: the keyboard alone chooses the company.
+        m_contexte->ModeSocietes = 1;
+        liste = ouvrir();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        liste->grille()->setFocus();
+        QTest::keyClick(liste->grille(), Qt::Key_Down);
+        QCOMPARE(societe().currentIndex(), 1);
+        QTest::keyClick(liste->grille(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(m_contexte->IdentifiantComplet, QStringLiteral("3333333E"));
+        QCOMPARE(m_contexte->libelleSociete(), QStringLiteral("ABC   3333333E  Exercice: 2020"));
+        flushDeletions();
+        QVERIFY(liste.isNull());
     }
 
     void theSearchOutlivesTheWindow() {

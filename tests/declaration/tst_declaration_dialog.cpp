@@ -3,15 +3,22 @@
 #include "declaration/GenerateCommand.h"
 #include "declaration/Tfrmgeneration.h"
 #include "widgets/MessageBoxRecorder.h"
+#include "widgets/QtTranslations.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 using C = DeclarationFixture::Columns;
 using Kind = MessageBoxes::Kind;
@@ -51,6 +58,9 @@ private slots:
         const CurrentFolder cwd(f.outputFolder());
         Tfrmgeneration dialog(nullptr, &f.module());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Génération  du Fichier Xml"));
+        QCOMPARE(dialog.LabelSociete()->text(), Tfrmgeneration::texteSociete(*f.module().societe));
+        QVERIFY(dialog.LabelSociete()->text().contains(QStringLiteral("1234567A  Exercice: 2023")));
+        QVERIFY(dialog.LabelSociete()->text().contains(QStringLiteral("FDPT-1234567A-2023.xml")));
         QCOMPARE(dialog.LabelExercice()->text(), QStringLiteral("Exercice:2023"));
         QCOMPARE(dialog.LabelActe()->text(),
                  QStringLiteral("Acte de dépôt: 4 : Cessation d’activité"));
@@ -161,6 +171,7 @@ private slots:
         MessageBoxRecorder boxes;
         Tfrmgeneration dialog(nullptr, &f.module());
         QCOMPARE(dialog.LabelExercice()->text(), QStringLiteral("Exercice:"));
+        QCOMPARE(dialog.LabelSociete()->text(), Tfrmgeneration::kAucuneSociete);
         dialog.EditRepertoire()->setText(f.outputFolder());
         dialog.GenXml();
         QCOMPARE(boxes.texts(Kind::Error), QStringList{DeclarationWriter::kNoActiveCompany});
@@ -262,6 +273,97 @@ private slots:
         QCOMPARE(boxes.texts(Kind::Confirmation).size(), 1);
         QVERIFY(!QFileInfo::exists(QDir(f.outputFolder()).filePath(QStringLiteral("refusé"))));
         QCOMPARE(dialog.EditRepertoire()->text(), before);
+    }
+
+    void theChooserSpeaksFrenchAndChoisirStaysUsable() {
+        QVERIFY2(QtTranslations::installFrench(*qApp), "qt6-translations-l10n manque");
+        QTemporaryDir root;
+        MessageBoxRecorder boxes;
+        QVERIFY(QDir(root.path()).mkdir(QStringLiteral("existant")));
+        QFile fichier(QDir(root.path()).filePath(QStringLiteral("notes.txt")));
+        QVERIFY(fichier.open(QIODevice::WriteOnly));
+        fichier.close();
+
+        FolderChooser chooser(nullptr, root.path());
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        auto* details = chooser.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(details);
+        QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 1);
+        QStringList textes;
+        QHeaderView* header = details->header();
+        for (int c = 0; c < header->count(); ++c) {
+            if (!header->isSectionHidden(c)) {
+                textes.append(details->model()->headerData(c, Qt::Horizontal).toString());
+            }
+        }
+        QCOMPARE(textes, QStringList({"Nom", QStringLiteral("Dernière modification")}));
+        // The date is shown whole.
+        const QString date = details->model()->index(0, 3, details->rootIndex()).data().toString();
+        QVERIFY(!date.isEmpty());
+        QVERIFY(header->sectionSize(3) > details->fontMetrics().horizontalAdvance(date));
+        auto* places = chooser.findChild<QListView*>(QStringLiteral("sidebar"));
+        textes.append(places->model()->index(0, 0).data().toString());
+        textes.append(
+            chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText());
+        for (QAbstractButton* b : chooser.findChildren<QAbstractButton*>()) {
+            textes.append(b->text().isEmpty() ? b->toolTip() : b->text());
+        }
+        QVERIFY2(textes.contains(QStringLiteral("Ordinateur")) &&
+                     textes.contains(QStringLiteral("Dossiers")) &&
+                     textes.contains(QStringLiteral("Créer un nouveau dossier")) &&
+                     textes.contains(QStringLiteral("Choisir")),
+                 qPrintable(textes.join(u'|')));
+        for (const char* anglais : {"Name", "Size", "Date Modified", "Computer", "Directories",
+                                    "Folder", "Create New Folder", "Back", "Parent Directory"}) {
+            QVERIFY2(!textes.contains(QLatin1String(anglais)), anglais);
+        }
+
+        // A typed new name leaves "Choisir" usable; a click asks the create question.
+        auto* nom = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        nom->setFocus();
+        QTest::keyClicks(nom, "nouveau");
+        QVERIFY(chooser.choisir()->isEnabled());
+        // A file where the folder should be is said to be a file.
+        nom->setText(QStringLiteral("notes.txt"));
+        QVERIFY(chooser.choisir()->isEnabled());
+        QTest::mouseClick(chooser.choisir(), Qt::LeftButton);
+        const QString notes = QDir(root.path()).filePath(QStringLiteral("notes.txt"));
+        QCOMPARE(boxes.texts(Kind::Error),
+                 QStringList{FolderChooser::kNotAFolder.arg(QDir::toNativeSeparators(notes))});
+        QVERIFY(boxes.texts(Kind::Confirmation).isEmpty());
+        QVERIFY(chooser.isVisible());
+
+        nom->setText(QStringLiteral("nouveau"));
+        QTest::mouseClick(chooser.choisir(), Qt::LeftButton);
+        const QString nouveau = QDir(root.path()).filePath(QStringLiteral("nouveau"));
+        QCOMPARE(
+            boxes.texts(Kind::Confirmation),
+            QStringList{FolderChooser::kCreateQuestion.arg(QDir::toNativeSeparators(nouveau))});
+        QVERIFY(QFileInfo(nouveau).isDir());
+        QCOMPARE(chooser.result(), int(QDialog::Accepted));
+
+        // Qt's own message boxes answer in French too.
+        QMessageBox question(QMessageBox::Question, QStringLiteral("Confirmation"),
+                             QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(question.button(QMessageBox::Yes)->text(), QStringLiteral("&Oui"));
+        QCOMPARE(question.button(QMessageBox::No)->text(), QStringLiteral("&Non"));
+    }
+
+    void aFileInTheFolderFieldIsSaidToBeAFile() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        const QString fichier = QDir(f.outputFolder()).filePath(QStringLiteral("pas-un-dossier"));
+        QFile file(fichier);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        dialog.EditRepertoire()->setText(fichier);
+        dialog.GenXml();
+        QCOMPARE(boxes.texts(Kind::Error), QStringList{FolderChooser::kNotAFolder.arg(fichier)});
+        QCOMPARE(entries(f.outputFolder()), QStringList{QStringLiteral("pas-un-dossier")});
     }
 };
 
