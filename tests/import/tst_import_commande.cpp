@@ -5,6 +5,7 @@
 #include "import/ImportCommand.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -130,6 +131,24 @@ private slots:
         QDir::setCurrent(avant);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(lignesStockees("select ACHATS from OPERATIONSMONTANTS"), QStringList{"1.500"});
+    }
+
+    void parLeProgrammeSansAffichage() {
+        const QString csv = fichier("prog.csv", "titre\n;;;;;;;;;;2,5\n");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            env.remove(QString::fromLatin1(variable));
+        }
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(ARDOZ_EXECUTABLE),
+                {"--import", csv, "--page", "1", "--company", "1234567A", "--year", "2023",
+                 "--database", m_db->databasePath()});
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()),
+                 QStringLiteral("1 ligne importée.\n"));
+        QCOMPARE(lignesStockees("select ACHATS from OPERATIONSMONTANTS"), QStringList{"2.500"});
     }
 
     void ligneEnEchecSurLaSortieDErreur() {
