@@ -9,6 +9,11 @@
 //                            runs fetch and generate RUNS times each (default 5), alternately,
 //                            each in a process of its own, and prints the medians, the time
 //                            ratio and the memory each grew by
+//   bench_declaration check FOLDER            in one run: the bare fetch, the generation (file
+//                                             written and checked) and the check alone (no file),
+//                                             with the ratio of the check to the generation
+//   bench_declaration validate FILE           the schema validation alone of a written file,
+//                                             against reading it
 //
 // Each measuring run prints its time and the process's peak resident memory before and after,
 // so that fetch and generate are compared in separate processes with the same page cache size.
@@ -19,6 +24,7 @@
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "declaration/DeclarationError.h"
+#include "declaration/DeclarationValidator.h"
 #include "declaration/DeclarationWriter.h"
 
 #include <QCoreApplication>
@@ -277,13 +283,41 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        out << "usage: bench_declaration populate|fetch|generate FOLDER [LINES]" << Qt::endl;
+        out << "usage: bench_declaration populate|fetch|generate|check FOLDER [LINES] | validate "
+               "FILE"
+            << Qt::endl;
         return 2;
     }
     const QString mode = args.at(1);
     const QString folder = args.at(2);
     try {
         QElapsedTimer timer;
+        if (mode == QLatin1StringView("validate")) {
+            QFile file(folder);
+            if (!file.open(QIODevice::ReadOnly)) {
+                out << file.errorString() << Qt::endl;
+                return 1;
+            }
+            constexpr qint64 kBlock = 256 * 1024;
+            timer.start();
+            qint64 bytes = 0;
+            while (!file.atEnd()) {
+                bytes += file.read(kBlock).size();
+            }
+            const qint64 readMs = timer.elapsed();
+            file.seek(0);
+            timer.start();
+            DeclarationValidator validator;
+            while (!file.atEnd()) {
+                const QByteArray block = file.read(kBlock);
+                validator.dataWritten(block.constData(), block.size());
+            }
+            validator.finish();
+            out << "read " << readMs << " ms, validate " << timer.elapsed() << " ms, " << bytes
+                << " bytes, " << validator.problems().size() << " problems, peak " << peakKiB()
+                << " KiB" << Qt::endl;
+            return 0;
+        }
         if (mode == QLatin1StringView("populate")) {
             timer.start();
             const int lines = args.size() > 3 ? args.at(3).toInt() : 1000;
@@ -297,6 +331,30 @@ int main(int argc, char** argv) {
         TDataprix module;
         openCompany(module, folder);
         const long before = peakKiB();
+        if (mode == QLatin1StringView("check")) {
+            const QString target = QDir(folder).filePath(QStringLiteral("out"));
+            QDir().mkpath(target);
+            timer.start();
+            const qint64 values = fetchAll(module);
+            const qint64 fetchMs = timer.elapsed();
+            DeclarationWriter writer(module);
+            timer.start();
+            const QString path = writer.generate(target);
+            const qint64 generateMs = timer.elapsed();
+            const qsizetype generatedProblems = writer.problems().size();
+            const long afterGenerate = peakKiB();
+            timer.start();
+            writer.check();
+            const qint64 checkMs = timer.elapsed();
+            out << "fetch " << fetchMs << " ms (" << values << " values)\n"
+                << "generate " << generateMs << " ms, " << QFileInfo(path).size() << " bytes, "
+                << generatedProblems << " problems, peak " << afterGenerate << " KiB\n"
+                << "check " << checkMs << " ms, " << writer.problems().size() << " problems, peak "
+                << peakKiB() << " KiB\n"
+                << "check / generate = " << QString::number(double(checkMs) / generateMs, 'f', 2)
+                << " (at most 2), peak before " << before << " KiB" << Qt::endl;
+            return 0;
+        }
         timer.start();
         if (mode == QLatin1StringView("fetch")) {
             const qint64 values = fetchAll(module);

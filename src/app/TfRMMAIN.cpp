@@ -8,6 +8,7 @@
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "declaration/Tfrmgeneration.h"
+#include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
@@ -140,21 +141,27 @@ QWidget* TfRMMAIN::creerPages() {
                                        icone(this, "system-users", QStyle::SP_DirHomeIcon)));
 
     QWidget* operations = nouvellePage(QStringLiteral("&Opérations"));
-    sansFenetre.append(ajouterCommande(
+    QList<QToolButton*> commandesOperations;
+    commandesOperations.append(ajouterCommande(
         operations, QStringLiteral("&Montant Transcation"),
         QStringLiteral("Montant Transactions et Méthodes de détermination du Prix de Transfert"),
         icone(this, "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView)));
-    sansFenetre.append(
+    commandesOperations.append(
         ajouterCommande(operations, QStringLiteral("Informations Prets et &Emprunts"), QString(),
                         icone(this, "view-list-details", QStyle::SP_FileDialogListView)));
-    sansFenetre.append(ajouterCommande(
+    commandesOperations.append(ajouterCommande(
         operations, QStringLiteral("Opérations sans &Contre Partie"),
         QStringLiteral("Opérations sans Contre Partie ou avec contre partie non monétaire"),
         icone(this, "view-list-text", QStyle::SP_FileDialogContentsView)));
-    sansFenetre.append(ajouterCommande(
+    commandesOperations.append(ajouterCommande(
         operations, QStringLiteral("Opérations avec &accord préalable ou rescrits fiscaux"),
         QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
         icone(this, "document-properties", QStyle::SP_FileDialogInfoView)));
+    // Each command opens a new operations window on its page (Indicateur 1 to 4).
+    for (int page = 1; page <= commandesOperations.size(); ++page) {
+        connect(commandesOperations[page - 1], &QToolButton::clicked, this,
+                [this, page] { ouvrirOperations(page); });
+    }
 
     QWidget* parametres = nouvellePage(QStringLiteral("&Paramètres"));
     QToolButton* societes = ajouterCommande(parametres, QStringLiteral("&Sociétés"), QString(),
@@ -291,6 +298,13 @@ QMdiSubWindow* TfRMMAIN::ouvrirFenetre(QWidget* form) {
     auto* fenetre = new FenetreFille(form);
     m_zoneFenetres->addSubWindow(fenetre);
     fenetre->showMaximized();
+    return fenetre;
+}
+
+TFrmoperations* TfRMMAIN::ouvrirOperations(int page) {
+    m_contexte->Indicateur = page;
+    auto* fenetre = new TFrmoperations(*this);
+    ouvrirFenetre(fenetre);
     return fenetre;
 }
 

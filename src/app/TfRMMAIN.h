@@ -13,6 +13,7 @@ class QMdiSubWindow;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
+class TFrmoperations;
 class Tfrmsocietes;
 
 /**
@@ -50,6 +51,9 @@ public:
 
     /// Shows @p form maximised as a new child window; the form is destroyed when it closes.
     QMdiSubWindow* ouvrirFenetre(QWidget* form) override;
+    /// Sets Indicateur to @p page and opens a new operations window on it (the four commands
+    /// of the page "Opérations").
+    TFrmoperations* ouvrirOperations(int page);
     /// Opens a new company list with the mode in force.
     Tfrmsocietes* ouvrirListeSocietes();
 

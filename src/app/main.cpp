@@ -66,6 +66,14 @@ int generate(const QStringList& arguments) {
     return GenerateCommand::run(arguments);
 }
 
+QString generateUsage() {
+    return GenerateCommand::usage().section(u'\n', 0, 0);
+}
+
+QString checkUsage() {
+    return GenerateCommand::usage().section(u'\n', 1, 1);
+}
+
 /// A command-line mode: its option, its usage line, what it is for, and the command.
 struct Mode {
     QLatin1StringView option;
@@ -79,9 +87,14 @@ const Mode kModes[] = {
      u"crée une base de déclaration neuve DOSSIER/TALMORIX.gdb ; --demo y ajoute les sociétés "
      u"de démonstration",
      createDatabase},
-    {QLatin1StringView("--generate"), GenerateCommand::usage,
+    {QLatin1StringView("--generate"), generateUsage,
      u"écrit le fichier de déclaration d'une société et d'un exercice (matricule complet, par "
-     u"exemple 1234567A) dans REPERTOIRE, sans ouvrir de fenêtre",
+     u"exemple 1234567A) dans REPERTOIRE, sans ouvrir de fenêtre ; le nombre de problèmes "
+     u"relevés par le contrôle sort sur la sortie d'erreur",
+     generate},
+    {QLatin1StringView("--check"), checkUsage,
+     u"contrôle la déclaration d'une société et d'un exercice selon le schéma de "
+     u"l'administration, sans écrire de fichier : un problème par ligne sur la sortie standard",
      generate},
     {QLatin1StringView("--import"), [] { return ImportCommand::usage().section(u'\n', 0, 0); },
      u"importe les lignes d'un fichier (.xlsx, .xls, .ods, .csv, .txt, .html, .xml, .dbf) dans "

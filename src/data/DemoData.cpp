@@ -22,7 +22,7 @@ db::Value amount(const char* text) {
 }
 
 void addCompany(TDataprix& m, const QString& mfiscal, const QString& name, const QString& adresse,
-                int codePostal, const char* chiffre) {
+                int codePostal, const char* chiffre, bool complete) {
     addRow(*m.societe,
            {{"MFISCAL", mfiscal},
             {"CLE", u"A"},
@@ -30,7 +30,7 @@ void addCompany(TDataprix& m, const QString& mfiscal, const QString& name, const
             {"TVA", u"A"},
             {"CATEGORIE", u"M"},
             {"RAISONSOCIALE", name},
-            {"FORMEJURIDIQUE", u"Société anonyme"},
+            {"FORMEJURIDIQUE", complete ? db::Value(u"Société anonyme") : db::Value()},
             {"NATIONALITE", u"TN"},
             {"ADRESSE", adresse},
             {"CODEPOSTAL", codePostal},
@@ -42,17 +42,18 @@ void addCompany(TDataprix& m, const QString& mfiscal, const QString& name, const
             {"QUALITE", u"4"},
             {"DESCRIPTIONACTIVITESPRINCIPALES",
              u"Conception et assemblage de cartes électroniques.\r\nVente aux sociétés du groupe."},
-            {"AFFIRMATION", u"N"},
+            // The incomplete company announces a change of activity without describing it.
+            {"AFFIRMATION", complete ? u"N" : u"O"},
             {"CODEACTE", u"0"},
             {"TYPEDECLARATION", u"D"},
             {"NATUREDATEFIN", u"1"},
             {"AFFIRMATIONCHANGEMENTCAPITAL", u"N"},
             {"AFFIRMATIONBIENSERVICE", u"O"},
-            {"AFFIRMATIONBIENSERVICEAVECCONTR", u"N"},
+            {"AFFIRMATIONBIENSERVICEAVECCONTR", complete ? u"N" : u"O"},
             {"AFFIRMATIONACCORDPREALABLE", u"O"}});
 }
 
-void addDetails(TDataprix& m, int seed) {
+void addDetails(TDataprix& m, int seed, bool complete) {
     m.openForActiveCompany(*m.capitallie);
     addRow(*m.capitallie, {{"MFISCALLIE", u"0456789B"},
                            {"ETATTERRITOIRE", u"TN"},
@@ -61,7 +62,7 @@ void addDetails(TDataprix& m, int seed) {
                            {"POURCENTCAPITAL", amount("60.00")},
                            {"POURVENVOTE", amount("60.00")}});
     addRow(*m.capitallie, {{"AUTREIDENTIFIANT", u"FR44123456789"},
-                           {"ETATTERRITOIRE", u"FR"},
+                           {"ETATTERRITOIRE", complete ? db::Value(u"FR") : db::Value()},
                            {"RAISONSOCIALE", u"Ardoz Distribution France"},
                            {"QUALITE", u"4"},
                            {"POURCENTCAPITAL", amount("33.33")},
@@ -118,7 +119,9 @@ void addDetails(TDataprix& m, int seed) {
                 {"RAISONSOCIALE", u"Ardoz Holding GmbH"},
                 {"QUALITE", u"1"},
                 {"NATURRELATION", u"1"},
-                {"METHODE", i % 2 ? u"MTMN" : u"CUP "},
+                {"METHODE", !complete && i == 2 ? db::Value()
+                            : i % 2             ? db::Value(u"MTMN")
+                                                : db::Value(u"CUP ")},
                 {"CHANGEMENTMETHODE", i == 1 ? db::Value(u"MPRM") : db::Value()}});
     }
     m.openForActiveCompany(*m.Empruntsprets);
@@ -169,13 +172,15 @@ void addDetails(TDataprix& m, int seed) {
 void DemoData::fill(TDataprix& module) {
     module.societe->open();
     addCompany(module, QStringLiteral("1234567"), QStringLiteral("Ardoz Électronique SA"),
-               QStringLiteral("12, rue du Lac Léman, Les Berges du Lac"), 1053, "15430250.750");
-    addDetails(module, 1);
+               QStringLiteral("12, rue du Lac Léman, Les Berges du Lac"), 1053, "15430250.750",
+               true);
+    addDetails(module, 1, true);
     addCompany(module, QStringLiteral("7654321"), QStringLiteral("Carthage Câbles & Fils"),
-               QStringLiteral("Zone industrielle, Ben Arous"), 2013, "8250000.000");
-    addDetails(module, 5);
+               QStringLiteral("Zone industrielle, Ben Arous"), 2013, "8250000.000", true);
+    addDetails(module, 5, true);
+    // Left incomplete on purpose, so that the pre-filing check has something to show.
     addCompany(module, QStringLiteral("0456789"), QStringLiteral("Sud Composants SARL"),
-               QStringLiteral("Route de Gabès km 4, Sfax"), 3000, "2100400.125");
-    addDetails(module, 9);
+               QStringLiteral("Route de Gabès km 4, Sfax"), 3000, "2100400.125", false);
+    addDetails(module, 9, false);
     module.societe->open();
 }

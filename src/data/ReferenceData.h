@@ -10,9 +10,10 @@ struct ReferenceRow {
 };
 
 /**
- * The reference rows of a new database: the ISO 4217 currencies with their French
- * names (DEVISE), the ISO 3166-1 alpha-2 states and territories with their French
- * names (ETATTERRITORIAL) and the category codes (CATEGORIE).
+ * The reference rows of a new database: exactly the currency codes (DEVISE) and the
+ * state and territory codes (ETATTERRITORIAL) that the administration's schema accepts,
+ * ordered by code, with their French names from Debian's iso-codes (a few written by
+ * hand where iso-codes has none), and the category codes (CATEGORIE).
  */
 class ReferenceData {
 public:

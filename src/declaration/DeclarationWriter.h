@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Value.h"
+#include "declaration/DeclarationProblem.h"
 
 #include <QString>
 #include <memory>
@@ -8,6 +9,7 @@
 class Dataset;
 class TDataprix;
 class XmlLineWriter;
+struct DeclarationField;
 
 namespace db {
 class Statement;
@@ -23,6 +25,10 @@ class Statement;
  * so (past their last row when listed, on their first row otherwise); the category,
  * loan and counterpart lists are read through the writer's own queries, which keep their
  * last parameters until the writer is destroyed. No data are changed, nothing is committed.
+ *
+ * Every run also checks the document against the administration's schema as it is
+ * written (DeclarationValidator); problems() then tells what the administration would
+ * refuse, at the field where the user corrects it.
  *
  * The dialog and the command line both use this class, so both write the same bytes.
  */
@@ -50,11 +56,26 @@ public:
      */
     QString generate(const QString& folder);
 
+    /**
+     * Checks the declaration of the active company and year without writing any file:
+     * the same document as generate() is produced and validated, then dropped.
+     *
+     * @throws DeclarationError when no company row is current or a query fails.
+     */
+    void check();
+
+    /// The problems of the last generate() or check(), in the order of the document.
+    const DeclarationProblems& problems() const { return m_problems; }
+    /// Elements of the last run whose source did not reach the check (always 0).
+    int unmatchedElements() const { return m_unmatched; }
+
     static const QString kNoActiveCompany;
     static const QString kNoFolder;
     static const QString kFolderMissing;
 
 private:
+    void requireActiveCompany() const;
+    void run(XmlLineWriter& out);
     void writeDocument();
     void writeEntete();
     void writeIdentification();
@@ -70,12 +91,14 @@ private:
     void writeSansContrepartie();
     void writeContrepartieList(const QString& code, QLatin1StringView list, QLatin1StringView line);
     void writeAccords();
-    void writeAffirmation(const db::Value& answer);
+    void writeAffirmation(const DeclarationField* answer);
 
     void reopen(Dataset& dataset);
     db::Statement& query(std::unique_ptr<db::Statement>& slot, const QString& sql);
     void bindCompany(db::Statement& statement);
-    db::Value company(const QString& field) const;
+    db::Value company(const DeclarationField* field) const;
+    /// The field of a SOCIETE column, on whichever of its two pages shows it.
+    static const DeclarationField* societe(const char* column);
 
     TDataprix& m_module;
     // The dialog's own queries: the transaction lines of one category, the loans or the
@@ -88,4 +111,6 @@ private:
     XmlLineWriter* m_out = nullptr;
     QString m_identifiant;
     db::Value m_exercice;
+    DeclarationProblems m_problems;
+    int m_unmatched = 0;
 };

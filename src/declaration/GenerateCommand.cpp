@@ -5,6 +5,7 @@
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "declaration/DeclarationError.h"
+#include "declaration/DeclarationValidator.h"
 #include "declaration/DeclarationWriter.h"
 
 #include <QDir>
@@ -37,7 +38,8 @@ QString parse(const QStringList& arguments, Options& options) {
     };
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
-        if (argument == QLatin1StringView("--generate")) {
+        if (argument == QLatin1StringView("--generate") ||
+            argument == QLatin1StringView("--check")) {
             continue;
         }
         QString name = argument;
@@ -70,12 +72,21 @@ QString parse(const QStringList& arguments, Options& options) {
     return QString();
 }
 
+/// "5 problèmes", "1 problème", "aucun problème".
+QString problemCount(qsizetype count) {
+    if (count == 0) {
+        return QStringLiteral("aucun problème");
+    }
+    return QStringLiteral("%1 problème%2").arg(count).arg(count > 1 ? "s" : "");
+}
+
 }  // namespace
 
 QString GenerateCommand::usage() {
     return QStringLiteral(
         "Usage : ardoz --generate --company IDENTIFIANT --year EXERCICE "
-        "[--output REPERTOIRE] [--database FICHIER]");
+        "[--output REPERTOIRE] [--database FICHIER]\n"
+        "        ardoz --check --company IDENTIFIANT --year EXERCICE [--database FICHIER]");
 }
 
 int GenerateCommand::run(const QStringList& arguments) {
@@ -91,7 +102,13 @@ int GenerateCommand::run(const QStringList& arguments) {
 
 int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     Options options;
-    const QString problem = parse(arguments, options);
+    QString problem = parse(arguments, options);
+    const bool check = arguments.contains(QStringLiteral("--check"));
+    if (problem.isEmpty() && check && !options.output.isEmpty()) {
+        problem = QStringLiteral(
+            "Le contrôle n'écrit aucun fichier : --output ne s'emploie pas "
+            "avec --check.");
+    }
     if (!problem.isEmpty()) {
         err << problem << '\n' << usage() << Qt::endl;
         return code(Exit::Usage);
@@ -166,14 +183,33 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
                                .arg(identifiant, yearText)
                         << Qt::endl;
                     result = code(Exit::UnknownYear);
+                } else if (check) {
+                    DeclarationWriter writer(module);
+                    writer.check();
+                    for (const DeclarationProblem& p : writer.problems()) {
+                        out << p.text() << '\n';
+                    }
+                    out.flush();
+                    err << QStringLiteral(
+                               "Contrôle de la déclaration %1 de l'exercice %2 selon le "
+                               "schéma de l'administration %3 : %4.")
+                               .arg(identifiant, yearText, DeclarationValidator::schemaName(),
+                                    problemCount(writer.problems().size()))
+                        << Qt::endl;
+                    result =
+                        code(writer.problems().isEmpty() ? Exit::Success : Exit::ProblemsFound);
                 } else {
                     DeclarationWriter writer(module);
                     const QString path = writer.generate(folder);
                     out << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) << Qt::endl;
+                    err << QStringLiteral("Contrôle selon le schéma de l'administration %1 : %2.")
+                               .arg(DeclarationValidator::schemaName(),
+                                    problemCount(writer.problems().size()))
+                        << Qt::endl;
                 }
             } catch (const DeclarationError& e) {
                 err << e.text() << Qt::endl;
-                result = code(Exit::GenerationFailed);
+                result = code(check ? Exit::DocumentNotProduced : Exit::GenerationFailed);
             } catch (const db::DatabaseError& e) {
                 err << e.text() << Qt::endl;
                 result = code(Exit::DatabaseFailed);

@@ -6,32 +6,42 @@
 class QTextStream;
 
 /**
- * Generation of the declaration file from the command line, for scripts and batch work:
+ * Generation and check of the declaration file from the command line, for scripts and
+ * batch work:
  *
  *     ardoz --generate --company ID --year YYYY [--output DIR] [--database FILE]
+ *     ardoz --check --company ID --year YYYY [--database FILE]
  *
  * ID is the full identifier (MFISCAL followed by CLE). Without --database the database
  * named by ../CheminBase.ini is used. The company row of that identifier and year becomes
  * the current row of `societe` and DeclarationWriter writes the same file the dialog
  * would, into DIR (default: the working folder). Options may also be written --name=value.
+ *
+ * --generate prints the file's path on standard output and the number of problems the
+ * administration's schema finds on standard error. --check writes no file: it prints one
+ * problem per line on standard output and nothing else there, and a summary naming the
+ * schema's version on standard error.
  */
 class GenerateCommand {
 public:
     /// Exit codes, for scripts that want to tell the failures apart.
     enum class Exit : int {
         Success = 0,
-        GenerationFailed = 1,  ///< the file could not be written (folder, disk, query)
-        Usage = 2,             ///< missing or unknown option, malformed identifier or year
-        DatabaseFailed = 3,    ///< the database could not be opened or read
-        UnknownCompany = 4,    ///< no company row with this identifier, whatever the year
-        UnknownYear = 5,       ///< the company exists, but not for this year
+        GenerationFailed = 1,     ///< the file could not be written (folder, disk, query)
+        ProblemsFound = 1,        ///< --check: the declaration has problems
+        Usage = 2,                ///< missing or unknown option, malformed identifier or year
+        DatabaseFailed = 3,       ///< the database could not be opened or read
+        UnknownCompany = 4,       ///< no company row with this identifier, whatever the year
+        UnknownYear = 5,          ///< the company exists, but not for this year
+        DocumentNotProduced = 6,  ///< --check: the document could not be produced
     };
 
     /**
-     * Runs the command. @p arguments is the command line as the program received it,
-     * program name first. Prints the file's path and a line feed on standard output and
-     * returns 0; on any failure prints the French message on standard error and returns
-     * one of the non-zero Exit codes.
+     * Runs the command (the check when @p arguments holds --check). @p arguments is the
+     * command line as the program received it, program name first. Generation prints the
+     * file's path and a line feed on standard output and returns 0; the check prints the
+     * problems and returns 0 without any, 1 with some. On any failure the French message
+     * goes to standard error and one of the other Exit codes is returned.
      */
     static int run(const QStringList& arguments);
 

@@ -3,8 +3,10 @@
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "declaration/DeclarationError.h"
+#include "declaration/DeclarationValidator.h"
 #include "declaration/DeclarationWriter.h"
 #include "declaration/FolderChooser.h"
+#include "declaration/Tfrmproblemes.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QDir>
@@ -34,6 +36,7 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
       m_labelRepertoire(new QLabel(QStringLiteral("Répertoire  des  Fichiers Xml"), this)),
       m_editRepertoire(new QLineEdit(this)),
       m_btnParcourir(new QToolButton(this)),
+      m_btnControler(new QPushButton(QStringLiteral("Contrôler"), this)),
       m_btnOk(new QPushButton(QStringLiteral("Valider"), this)),
       m_btnFermer(new QPushButton(QStringLiteral("Fermer"), this)) {
     setWindowTitle(kCaption);
@@ -50,8 +53,11 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     m_btnParcourir->setToolTip(QStringLiteral("Choisir le répertoire"));
     m_btnParcourir->setAccessibleName(m_btnParcourir->toolTip());
 
-    // Neither button is reached with Tab, and neither answers Enter.
-    for (QPushButton* button : {m_btnOk, m_btnFermer}) {
+    // No button is reached with Tab, and none answers Enter.
+    m_btnControler->setToolTip(
+        QStringLiteral("Contrôler la déclaration selon le schéma de l'administration, sans "
+                       "écrire le fichier"));
+    for (QPushButton* button : {m_btnControler, m_btnOk, m_btnFermer}) {
         button->setFocusPolicy(Qt::ClickFocus);
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -61,6 +67,7 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     folderRow->addWidget(m_editRepertoire, 1);
     folderRow->addWidget(m_btnParcourir);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_btnControler);
     buttons->addStretch(1);
     buttons->addWidget(m_btnOk);
     buttons->addWidget(m_btnFermer);
@@ -76,7 +83,9 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     layout->addSpacing(8);
     layout->addLayout(buttons);
 
+    connect(m_btnControler, &QPushButton::clicked, this, &Tfrmgeneration::BtnControlerClick);
     connect(m_btnOk, &QPushButton::clicked, this, &Tfrmgeneration::BtnOkClick);
+    connect(this, &QDialog::finished, this, &Tfrmgeneration::confierListe);
     connect(m_btnFermer, &QPushButton::clicked, this, &Tfrmgeneration::BtnFermerClick);
     connect(m_btnParcourir, &QToolButton::clicked, this, &Tfrmgeneration::BtnParcourirClick);
 
@@ -147,6 +156,22 @@ void Tfrmgeneration::BtnParcourirClick() {
     }
 }
 
+QString Tfrmgeneration::texteAucunProbleme() {
+    return QStringLiteral(
+               "Aucun problème : le schéma de l'administration (%1) accepte la "
+               "déclaration.")
+        .arg(DeclarationValidator::schemaName());
+}
+
+QString Tfrmgeneration::texteProblemes(qsizetype count) {
+    return QStringLiteral(
+               "Le contrôle relève %1 problème%2 que l'administration refuserait "
+               "(schéma %3).\nVoulez-vous en voir la liste ?")
+        .arg(count)
+        .arg(count > 1 ? QStringLiteral("s") : QString())
+        .arg(DeclarationValidator::schemaName());
+}
+
 void Tfrmgeneration::GenXml() {
     const QFileInfo dossier(m_editRepertoire->text());
     if (!m_editRepertoire->text().trimmed().isEmpty() && dossier.exists() && !dossier.isDir()) {
@@ -160,6 +185,58 @@ void Tfrmgeneration::GenXml() {
         return;
     }
     MessageBoxes::information(this, kSucces);
+    const qsizetype count = m_writer->problems().size();
+    if (count > 0 && MessageBoxes::confirm(this, texteProblemes(count))) {
+        AfficherProblemes();
+    }
+}
+
+void Tfrmgeneration::BtnControlerClick() {
+    try {
+        m_writer->check();
+    } catch (const DeclarationError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    if (m_writer->problems().isEmpty()) {
+        MessageBoxes::information(this, texteAucunProbleme());
+        return;
+    }
+    AfficherProblemes();
+}
+
+void Tfrmgeneration::AfficherProblemes() {
+    const bool nouvelle = m_liste.isNull();
+    if (nouvelle) {
+        // A child of the modal dialog, so that it can be used while the dialog is open.
+        m_liste = new Tfrmproblemes(this);
+        connect(m_liste, &Tfrmproblemes::emplacementDemande, this, [this] {
+            // The entry window is of no use behind a modal dialog.
+            if (isVisible()) {
+                reject();
+            }
+        });
+    }
+    m_liste->setProblems(DeclarationWriter::fileName(m_module.identifiantComplet(),
+                                                     m_module.exerciceActif().toText())
+                             .chopped(4),
+                         m_writer->problems());
+    m_liste->show();
+    m_liste->raise();
+    m_liste->activateWindow();
+    if (nouvelle) {
+        emit listeProblemesOuverte(m_liste);
+    }
+}
+
+void Tfrmgeneration::confierListe() {
+    if (m_liste.isNull()) {
+        return;
+    }
+    // The list outlives the dialog, which is destroyed once closed.
+    disconnect(m_liste, &Tfrmproblemes::emplacementDemande, this, nullptr);
+    m_liste->setParent(parentWidget(), m_liste->windowFlags());
+    m_liste->show();
 }
 
 void Tfrmgeneration::keyPressEvent(QKeyEvent* event) {

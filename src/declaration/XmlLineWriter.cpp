@@ -19,11 +19,19 @@ XmlLineWriter::XmlLineWriter(const QString& path) : m_path(path), m_file(path) {
     m_buffer.reserve(kBlockSize + 4096);
 }
 
+XmlLineWriter::XmlLineWriter() : m_toFile(false) {
+    m_buffer.reserve(kBlockSize + 4096);
+}
+
 XmlLineWriter::~XmlLineWriter() {
     discard();
 }
 
 void XmlLineWriter::open() {
+    if (!m_toFile) {
+        m_open = true;
+        return;
+    }
     // The lines are gathered in blocks already: no second buffer in the device.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         fail(QStringLiteral("Impossible de créer le fichier « %1 »"));
@@ -47,7 +55,16 @@ void XmlLineWriter::line(QStringView text) {
     }
 }
 
-void XmlLineWriter::start(QLatin1StringView name) {
+void XmlLineWriter::elementLine(QStringView text, QLatin1StringView name,
+                                const DeclarationField* field,
+                                const DeclarationField* alternative) {
+    started(name, field, alternative);
+    line(text);
+}
+
+void XmlLineWriter::start(QLatin1StringView name, const DeclarationField* field,
+                          const DeclarationField* alternative) {
+    started(name, field, alternative);
     m_buffer += '<';
     m_buffer.append(name.data(), name.size());
     m_buffer += ">\r\n";
@@ -62,7 +79,9 @@ void XmlLineWriter::end(QLatin1StringView name) {
     }
 }
 
-void XmlLineWriter::element(QLatin1StringView name, const QString& value) {
+void XmlLineWriter::element(QLatin1StringView name, const QString& value,
+                            const DeclarationField* field, const DeclarationField* alternative) {
+    started(name, field, alternative);
     m_buffer += '<';
     m_buffer.append(name.data(), name.size());
     m_buffer += '>';
@@ -84,7 +103,10 @@ void XmlLineWriter::flushBuffer() {
     if (!m_open) {
         fail(QStringLiteral("Impossible d'écrire le fichier « %1 »"));
     }
-    if (m_file.write(m_buffer) != m_buffer.size()) {
+    if (m_observer) {
+        m_observer->dataWritten(m_buffer.constData(), m_buffer.size());
+    }
+    if (m_toFile && m_file.write(m_buffer) != m_buffer.size()) {
         fail(QStringLiteral("Impossible d'écrire le fichier « %1 »"));
     }
     // Emptied but kept at its size: the next block reuses the memory.
@@ -93,6 +115,10 @@ void XmlLineWriter::flushBuffer() {
 
 void XmlLineWriter::commit() {
     flushBuffer();
+    if (!m_toFile) {
+        m_open = false;
+        return;
+    }
     // QSaveFile flushes the data to disk before it renames the temporary file.
     if (!m_file.commit()) {
         m_open = false;
@@ -103,6 +129,10 @@ void XmlLineWriter::commit() {
 
 void XmlLineWriter::discard() {
     m_buffer.clear();
+    if (m_open && !m_toFile) {
+        m_open = false;
+        return;
+    }
     if (m_open) {
         m_file.cancelWriting();
         // Without commit() the temporary file is removed and the final name left alone.

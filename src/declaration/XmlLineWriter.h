@@ -1,5 +1,7 @@
 #pragma once
 
+#include "declaration/ElementSource.h"
+
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
@@ -14,27 +16,53 @@
  * only in commit(), once everything is written and flushed to disk. Until then a file
  * of that name keeps its former content; a writer destroyed without commit() leaves
  * nothing behind. Every failure throws DeclarationError with a French message.
+ *
+ * An observer, when set, sees the source of every element as its start tag is written
+ * and every block of bytes before it reaches the file; a writer made without a path
+ * hands the document to the observer only. Element names are string literals: the
+ * observer keeps their address.
  */
 class XmlLineWriter {
 public:
     /// @p path is the final name of the file; nothing is created before open().
     explicit XmlLineWriter(const QString& path);
+    /// A writer without a file: the document goes to the observer only.
+    XmlLineWriter();
     ~XmlLineWriter();
     XmlLineWriter(const XmlLineWriter&) = delete;
     XmlLineWriter& operator=(const XmlLineWriter&) = delete;
 
-    /// Creates the temporary file beside the final one.
+    /// Must outlive the writer's last write; null for none.
+    void setObserver(XmlDocumentObserver* observer) { m_observer = observer; }
+
+    /// Creates the temporary file beside the final one (nothing without a path).
     void open();
 
-    /// One line as it is, followed by CR LF. The text must already be escaped.
+    /// The page and line number of the row whose elements follow (0 outside a list).
+    void setRow(DeclarationPage page, int lg) {
+        m_page = static_cast<qint32>(page);
+        m_lg = lg;
+    }
+
+    /// One line as it is, followed by CR LF, holding no start tag. The text must already
+    /// be escaped.
     void line(QStringView text);
+    /// One line as it is that holds the start tag of @p name and nothing else that starts.
+    void elementLine(QStringView text, QLatin1StringView name,
+                     const DeclarationField* field = nullptr,
+                     const DeclarationField* alternative = nullptr);
     /// The start tag of a container alone on its line: <name>.
-    void start(QLatin1StringView name);
+    void start(QLatin1StringView name, const DeclarationField* field = nullptr,
+               const DeclarationField* alternative = nullptr);
     /// The end tag of a container alone on its line: </name>.
     void end(QLatin1StringView name);
     /// <name>value</name>, the value escaped; an empty value gives <name></name>.
-    void element(QLatin1StringView name, const QString& value);
+    void element(QLatin1StringView name, const QString& value,
+                 const DeclarationField* field = nullptr,
+                 const DeclarationField* alternative = nullptr);
 
+    /// Hands what is gathered to the observer and the file.
+    void flush() { flushBuffer(); }
     /// Writes what remains, flushes it to disk and gives the file its final name.
     void commit();
     /// Drops the temporary file; an earlier file of the final name stays as it was.
@@ -44,6 +72,12 @@ public:
 
 private:
     void flushBuffer();
+    void started(QLatin1StringView name, const DeclarationField* field,
+                 const DeclarationField* alternative) {
+        if (m_observer) {
+            m_observer->elementStarted({name.data(), m_lg, m_page, field, alternative});
+        }
+    }
     void appendUtf8(QStringView text);
     [[noreturn]] void fail(const QString& what);
 
@@ -52,4 +86,8 @@ private:
     QByteArray m_buffer;
     QStringEncoder m_encoder{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
     bool m_open = false;
+    bool m_toFile = true;
+    XmlDocumentObserver* m_observer = nullptr;
+    qint32 m_page = -1;
+    qint32 m_lg = 0;
 };

@@ -7,10 +7,12 @@ MessageBoxRecorder::MessageBoxRecorder() {
         m_messages.append({kind, text});
         return kind == MessageBoxes::Kind::Confirmation ? m_confirmAnswer : true;
     });
+    MessageBoxes::setHookReponse([this](const QString&) { return m_questionAnswer; });
 }
 
 MessageBoxRecorder::~MessageBoxRecorder() {
     MessageBoxes::setHook({});
+    MessageBoxes::setHookReponse({});
 }
 
 QStringList MessageBoxRecorder::texts() const {

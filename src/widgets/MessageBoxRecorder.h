@@ -7,7 +7,8 @@
 
 /**
  * Takes over the message boxes while it lives and keeps what they would have shown, in order.
- * Confirmations are answered with confirmAnswer(). Meant for tests; only one may live at a time.
+ * Confirmations are answered with confirmAnswer(), questions with questionAnswer(). Meant for
+ * tests; only one may live at a time.
  */
 class MessageBoxRecorder {
 public:
@@ -32,8 +33,12 @@ public:
     /// The answer given to every confirmation (Yes by default).
     void setConfirmAnswer(bool yes) { m_confirmAnswer = yes; }
     bool confirmAnswer() const { return m_confirmAnswer; }
+    /// The answer given to every three-way question (Oui by default).
+    void setQuestionAnswer(MessageBoxes::Reponse answer) { m_questionAnswer = answer; }
+    MessageBoxes::Reponse questionAnswer() const { return m_questionAnswer; }
 
 private:
     QVector<Message> m_messages;
     bool m_confirmAnswer = true;
+    MessageBoxes::Reponse m_questionAnswer = MessageBoxes::Reponse::Oui;
 };

@@ -9,6 +9,15 @@ MessageBoxes::Hook& MessageBoxes::hook() {
     return current;
 }
 
+MessageBoxes::HookReponse& MessageBoxes::hookReponse() {
+    static HookReponse current;
+    return current;
+}
+
+void MessageBoxes::setHookReponse(HookReponse newHook) {
+    hookReponse() = std::move(newHook);
+}
+
 void MessageBoxes::setHook(Hook newHook) {
     hook() = std::move(newHook);
 }
@@ -52,4 +61,29 @@ void MessageBoxes::information(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
+}
+
+MessageBoxes::Reponse MessageBoxes::question(QWidget* parent, const QString& text) {
+    if (hook()) {
+        const bool oui = hook()(Kind::Question, text);
+        if (hookReponse()) {
+            return hookReponse()(text);
+        }
+        return oui ? Reponse::Oui : Reponse::Non;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Annuler"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Reponse::Oui;
+        case QMessageBox::No:
+            return Reponse::Non;
+        default:
+            return Reponse::Annuler;
+    }
 }

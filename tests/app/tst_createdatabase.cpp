@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(module.societe->rowCount(), 0);
         module.Etatterritorial->open();
         module.Etatterritorial->fetchAll();
-        QCOMPARE(module.Etatterritorial->rowCount(), 249);
+        QCOMPARE(module.Etatterritorial->rowCount(), 252);
     }
 
     void refusesAnExistingFileAndLeavesItUntouched() {

@@ -3,6 +3,7 @@
 #include "app/TfRMMAIN.h"
 #include "companies/Tfrmsocietes.h"
 #include "declaration/Tfrmgeneration.h"
+#include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
@@ -159,10 +160,10 @@ private slots:
             }
             QCOMPARE(QSet<QString>(lettres.begin(), lettres.end()).size(), lettres.size());
         }
-        // Commands without their window in this version are shown but cannot be used.
-        QVERIFY(!commande(&main, QStringLiteral("Montant Transcation"))->isEnabled());
+        QVERIFY(commande(&main, QStringLiteral("Montant Transcation"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Devises"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Etats Térritorial"))->isEnabled());
+        // Commands without their window in this version are shown but cannot be used.
         QVERIFY(
             !commande(&main, QStringLiteral("Identification et Informations Ese"))->isEnabled());
         QVERIFY(commande(&main, QStringLiteral("Sociétés"))->isEnabled());
@@ -356,6 +357,35 @@ private slots:
         QVERIFY(ouvrir(QStringLiteral("Devises")) != devises);
         QCOMPARE(zone->subWindowList().size(), 4);
         QVERIFY(desktop.dataModule()->devise->rowCount() > 0);
+        QVERIFY(boxes.isEmpty());
+        desktop.finish();
+    }
+
+    void theOperationsCommandsOpenANewWindowOnTheirPage() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        QMdiArea* zone = main->zoneFenetres();
+        const QStringList commandes = {
+            QStringLiteral("Montant Transcation"), QStringLiteral("Informations Prets et Emprunts"),
+            QStringLiteral("Opérations sans Contre Partie"),
+            QStringLiteral("Opérations avec accord préalable ou rescrits fiscaux"),
+            QStringLiteral("Montant Transcation")};
+        QVector<TFrmoperations*> fenetres;
+        for (const QString& texte : commandes) {
+            commande(main, texte)->click();
+            QMdiSubWindow* active = zone->activeSubWindow();
+            QVERIFY(active && active->isMaximized());
+            fenetres.append(qobject_cast<TFrmoperations*>(active->widget()));
+            QVERIFY(fenetres.last());
+        }
+        for (int i = 0; i < fenetres.size(); ++i) {
+            QCOMPARE(fenetres[i]->page(), i % 4 + 1);
+        }
+        QVERIFY(fenetres[4] != fenetres[0]);
         QVERIFY(boxes.isEmpty());
         desktop.finish();
     }

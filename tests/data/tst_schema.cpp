@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(m_module->devise->value("LIBELLE").toText(), "Dinar tunisien");
         m_module->Etatterritorial->open();
         m_module->Etatterritorial->fetchAll();
-        QCOMPARE(m_module->Etatterritorial->rowCount(), 249);
+        QCOMPARE(m_module->Etatterritorial->rowCount(), 252);
         QVERIFY(m_module->Etatterritorial->locate({"CODE"}, {Value(QStringLiteral("FR"))}));
         QCOMPARE(m_module->Etatterritorial->value("PAYS").toText(), "France");
         m_module->ctegorie->open();

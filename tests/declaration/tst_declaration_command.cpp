@@ -1,4 +1,5 @@
-#include "DeclarationFixture.h"
+#include "CompleteDeclaration.h"
+#include "declaration/DeclarationValidator.h"
 #include "declaration/GenerateCommand.h"
 
 #include <QTest>
@@ -12,12 +13,13 @@ struct Result {
     QString err;
 };
 
-Result runCommand(const QStringList& options) {
+Result runCommand(const QStringList& options,
+                  const QString& command = QStringLiteral("--generate")) {
     Result result;
     QTextStream out(&result.out);
     QTextStream err(&result.err);
-    result.code = GenerateCommand::run(
-        QStringList{QStringLiteral("ardoz"), QStringLiteral("--generate")} + options, out, err);
+    result.code =
+        GenerateCommand::run(QStringList{QStringLiteral("ardoz"), command} + options, out, err);
     out.flush();
     err.flush();
     return result;
@@ -54,14 +56,20 @@ private slots:
                  {{"TYPEMONTANT", db::Value(QStringLiteral("1"))},
                   {"ACHATS", db::Value(*db::Decimal::parse(QStringLiteral("100.400")))}});
         // What the dialog's generation writes, for comparison.
-        const QByteArray reference = f.generate();
+        DeclarationWriter writer(f.module());
+        writer.generate(f.outputFolder());
+        const QByteArray reference = readFile(f.expectedPath());
         QFile::remove(f.expectedPath());
 
         const Result r = runCommand({"--company", "1234567A", "--year", "2023", "--output",
                                      f.outputFolder(), "--database", f.database().databasePath()});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.out, QDir::toNativeSeparators(f.expectedPath()) + u'\n');
-        QVERIFY(r.err.isEmpty());
+        // The problems of this incomplete declaration are counted, not listed.
+        QVERIFY(writer.problems().size() > 1);
+        QCOMPARE(r.err, QStringLiteral("Contrôle selon le schéma de l'administration FDPT.xsd "
+                                       "version 2.0 : %1 problèmes.\n")
+                            .arg(writer.problems().size()));
         QCOMPARE(readFile(f.expectedPath()), reference);
     }
 
@@ -138,6 +146,67 @@ private slots:
         QVERIFY2(r.err.startsWith(QStringLiteral("Connexion à la base de données impossible : ")),
                  qPrintable(r.err));
         QVERIFY(r.out.isEmpty());
+    }
+
+    void checkPrintsOneProblemPerLine() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        fillCompleteDeclaration(f);
+        const QStringList options = {"--company", "1234567A",   "--year",
+                                     "2023",      "--database", f.database().databasePath()};
+        const CurrentFolder cwd(f.outputFolder());
+        Result r = runCommand(options, QStringLiteral("--check"));
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err, QStringLiteral("Contrôle de la déclaration 1234567A de l'exercice 2023 "
+                                       "selon le schéma de l'administration FDPT.xsd version "
+                                       "2.0 : aucun problème.\n"));
+
+        f.exec(QStringLiteral("update SOCIETE set CODEPOSTAL = 12345, FORMEJURIDIQUE = null"));
+        QVERIFY(f.select());
+        DeclarationWriter writer(f.module());
+        writer.check();
+        QCOMPARE(writer.problems().size(), 2);
+        r = runCommand(options, QStringLiteral("--check"));
+        QCOMPARE(r.code, static_cast<int>(GenerateCommand::Exit::ProblemsFound));
+        QCOMPARE(r.out,
+                 writer.problems().at(0).text() + u'\n' + writer.problems().at(1).text() + u'\n');
+        QVERIFY(r.err.endsWith(QStringLiteral("version 2.0 : 2 problèmes.\n")));
+        // Nothing is written, neither in the working folder nor elsewhere.
+        QVERIFY(QDir(f.outputFolder()).isEmpty());
+    }
+
+    void checkExitCodes() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        const QString db = f.database().databasePath();
+        auto check = [&](const QStringList& options) {
+            return runCommand(options, QStringLiteral("--check"));
+        };
+        QCOMPARE(check({"--company", "7654321B", "--year", "2023", "--database", db}).code,
+                 static_cast<int>(GenerateCommand::Exit::UnknownCompany));
+        QCOMPARE(check({"--company", "1234567A", "--year", "2019", "--database", db}).code,
+                 static_cast<int>(GenerateCommand::Exit::UnknownYear));
+        QCOMPARE(
+            check({"--company", "1234567A", "--year", "2023", "--output", "x", "--database", db})
+                .code,
+            static_cast<int>(GenerateCommand::Exit::Usage));
+        QCOMPARE(check({"--company", "1234567A"}).code,
+                 static_cast<int>(GenerateCommand::Exit::Usage));
+        QTemporaryDir empty;
+        QCOMPARE(check({"--company", "1234567A", "--year", "2023", "--database",
+                        empty.filePath(QStringLiteral("absente.gdb"))})
+                     .code,
+                 static_cast<int>(GenerateCommand::Exit::DatabaseFailed));
+
+        // A query of the document fails (a column of an older database is missing): the
+        // declaration cannot be produced, let alone checked.
+        f.exec(QStringLiteral("alter table OPERATIONSANSCONTRE drop NATURECONTREPARTIE"));
+        const Result r = check({"--company", "1234567A", "--year", "2023", "--database", db});
+        QCOMPARE(r.code, static_cast<int>(GenerateCommand::Exit::DocumentNotProduced));
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(!r.err.isEmpty());
     }
 
     void usageErrors_data() {

@@ -1,12 +1,16 @@
-#include "DeclarationFixture.h"
+#include "CompleteDeclaration.h"
 #include "declaration/FolderChooser.h"
 #include "declaration/GenerateCommand.h"
+#include "declaration/ProblemListModel.h"
 #include "declaration/Tfrmgeneration.h"
+#include "declaration/Tfrmproblemes.h"
 #include "widgets/MessageBoxRecorder.h"
 #include "widgets/QtTranslations.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +18,8 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
@@ -106,12 +112,21 @@ private slots:
                  {{"TYPEMONTANT", txt("3")},
                   {"ACHATS", db::Value(*db::Decimal::parse(QStringLiteral("100.4")))}});
         const CurrentFolder cwd(f.outputFolder());
+        DeclarationWriter check(f.module());
+        check.check();
         MessageBoxRecorder boxes;
+        boxes.setConfirmAnswer(false);
         Tfrmgeneration dialog(nullptr, &f.module());
         dialog.show();
         QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Fichier Xml Générer avec succés")});
+        // The success, then the problems of this incomplete declaration, whose list is declined.
+        QCOMPARE(boxes.texts(),
+                 (QStringList{QStringLiteral("Fichier Xml Générer avec succés"),
+                              Tfrmgeneration::texteProblemes(check.problems().size())}));
         QCOMPARE(boxes.messages().first().kind, Kind::Information);
+        QCOMPARE(boxes.messages().last().kind, Kind::Confirmation);
+        QVERIFY(boxes.texts().last().startsWith(QStringLiteral("Le contrôle relève ")));
+        QVERIFY(!dialog.ListeProblemes());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
@@ -133,6 +148,119 @@ private slots:
         QFile fromCommand(QDir(other.path()).filePath(QStringLiteral("FDPT-1234567A-2023.xml")));
         QVERIFY(fromCommand.open(QIODevice::ReadOnly));
         QCOMPARE(fromCommand.readAll(), fromDialog);
+    }
+
+    // "Contrôler" writes nothing and lists the problems; a problem opened from the list
+    // asks for its place and closes the dialog, whose list then belongs to the main window.
+    void controlerListsTheProblems() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        fillCompleteDeclaration(f);
+        f.exec(QStringLiteral("update CAPITALLIEE set AUTREIDENTIFIANT = null where LG = 2"));
+        f.exec(QStringLiteral("update OPERATIONPRETEMPRUNT set DEVISE = 'SLE' where LG = 2"));
+        QVERIFY(f.select());
+        const CurrentFolder cwd(f.outputFolder());
+        MessageBoxRecorder boxes;
+        QWidget main;
+        Tfrmgeneration dialog(&main, &f.module());
+        QSignalSpy opened(&dialog, &Tfrmgeneration::listeProblemesOuverte);
+        dialog.show();
+        QTest::mouseClick(dialog.BtnControler(), Qt::LeftButton);
+        QVERIFY(boxes.isEmpty());
+        QVERIFY(entries(f.outputFolder()).isEmpty());
+        QVERIFY(dialog.isVisible());
+
+        Tfrmproblemes* liste = dialog.ListeProblemes();
+        QVERIFY(liste);
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(opened.first().first().value<Tfrmproblemes*>(), liste);
+        QVERIFY(liste->isVisible());
+        QAbstractItemModelTester tester(liste->model());
+        QCOMPARE(liste->model()->rowCount(), 2);
+        QCOMPARE(liste->model()->index(0, ProblemListModel::Page).data().toString(),
+                 QStringLiteral("Liens Capital"));
+        QCOMPARE(liste->model()->index(0, ProblemListModel::Ligne).data().toInt(), 2);
+        QCOMPARE(liste->model()->index(1, ProblemListModel::Champ).data().toString(),
+                 QStringLiteral("Devise"));
+        QVERIFY(
+            liste->LabelResume()->text().contains(QStringLiteral("FDPT-1234567A-2023 : 2 "
+                                                                 "problèmes")));
+
+        // The whole sentence of the selected problem shows under the list.
+        QCOMPARE(liste->LabelDetail()->text(), liste->model()->problem(0).text());
+        liste->BtnCopierClick();
+        QCOMPARE(QApplication::clipboard()->text(),
+                 liste->model()->problem(0).text() + u'\n' + liste->model()->problem(1).text());
+
+        QSignalSpy asked(liste, &Tfrmproblemes::emplacementDemande);
+        QTableView* grille = liste->GrilleProblemes();
+        grille->setCurrentIndex(liste->model()->index(1, 0));
+        QTest::keyClick(grille, Qt::Key_Return);
+        QCOMPARE(asked.count(), 1);
+        const auto devise = asked.first().first().value<ProblemLocation>();
+        QCOMPARE(devise.page, DeclarationPage::PretsEmprunts);
+        QCOMPARE(devise.lg, 2);
+        QCOMPARE(devise.column, QStringLiteral("DEVISE"));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(liste->parentWidget(), &main);
+        QVERIFY(liste->isVisible());
+
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        const QRect first = grille->visualRect(liste->model()->index(0, 3));
+        QTest::mouseClick(grille->viewport(), Qt::LeftButton, {}, first.center());
+        QTest::mouseDClick(grille->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(asked.count(), 2);
+        const auto identifiant = asked.last().first().value<ProblemLocation>();
+        QCOMPARE(identifiant.page, DeclarationPage::LiensCapital);
+        QCOMPARE(identifiant.lg, 2);
+        QCOMPARE(identifiant.column, QStringLiteral("MFISCALLIE"));
+
+        QPointer<Tfrmproblemes> guard(liste);
+        QTest::mouseClick(liste->BtnFermer(), Qt::LeftButton);
+        QTRY_VERIFY(guard.isNull());
+    }
+
+    void controlerWithoutProblem() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        fillCompleteDeclaration(f);
+        const CurrentFolder cwd(f.outputFolder());
+        MessageBoxRecorder boxes;
+        Tfrmgeneration dialog(nullptr, &f.module());
+        dialog.show();
+        QTest::mouseClick(dialog.BtnControler(), Qt::LeftButton);
+        QCOMPARE(boxes.texts(Kind::Information), QStringList{Tfrmgeneration::texteAucunProbleme()});
+        QVERIFY(boxes.texts().first().contains(QStringLiteral("FDPT.xsd version 2.0")));
+        QVERIFY(!dialog.ListeProblemes());
+        QVERIFY(dialog.isVisible());
+        QVERIFY(entries(f.outputFolder()).isEmpty());
+    }
+
+    void generationOffersTheList() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        fillCompleteDeclaration(f);
+        f.exec(QStringLiteral("update SOCIETE set CODEPOSTAL = 12345"));
+        QVERIFY(f.select());
+        const CurrentFolder cwd(f.outputFolder());
+        MessageBoxRecorder boxes;
+        QWidget main;
+        Tfrmgeneration dialog(&main, &f.module());
+        dialog.show();
+        QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+        QCOMPARE(boxes.texts(),
+                 (QStringList{Tfrmgeneration::kSucces, Tfrmgeneration::texteProblemes(1)}));
+        QCOMPARE(boxes.texts().last(),
+                 QStringLiteral("Le contrôle relève 1 problème que l'administration refuserait "
+                                "(schéma FDPT.xsd version 2.0).\nVoulez-vous en voir la liste ?"));
+        QVERIFY(QFile::exists(f.expectedPath()));
+        QVERIFY(!dialog.isVisible());
+        Tfrmproblemes* liste = dialog.ListeProblemes();
+        QVERIFY(liste);
+        QCOMPARE(liste->parentWidget(), &main);
+        QCOMPARE(liste->model()->rowCount(), 1);
+        QCOMPARE(liste->model()->problem(0).location.column, QStringLiteral("CODEPOSTAL"));
     }
 
     void failureShowsTheErrorAndCloses() {

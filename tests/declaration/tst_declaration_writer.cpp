@@ -337,7 +337,10 @@ private slots:
             "<ParticipationDeclarante>",
             "<LigneParticipationDeclarante>",
             "<IdentifiantEntreprise>",
-            "<MatriculeFiscal></MatriculeFiscal>",
+            "<AutreIdentifiant>",
+            "<Identifiant>FR998877</Identifiant>",
+            "<EtatTerritoire>FR</EtatTerritoire>",
+            "</AutreIdentifiant>",
             "</IdentifiantEntreprise>",
             "<RaisonSociale>Mère SA</RaisonSociale>",
             "<QualiteEntreprise>",
@@ -972,6 +975,87 @@ private slots:
                               "</OperationsAccordsPrealablesOuRescritsFiscaux>",
                               "</InformationsOperationsAccordsPrealablesOuRescritsFiscaux>"}));
         QVERIFY(f.module().operationsaccord->eof());
+    }
+
+    // A related company known only by another identifier is written with it and its
+    // state in every list, as on the transaction lines; a tax identifier wins over it, and
+    // a line with neither keeps its empty tax identifier.
+    void otherIdentifierInEveryList_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("matriculeColumn");
+        QTest::addColumn<QString>("etatColumn");
+        QTest::addColumn<QString>("lineTag");
+        QTest::newRow("capital lié") << "CAPITALLIEE"
+                                     << "MFISCALLIE"
+                                     << "ETATTERRITOIRE"
+                                     << "LigneParticipationLiee";
+        QTest::newRow("actif incorporel") << "LISTEACTIFINCORPOREL"
+                                          << "MATRICULEFISCAL"
+                                          << "TERRITOIRE"
+                                          << "LigneActifIncorporel";
+        QTest::newRow("actif corporel") << "LISTEACTIFCORPOREL"
+                                        << "MATRICULEFISCAL"
+                                        << "TERRITOIRE"
+                                        << "LigneActifCorporel";
+        QTest::newRow("prêt") << "OPERATIONPRETEMPRUNT"
+                              << "MATRICULEFISCAL"
+                              << "ETATTERRITORIAL"
+                              << "LignePretAccorde";
+        QTest::newRow("sans contrepartie") << "OPERATIONSANSCONTRE"
+                                           << "MATRICULEFISCAL"
+                                           << "ETATTERRITORIAL"
+                                           << "LigneBiensOuServicesSansContrePartie";
+        QTest::newRow("accord") << "OPERATIONRESCRITFISCAUX"
+                                << "MATRICULEFISCAL"
+                                << "ETATTERRITORIAL"
+                                << "LigneOperationsAccordsPrealablesOuRescritsFiscaux";
+    }
+
+    void otherIdentifierInEveryList() {
+        QFETCH(QString, table);
+        QFETCH(QString, matriculeColumn);
+        QFETCH(QString, etatColumn);
+        QFETCH(QString, lineTag);
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany();
+        const bool asset = table.startsWith(QLatin1StringView("LISTEACTIF"));
+        auto line = [&](const char* matricule, const char* autre, const char* raison) {
+            C columns = {
+                {matriculeColumn, matricule ? txt(QString::fromLatin1(matricule)) : db::Value()},
+                {"AUTREIDENTIFIANT", autre ? txt(QString::fromLatin1(autre)) : db::Value()},
+                {etatColumn, txt("DE")},
+                {"RAISONSOCIALE", txt(QString::fromLatin1(raison))}};
+            if (asset) {
+                columns.append({"NATUREACTIF", txt("04")});
+            }
+            if (table == QLatin1StringView("OPERATIONPRETEMPRUNT")) {
+                columns.append({"TYPEPRETEMPRUNT", txt("P")});
+            }
+            if (table == QLatin1StringView("OPERATIONSANSCONTRE")) {
+                columns.append({"AVECCONTREOUINON", txt("S")});
+            }
+            f.insert(table, columns);
+        };
+        // Listed by tax identifier: the null one first, then the blank one.
+        line("1111111A", "ignoré", "A");
+        line("  ", " HRB 7 ", "B");
+        line(nullptr, nullptr, "C");
+        const QStringList lines = DeclarationFixture::lines(f.generate());
+        QStringList identifiers;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (lines.at(i) == QStringLiteral("<%1>").arg(lineTag)) {
+                identifiers += DeclarationFixture::between(lines.mid(i), "<IdentifiantEntreprise>",
+                                                           "</IdentifiantEntreprise>");
+            }
+        }
+        QCOMPARE(identifiers,
+                 (QStringList{
+                     "<IdentifiantEntreprise>", "<MatriculeFiscal></MatriculeFiscal>",
+                     "</IdentifiantEntreprise>", "<IdentifiantEntreprise>", "<AutreIdentifiant>",
+                     "<Identifiant>HRB 7</Identifiant>", "<EtatTerritoire>DE</EtatTerritoire>",
+                     "</AutreIdentifiant>", "</IdentifiantEntreprise>", "<IdentifiantEntreprise>",
+                     "<MatriculeFiscal>1111111A</MatriculeFiscal>", "</IdentifiantEntreprise>"}));
     }
 
     void failureLeavesEarlierFileUntouched() {

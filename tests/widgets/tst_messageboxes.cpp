@@ -32,6 +32,10 @@ private slots:
         QCOMPARE(recorder.texts(MessageBoxes::Kind::Error).size(), 1);
         QCOMPARE(recorder.texts(MessageBoxes::Kind::Confirmation).size(), 2);
         QCOMPARE(recorder.messages().last().kind, MessageBoxes::Kind::Information);
+        recorder.setQuestionAnswer(MessageBoxes::Reponse::Annuler);
+        QCOMPARE(MessageBoxes::question(nullptr, QStringLiteral("Enregistrer ?")),
+                 MessageBoxes::Reponse::Annuler);
+        QCOMPARE(recorder.messages().last().kind, MessageBoxes::Kind::Question);
     }
 
     void theBoxesShowTheirCaptionsAndButtons() {
@@ -69,6 +73,21 @@ private slots:
         QVERIFY(buttons.contains(QStringLiteral("&Oui")));
         QVERIFY(buttons.contains(QStringLiteral("&Non")));
         Q_UNUSED(answer);
+
+        // The three-way question: Esc answers Annuler.
+        whenModalOpens([&](QWidget* modal) {
+            title = modal->windowTitle();
+            buttons.clear();
+            for (QAbstractButton* b : qobject_cast<QMessageBox*>(modal)->buttons()) {
+                buttons.append(b->text());
+            }
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QCOMPARE(MessageBoxes::question(nullptr, QStringLiteral("Voulez-vous ?")),
+                 MessageBoxes::Reponse::Annuler);
+        QCOMPARE(title, QStringLiteral("Confirmation"));
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"&Annuler", "&Non", "&Oui"}));
     }
 
     void searchFieldTurnsLettersIntoCapitalsAsTyped() {

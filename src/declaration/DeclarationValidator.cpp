@@ -1,0 +1,384 @@
+#include "declaration/DeclarationValidator.h"
+
+#include "declaration/DeclarationError.h"
+#include "declaration/ProblemMessages.h"
+
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+#include <QFile>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+/// The six assertions of the schema, which libxml2 cannot read: when the container's
+/// Affirmation is O, the required child must be there.
+struct Assertion {
+    const char* container;
+    const char* required;
+};
+
+constexpr Assertion kAssertions[] = {
+    {"ChangementsActiviteAuCoursExercice", "Description"},
+    {"ModificationLiensCapitalAuCoursExercice", "Description"},
+    {"RestructurationsGroupeEntreprises", "Description"},
+    {"InformationsSurBiensOuServicesSansContrePartie", "BiensOuServicesSansContrePartie"},
+    {"InformationsSurContrepartieNonMonetairePourBiensOuServices",
+     "ContrepartieNonMonetairePourBiensOuServices"},
+    {"InformationsOperationsAccordsPrealablesOuRescritsFiscaux",
+     "OperationsAccordsPrealablesOuRescritsFiscaux"},
+};
+
+int assertionOf(const char* element) {
+    for (int i = 0; i < static_cast<int>(std::size(kAssertions)); ++i) {
+        if (std::strcmp(element, kAssertions[i].container) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+/// The built-in schema, loaded and compiled once per run.
+class BuiltInSchema {
+public:
+    static BuiltInSchema& instance() {
+        static BuiltInSchema schema;
+        return schema;
+    }
+
+    ~BuiltInSchema() {
+        if (m_schema) {
+            xmlSchemaFree(m_schema);
+        }
+    }
+
+    xmlSchemaPtr compiled() {
+        if (!m_schema) {
+            throw DeclarationError(
+                QStringLiteral("Le schéma de l'administration intégré au programme ne peut pas "
+                               "être chargé : %1")
+                    .arg(m_error));
+        }
+        return m_schema;
+    }
+
+    QByteArray published;
+    QString version;
+
+private:
+    BuiltInSchema() {
+        xmlInitParser();
+        QFile file(QStringLiteral(":/declaration/FDPT.xsd"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_error = QStringLiteral("ressource introuvable.");
+            return;
+        }
+        published = file.readAll();
+        const QString problem = readAssertions();
+        if (!problem.isEmpty()) {
+            m_error = problem;
+            return;
+        }
+        // libxml2 reads XSD 1.0: the assertions go, the rest is kept word for word.
+        static const QRegularExpression assertElement(QStringLiteral("<xsd:assert\\b[^>]*/>"));
+        const QByteArray stripped = QString::fromUtf8(published).remove(assertElement).toUtf8();
+
+        xmlSchemaParserCtxtPtr parser =
+            xmlSchemaNewMemParserCtxt(stripped.constData(), static_cast<int>(stripped.size()));
+        xmlSchemaSetParserStructuredErrors(
+            parser,
+            [](void* self, xmlErrorPtr error) {
+                auto* schema = static_cast<BuiltInSchema*>(self);
+                if (schema->m_error.isEmpty() && error && error->message) {
+                    schema->m_error = QString::fromUtf8(error->message).trimmed();
+                }
+            },
+            this);
+        m_schema = xmlSchemaParse(parser);
+        xmlSchemaFreeParserCtxt(parser);
+        if (!m_schema && m_error.isEmpty()) {
+            m_error = QStringLiteral("schéma illisible.");
+        }
+    }
+
+    /// Reads the version and checks that the assertions are exactly the six this class
+    /// checks itself, on the elements it expects.
+    QString readAssertions() {
+        QXmlStreamReader reader(published);
+        QStringList elements;
+        int found = 0;
+        while (!reader.atEnd()) {
+            reader.readNext();
+            if (reader.isStartElement()) {
+                if (reader.name() == QLatin1StringView("schema")) {
+                    version = reader.attributes().value(QLatin1StringView("version")).toString();
+                } else if (reader.name() == QLatin1StringView("element")) {
+                    elements.append(
+                        reader.attributes().value(QLatin1StringView("name")).toString());
+                } else if (reader.name() == QLatin1StringView("assert")) {
+                    const QString test =
+                        reader.attributes().value(QLatin1StringView("test")).toString();
+                    if (found >= static_cast<int>(std::size(kAssertions))) {
+                        return QStringLiteral("assertion inattendue : %1.").arg(test);
+                    }
+                    const Assertion& a = kAssertions[found++];
+                    const QString expected =
+                        QStringLiteral("not(Affirmation = 'O') or %1").arg(a.required);
+                    if (test != expected || elements.isEmpty() ||
+                        elements.last() != QLatin1StringView(a.container)) {
+                        return QStringLiteral("assertion inattendue : %1.").arg(test);
+                    }
+                }
+            } else if (reader.isEndElement() && reader.name() == QLatin1StringView("element")) {
+                elements.removeLast();
+            }
+        }
+        if (reader.hasError()) {
+            return reader.errorString();
+        }
+        if (found != static_cast<int>(std::size(kAssertions))) {
+            return QStringLiteral("%1 assertions au lieu de %2.")
+                .arg(found)
+                .arg(std::size(kAssertions));
+        }
+        return QString();
+    }
+
+    xmlSchemaPtr m_schema = nullptr;
+    QString m_error;
+};
+
+}  // namespace
+
+/// The push parser, the schema validation plugged into it and the state of the elements
+/// open in the stream.
+struct DeclarationValidator::Parser {
+    enum class Phase { Start, End };
+
+    struct Open {
+        const char* name = nullptr;  // from the parser's dictionary
+        ElementSource source;
+        QByteArray text;
+        QByteArray attribute;
+        QByteArray affirmation;
+        int assertion = -1;
+        bool hasChildren = false;
+        bool hasRequired = false;
+        bool reported = false;
+    };
+
+    explicit Parser(DeclarationValidator& owner) : m_owner(owner) {
+        m_validation = xmlSchemaNewValidCtxt(BuiltInSchema::instance().compiled());
+        xmlSchemaSetValidStructuredErrors(m_validation, &Parser::onError, this);
+
+        std::memset(&m_sax, 0, sizeof m_sax);
+        m_sax.initialized = XML_SAX2_MAGIC;
+        m_sax.startElementNs = &Parser::onStart;
+        m_sax.endElementNs = &Parser::onEnd;
+        m_sax.characters = &Parser::onCharacters;
+        m_context = xmlCreatePushParserCtxt(&m_sax, this, nullptr, 0, nullptr);
+        // Long descriptions may exceed libxml2's default limit on one text.
+        xmlCtxtUseOptions(m_context, XML_PARSE_NONET | XML_PARSE_HUGE);
+        m_plug = xmlSchemaSAXPlug(m_validation, &m_context->sax, &m_context->userData);
+        m_stack.reserve(16);
+    }
+
+    ~Parser() {
+        if (m_plug) {
+            xmlSchemaSAXUnplug(m_plug);
+        }
+        if (m_context) {
+            xmlFreeParserCtxt(m_context);
+        }
+        if (m_validation) {
+            xmlSchemaFreeValidCtxt(m_validation);
+        }
+    }
+
+    void feed(const char* data, int size, bool terminate) {
+        xmlParseChunk(m_context, data, size, terminate ? 1 : 0);
+    }
+
+    bool wellFormed() const { return m_context->wellFormed != 0; }
+
+    static void onStart(void* self, const xmlChar* localname, const xmlChar*, const xmlChar*, int,
+                        const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
+        static_cast<Parser*>(self)->start(reinterpret_cast<const char*>(localname), attributeCount,
+                                          attributes);
+    }
+
+    static void onEnd(void* self, const xmlChar*, const xmlChar*, const xmlChar*) {
+        static_cast<Parser*>(self)->end();
+    }
+
+    static void onCharacters(void* self, const xmlChar* text, int length) {
+        auto* parser = static_cast<Parser*>(self);
+        if (parser->m_stack.empty()) {
+            return;
+        }
+        Open& top = parser->m_stack.back();
+        // Values are short, except descriptions, whose length matters to no rule.
+        constexpr qsizetype kKept = 4096;
+        if (!top.hasChildren && top.text.size() < kKept) {
+            top.text.append(reinterpret_cast<const char*>(text), length);
+        }
+    }
+
+    static void onError(void* self, xmlErrorPtr error) { static_cast<Parser*>(self)->error(error); }
+
+    void start(const char* name, int attributeCount, const xmlChar** attributes) {
+        m_phase = Phase::Start;
+        if (!m_stack.empty()) {
+            Open& parent = m_stack.back();
+            parent.hasChildren = true;
+            parent.text.truncate(0);
+            if (parent.assertion >= 0 &&
+                std::strcmp(name, kAssertions[parent.assertion].required) == 0) {
+                parent.hasRequired = true;
+            }
+        }
+        m_stack.emplace_back();
+        Open& open = m_stack.back();
+        open.name = name;
+        open.assertion = assertionOf(name);
+        auto& pending = m_owner.m_pending;
+        if (!pending.empty() && pending.front().name &&
+            std::strcmp(pending.front().name, name) == 0) {
+            open.source = pending.front();
+            pending.pop_front();
+        } else {
+            ++m_owner.m_unmatched;
+            inheritSource(open);
+        }
+        if (attributeCount > 0) {
+            // localname, prefix, URI, value, end of value
+            open.attribute = QByteArray(reinterpret_cast<const char*>(attributes[3]),
+                                        attributes[4] - attributes[3]);
+        }
+    }
+
+    void end() {
+        m_phase = Phase::End;
+        m_closed = std::move(m_stack.back());
+        m_stack.pop_back();
+        if (m_stack.empty()) {
+            return;
+        }
+        if (std::strcmp(m_closed.name, "Affirmation") == 0) {
+            m_stack.back().affirmation = m_closed.text;
+        }
+        if (m_closed.assertion >= 0 && m_closed.affirmation == "O" && !m_closed.hasRequired) {
+            m_closed.reported = true;
+            m_owner.m_problems.append(
+                ProblemMessages::missingDetail(QByteArrayView(m_closed.name), m_closed.source));
+        }
+    }
+
+    /// An element without a source of its own is reported at its nearest ancestor's row.
+    void inheritSource(Open& open) const {
+        for (auto it = m_stack.rbegin() + 1; it != m_stack.rend(); ++it) {
+            if (it->source.page >= 0) {
+                open.source = it->source;
+                open.source.name = open.name;
+                open.source.field = nullptr;
+                open.source.alternative = nullptr;
+                return;
+            }
+        }
+    }
+
+    void error(xmlErrorPtr error) {
+        if (!error || error->domain != XML_FROM_SCHEMASV) {
+            return;
+        }
+        // Validation of an element runs right after our own handler for the same event:
+        // at a start tag it concerns the element just opened, at an end tag the one
+        // just closed.
+        const bool atStart = m_phase == Phase::Start && !m_stack.empty();
+        Open& element = atStart ? m_stack.back() : m_closed;
+        if (element.reported || !element.name) {
+            return;
+        }
+        element.reported = true;
+
+        const qsizetype parentIndex = static_cast<qsizetype>(m_stack.size()) - (atStart ? 2 : 1);
+        const QByteArrayView parent =
+            parentIndex >= 0 ? QByteArrayView(m_stack[parentIndex].name) : QByteArrayView();
+
+        ProblemMessages::Refused refused;
+        refused.element = QByteArrayView(element.name);
+        refused.parent = parent;
+        refused.source = element.source;
+        const QString message = QString::fromUtf8(error->message ? error->message : "");
+        if (error->code == XML_SCHEMAV_ELEMENT_CONTENT) {
+            refused.refusal = message.contains(QLatin1StringView("Missing child"))
+                                  ? ProblemMessages::Refusal::MissingChild
+                                  : ProblemMessages::Refusal::UnexpectedChild;
+        } else if (error->code == XML_SCHEMAV_CVC_MAXLENGTH_VALID) {
+            refused.refusal = ProblemMessages::Refusal::TooLong;
+        }
+        static const QRegularExpression attributeName(QStringLiteral(", attribute '([^']+)'"));
+        const QRegularExpressionMatch match = attributeName.match(message);
+        QByteArray attribute;
+        if (match.hasMatch()) {
+            attribute = match.captured(1).toLatin1();
+            refused.attribute = attribute;
+            refused.value = QString::fromUtf8(element.attribute);
+        } else {
+            refused.value = QString::fromUtf8(element.text);
+        }
+        m_owner.m_problems.append(ProblemMessages::refused(refused));
+    }
+
+    DeclarationValidator& m_owner;
+    xmlSchemaValidCtxtPtr m_validation = nullptr;
+    xmlParserCtxtPtr m_context = nullptr;
+    xmlSchemaSAXPlugPtr m_plug = nullptr;
+    xmlSAXHandler m_sax;
+    std::vector<Open> m_stack;
+    Open m_closed;
+    Phase m_phase = Phase::Start;
+};
+
+DeclarationValidator::DeclarationValidator() : m_parser(std::make_unique<Parser>(*this)) {}
+
+DeclarationValidator::~DeclarationValidator() = default;
+
+void DeclarationValidator::elementStarted(const ElementSource& source) {
+    m_pending.push_back(source);
+}
+
+void DeclarationValidator::dataWritten(const char* data, qsizetype size) {
+    // libxml2 takes chunks of int size; the writer's blocks are far smaller.
+    constexpr qsizetype kChunk = 1 << 30;
+    while (size > 0) {
+        const qsizetype part = std::min(size, kChunk);
+        m_parser->feed(data, static_cast<int>(part), false);
+        data += part;
+        size -= part;
+    }
+}
+
+void DeclarationValidator::finish() {
+    m_parser->feed(nullptr, 0, true);
+    if (!m_parser->wellFormed()) {
+        throw DeclarationError(
+            QStringLiteral("Le fichier Xml produit est mal formé : le contrôle n'a pas pu être "
+                           "mené à son terme."));
+    }
+}
+
+QString DeclarationValidator::schemaVersion() {
+    return BuiltInSchema::instance().version;
+}
+
+QString DeclarationValidator::schemaName() {
+    return QStringLiteral("FDPT.xsd version ") + schemaVersion();
+}
+
+QByteArray DeclarationValidator::schemaText() {
+    return BuiltInSchema::instance().published;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "declaration/DeclarationProblem.h"
+#include "declaration/ElementSource.h"
+
+#include <QByteArray>
+#include <QString>
+#include <deque>
+#include <memory>
+
+/**
+ * Checks a declaration against every rule of the administration's schema while it is
+ * being written, and turns each refusal into a DeclarationProblem at the field where the
+ * user corrects it.
+ *
+ * The schema is built into the program. libxml2 validates the document against it as an
+ * XSD 1.0 schema, from a copy without its six assertions (XSD 1.1, which libxml2 cannot
+ * load); this class checks those six itself, on the same stream. Nothing of the document
+ * is kept: the bytes are parsed as they arrive and only the sources of the elements
+ * written but not yet parsed wait in a queue, so memory stays small whatever the size
+ * of the declaration.
+ *
+ * Use: give it to the XmlLineWriter as observer, write the document, then finish().
+ */
+class DeclarationValidator : public XmlDocumentObserver {
+public:
+    /// @throws DeclarationError when the built-in schema cannot be loaded.
+    DeclarationValidator();
+    ~DeclarationValidator() override;
+    DeclarationValidator(const DeclarationValidator&) = delete;
+    DeclarationValidator& operator=(const DeclarationValidator&) = delete;
+
+    void elementStarted(const ElementSource& source) override;
+    void dataWritten(const char* data, qsizetype size) override;
+
+    /// Ends the document. @throws DeclarationError when the document was not well-formed
+    /// XML (a fault of the writer, never of the data).
+    void finish();
+
+    /// The problems found, in the order of the document.
+    const DeclarationProblems& problems() const { return m_problems; }
+
+    /// Elements whose start tag reached the parser without the source the writer gave
+    /// them, or with another element's; always 0 unless the writer forgets a source.
+    int unmatchedElements() const { return m_unmatched; }
+
+    /// The version the schema declares, e.g. "2.0".
+    static QString schemaVersion();
+    /// "FDPT.xsd version 2.0", for summaries.
+    static QString schemaName();
+    /// The built-in schema, as published (assertions included).
+    static QByteArray schemaText();
+
+    struct Parser;
+
+private:
+    friend struct Parser;
+    std::unique_ptr<Parser> m_parser;
+    std::deque<ElementSource> m_pending;
+    DeclarationProblems m_problems;
+    int m_unmatched = 0;
+};
