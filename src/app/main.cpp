@@ -6,7 +6,9 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "declaration/GenerateCommand.h"
+#include "import/AssistantImport.h"
 #include "import/ImportCommand.h"
+#include "operations/TFrmoperations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -266,5 +268,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Ardoz Prix de Transfert"));
     app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
+    // Each operations page's "Import Excel" runs the import wizard on the page's dataset.
+    TFrmoperations::setImportExcel(AssistantImport::importerPage);
     return DesktopApplication::run(app);
 }
