@@ -7,6 +7,9 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "declaration/GenerateCommand.h"
+#include "import/AssistantImport.h"
+#include "import/ImportCommand.h"
+#include "operations/TFrmoperations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -112,6 +115,11 @@ const Mode kModes[] = {
      u"contrôle la déclaration d'une société et d'un exercice selon le schéma de "
      u"l'administration, sans écrire de fichier : un problème par ligne sur la sortie standard",
      generate},
+    {QLatin1StringView("--import"), [] { return ImportCommand::usage().section(u'\n', 0, 0); },
+     u"importe les lignes d'un fichier (.xlsx, .xls, .ods, .csv, .txt, .html, .xml, .dbf) dans "
+     u"la page d'opérations N (1 montants, 2 prêts et emprunts, 3 sans contrepartie, 4 accords "
+     u"préalables) d'une société et d'un exercice, sans ouvrir de fenêtre",
+     ImportCommand::run},
 };
 
 // Qt's own options of the desktop application, with the number of values each takes.
@@ -277,5 +285,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Ardoz Prix de Transfert"));
     app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
+    // Each operations page's "Import Excel" runs the import wizard on the page's dataset.
+    TFrmoperations::setImportExcel(AssistantImport::importerPage);
     return DesktopApplication::run(app);
 }

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "import/Classeur.h"
+#include "import/SpecificationImport.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class Dataset;
+struct FieldDef;
+
+/// The first row that failed: its sheet row, the column (letter and column name) and why.
+struct ProblemeImport {
+    /// Sheet row, 1-based; 0 when the problem is not a row's (a line being typed).
+    int ligne = 0;
+    /// Column letter and table column; empty when the row failed as a whole.
+    QString lettre;
+    QString colonne;
+    QString raison;
+
+    /// "Ligne 5, colonne K (ACHATS) : « abc » n'est pas un montant valide."
+    QString texte() const;
+};
+
+/// What an import did.
+struct BilanImport {
+    /// Rows sent and committed.
+    int importees = 0;
+    /// Rows of the sheet with no value in any mapped column, passed over.
+    int videsIgnorees = 0;
+    /// Data rows of the sheet (from the first data row on).
+    int total = 0;
+    /// The sheet row the data started at.
+    int premiereLigne = 1;
+    bool annule = false;
+    std::optional<ProblemeImport> probleme;
+
+    bool reussi() const { return !annule && !probleme; }
+    /// The French report for the user: rows imported, and the problem or the cancellation.
+    QString rapport() const;
+};
+
+/**
+ * Imports the rows of one sheet into a shared dataset, one row at a time, through the
+ * dataset and its record rules: for each source row from the first data row on it appends a
+ * row (numbered and stamped by the rules), sets every mapped column whose cell holds a value
+ * (text cut to the column's width, so a full item text of a coded list stores its code) and
+ * posts it (stamped again, empty amounts zeroed, committed). An empty cell leaves its column
+ * as the rules set it. The first row that fails stops the import: it is cancelled in the
+ * dataset, the rows before it stay committed, and the problem names the sheet row and the
+ * column. No widget is involved: the wizard and the command line both run it.
+ */
+class ImportateurLignes {
+public:
+    /// Called after each row; returns false to stop before the next row.
+    using Progression = std::function<bool(int traitees, int total)>;
+
+    /// @p cible must be open (on the active company and year for a detail table).
+    ImportateurLignes(Dataset& cible, const SpecificationImport& specification);
+
+    /// Checks the mapping against the target's columns; the French reason when it cannot
+    /// be used (an unknown column, a wrong letter), empty when it can.
+    QString verifierCorrespondances() const;
+
+    BilanImport importer(const FeuilleSource& feuille, const Progression& progression = {});
+
+    /// One row of the preview: the values as they will be stored, one per mapped column, and
+    /// the reason a cell will be refused (empty when none).
+    struct LigneApercu {
+        int ligne = 0;
+        QStringList valeurs;
+        QStringList erreurs;
+    };
+    /// The first @p lignes data rows as they will be stored (company and year as stamped,
+    /// empty amounts as zeroed), without touching the dataset.
+    QVector<LigneApercu> apercu(const FeuilleSource& feuille, int lignes) const;
+    /// The mapped columns, in the order of the preview's values: "K (ACHATS)".
+    QStringList colonnesApercu() const;
+
+private:
+    struct Colonne {
+        int index;
+        QString lettre;
+        QString nom;
+        const FieldDef* definition;
+    };
+    bool ligneVide(const FeuilleSource& feuille, int ligne) const;
+    ProblemeImport problemeEnvoi(const QString& erreur, int ligne) const;
+
+    Dataset& m_cible;
+    SpecificationImport m_spec;
+    QVector<Colonne> m_colonnes;
+};

@@ -1,0 +1,217 @@
+#include "import/LecteurSource.h"
+
+#include "import/ErreurImport.h"
+#include "import/LecteurTexte.h"
+#include "import/LecteursInternes.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
+
+using lecteurs::nomFichier;
+
+namespace {
+
+enum class Contenu { Zip, Ole, Balises, Autre };
+
+Contenu genreDeContenu(const QByteArray& debut) {
+    if (debut.startsWith("PK\x03\x04")) {
+        return Contenu::Zip;
+    }
+    if (debut.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+        return Contenu::Ole;
+    }
+    QByteArray t = debut;
+    if (t.startsWith("\xEF\xBB\xBF")) {
+        t = t.mid(3);
+    }
+    if (t.trimmed().startsWith('<')) {
+        return Contenu::Balises;
+    }
+    return Contenu::Autre;
+}
+
+/// Office saves a workbook protected by a password as an encrypted package inside a
+/// compound file; its stream names are in UTF-16.
+bool paquetChiffre(const QByteArray& contenu) {
+    static const QByteArray nom =
+        QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
+    return contenu.contains(nom);
+}
+
+bool feuilleXmlExcel(const QByteArray& contenu) {
+    return contenu.contains("urn:schemas-microsoft-com:office:spreadsheet");
+}
+
+bool pageHtml(const QByteArray& contenu) {
+    const QByteArray bas = contenu.left(1 << 20).toLower();
+    return bas.contains("<table") || bas.contains("<html");
+}
+
+[[noreturn]] void autreFormat(const QString& path, const QString& attendu, const QString& conseil) {
+    throw ErreurImport(nomFichier(path) + QStringLiteral(" n'est pas %1%2.").arg(attendu, conseil));
+}
+
+QString conseilSelon(Contenu c, const QByteArray& contenu) {
+    switch (c) {
+        case Contenu::Zip:
+            return contenu.contains("opendocument.spreadsheet")
+                       ? QStringLiteral(" : c'est un classeur OpenDocument, choisissez ce format")
+                       : QStringLiteral(
+                             " : c'est un classeur (.xlsx ou .ods), choisissez le "
+                             "format correspondant");
+        case Contenu::Ole:
+            return QStringLiteral(" : c'est un classeur Excel (.xls), choisissez ce format");
+        default:
+            return QString();
+    }
+}
+
+/// ODS: an OpenDocument package whose content may be encrypted by a password.
+void verifierOds(const QString& path, const QByteArray& contenu) {
+    if (!contenu.mid(30, 80).contains("application/vnd.oasis.opendocument.spreadsheet")) {
+        autreFormat(path, QStringLiteral("un classeur OpenDocument (.ods)"),
+                    contenu.contains("xl/") ? QStringLiteral(" : c'est un classeur Excel, "
+                                                             "choisissez ce format")
+                                            : QString());
+    }
+    try {
+        orcus::zip_archive_stream_fd stream(QFile::encodeName(path).constData());
+        orcus::zip_archive zip(&stream);
+        zip.load();
+        std::vector<unsigned char> manifest;
+        if (zip.read_file_entry("META-INF/manifest.xml", manifest) &&
+            QByteArray(reinterpret_cast<const char*>(manifest.data()),
+                       static_cast<qsizetype>(manifest.size()))
+                .contains("encryption-data")) {
+            throw ErreurImport(
+                nomFichier(path) +
+                QStringLiteral(" est protégé par un mot de passe (chiffré) : "
+                               "enregistrez-le sans mot de passe puis recommencez."));
+        }
+    } catch (const ErreurImport&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ErreurImport(nomFichier(path) +
+                           QStringLiteral(" est endommagé ou tronqué : son contenu compressé ne "
+                                          "se lit pas (%1).")
+                               .arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+Classeur lireXlsx(const QString& path) {
+    const LecteurPaquetXlsx::Analyse analyse = LecteurPaquetXlsx::analyser(path);
+    if (analyse.demandeCeLecteur) {
+        return LecteurPaquetXlsx::lire(path);
+    }
+    Classeur classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::Xlsx);
+    // Whatever liborcus missed, a sheet whose part holds cells must not come back empty.
+    bool manque = classeur.feuilles.size() != analyse.feuillesAvecCellules.size();
+    for (qsizetype i = 0; !manque && i < classeur.feuilles.size(); ++i) {
+        manque = analyse.feuillesAvecCellules[i] && classeur.feuilles[i].estVide();
+    }
+    return manque ? LecteurPaquetXlsx::lire(path) : classeur;
+}
+
+}  // namespace
+
+Classeur LecteurSource::lire(const QString& path, FormatSource format, const OptionsTexte& texte) {
+    QFile file(path);
+    if (!file.exists()) {
+        throw ErreurImport(nomFichier(path) + QStringLiteral(" est introuvable."));
+    }
+    if (QFileInfo(path).isDir()) {
+        throw ErreurImport(nomFichier(path) + QStringLiteral(" est un dossier, pas un fichier."));
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw ErreurImport(
+            nomFichier(path) +
+            QStringLiteral(" ne peut pas être ouvert : %1.").arg(file.errorString()));
+    }
+    const QByteArray contenu = file.readAll();
+    file.close();
+    if (contenu.isEmpty()) {
+        throw ErreurImport(nomFichier(path) + QStringLiteral(" est vide."));
+    }
+    const Contenu genre = genreDeContenu(contenu.left(4096));
+
+    Classeur classeur;
+    switch (format) {
+        case FormatSource::Excel:
+            if (genre == Contenu::Zip) {
+                if (contenu.mid(30, 80).contains("opendocument")) {
+                    autreFormat(path, QStringLiteral("un classeur Excel"),
+                                conseilSelon(genre, contenu.left(200)));
+                }
+                classeur = lireXlsx(path);
+            } else if (genre == Contenu::Ole) {
+                if (paquetChiffre(contenu)) {
+                    throw ErreurImport(
+                        nomFichier(path) +
+                        QStringLiteral(" est protégé par un mot de passe (chiffré) : "
+                                       "enregistrez-le sans mot de passe puis recommencez."));
+                }
+                classeur = lecteurs::lireXls(path);
+            } else if (genre == Contenu::Balises && feuilleXmlExcel(contenu)) {
+                classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::XmlExcel);
+            } else if (genre == Contenu::Balises && pageHtml(contenu)) {
+                // What many web sites export as an .xls file.
+                classeur = lecteurs::lireHtml(contenu, path);
+            } else {
+                autreFormat(path, QStringLiteral("un classeur Excel (.xlsx ou .xls)"), QString());
+            }
+            break;
+        case FormatSource::OpenDocument:
+            if (genre != Contenu::Zip) {
+                autreFormat(path, QStringLiteral("un classeur OpenDocument (.ods)"),
+                            conseilSelon(genre, contenu));
+            }
+            verifierOds(path, contenu);
+            classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::Ods);
+            break;
+        case FormatSource::Texte:
+            if (genre == Contenu::Zip || genre == Contenu::Ole) {
+                autreFormat(path, QStringLiteral("un fichier texte"), conseilSelon(genre, contenu));
+            }
+            try {
+                classeur.feuilles.append(
+                    LecteurTexte::lire(contenu, texte, QFileInfo(path).completeBaseName()));
+            } catch (const ErreurImport& e) {
+                QString t = e.text();
+                throw ErreurImport(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
+                                       .replace(QStringLiteral("Le fichier n'est"),
+                                                nomFichier(path) + QStringLiteral(" n'est")));
+            }
+            break;
+        case FormatSource::Html:
+            if (genre != Contenu::Balises || !pageHtml(contenu)) {
+                autreFormat(path, QStringLiteral("une page HTML"), conseilSelon(genre, contenu));
+            }
+            classeur = lecteurs::lireHtml(contenu, path);
+            break;
+        case FormatSource::XmlExcel:
+            if (genre != Contenu::Balises || !feuilleXmlExcel(contenu)) {
+                autreFormat(path, QStringLiteral("une feuille XML Excel 2003"),
+                            conseilSelon(genre, contenu));
+            }
+            classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::XmlExcel);
+            break;
+        case FormatSource::DBase: {
+            static const QByteArray versions("\x02\x03\x30\x31\x32\x43\x63\x83\x8B\xCB\xF5\xE5\xFB",
+                                             13);
+            if (contenu.size() < 32 || !versions.contains(contenu.at(0)) ||
+                genre != Contenu::Autre) {
+                autreFormat(path, QStringLiteral("une table dBase (.dbf)"),
+                            conseilSelon(genre, contenu));
+            }
+            classeur = lecteurs::lireDBase(path);
+            break;
+        }
+    }
+    if (classeur.feuilles.isEmpty()) {
+        throw ErreurImport(nomFichier(path) + QStringLiteral(" ne contient aucune feuille."));
+    }
+    return classeur;
+}

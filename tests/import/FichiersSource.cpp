@@ -1,0 +1,399 @@
+#include "FichiersSource.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+
+#include <shapefil.h>
+
+namespace fichiers {
+
+namespace {
+
+quint32 crc32(const QByteArray& data) {
+    static quint32 table[256];
+    static bool ready = false;
+    if (!ready) {
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int k = 0; k < 8; ++k) {
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+            table[i] = c;
+        }
+        ready = true;
+    }
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char ch : data) {
+        crc = table[(crc ^ static_cast<quint8>(ch)) & 0xFF] ^ (crc >> 8);
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+void u16(QByteArray& b, quint16 v) {
+    b.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
+}
+void u32(QByteArray& b, quint32 v) {
+    u16(b, v & 0xFFFF);
+    u16(b, v >> 16);
+}
+
+QString echapper(const QString& t) {
+    QString e = t.toHtmlEscaped();
+    return e;
+}
+
+QString lettre(int c) {
+    QString l;
+    for (int n = c + 1; n > 0; n = (n - 1) / 26) {
+        l.prepend(QChar(u'A' + (n - 1) % 26));
+    }
+    return l;
+}
+
+QString nombre(const QVariant& v) {
+    return v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17)
+                                           : QString::number(v.toLongLong());
+}
+
+}  // namespace
+
+QByteArray zip(const QVector<QPair<QString, QByteArray>>& parts) {
+    QByteArray out;
+    QByteArray central;
+    for (const auto& [name, data] : parts) {
+        const QByteArray n = name.toUtf8();
+        const quint32 offset = static_cast<quint32>(out.size());
+        const quint32 crc = crc32(data);
+        u32(out, 0x04034b50);
+        u16(out, 20);
+        u16(out, 0x0800);
+        u16(out, 0);  // stored
+        u16(out, 0);
+        u16(out, 0x21);
+        u32(out, crc);
+        u32(out, data.size());
+        u32(out, data.size());
+        u16(out, n.size());
+        u16(out, 0);
+        out += n;
+        out += data;
+        u32(central, 0x02014b50);
+        u16(central, 20);
+        u16(central, 20);
+        u16(central, 0x0800);
+        u16(central, 0);
+        u16(central, 0);
+        u16(central, 0x21);
+        u32(central, crc);
+        u32(central, data.size());
+        u32(central, data.size());
+        u16(central, n.size());
+        u16(central, 0);
+        u16(central, 0);
+        u16(central, 0);
+        u16(central, 0);
+        u32(central, 0);
+        u32(central, offset);
+        central += n;
+    }
+    const quint32 start = static_cast<quint32>(out.size());
+    out += central;
+    u32(out, 0x06054b50);
+    u16(out, 0);
+    u16(out, 0);
+    u16(out, parts.size());
+    u16(out, parts.size());
+    u32(out, central.size());
+    u32(out, start);
+    u16(out, 0);
+    return out;
+}
+
+QByteArray xlsx(const Lignes& lignes, const OptionsXlsx& options) {
+    QStringList partagees;
+    QString sheet = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<worksheet "
+        "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>");
+    for (int r = 0; r < lignes.size(); ++r) {
+        sheet += QStringLiteral("<row r=\"%1\">").arg(r + 1);
+        for (int c = 0; c < lignes[r].size(); ++c) {
+            const QVariant& v = lignes[r][c];
+            const QString ref = lettre(c) + QString::number(r + 1);
+            if (!v.isValid()) {
+                continue;
+            }
+            if (v.typeId() == QMetaType::QString) {
+                if (options.chainesEnLigne) {
+                    sheet += QStringLiteral("<c r=\"%1\" t=\"inlineStr\"><is><t>%2</t></is></c>")
+                                 .arg(ref, echapper(v.toString()));
+                } else {
+                    qsizetype i = partagees.indexOf(v.toString());
+                    if (i < 0) {
+                        i = partagees.size();
+                        partagees.append(v.toString());
+                    }
+                    sheet += QStringLiteral("<c r=\"%1\" t=\"s\"><v>%2</v></c>").arg(ref).arg(i);
+                }
+            } else if (v.typeId() == QMetaType::Bool) {
+                sheet += QStringLiteral("<c r=\"%1\" t=\"b\"><v>%2</v></c>")
+                             .arg(ref)
+                             .arg(v.toBool() ? 1 : 0);
+            } else {
+                sheet += QStringLiteral("<c r=\"%1\"><v>%2</v></c>").arg(ref, nombre(v));
+            }
+        }
+        sheet += QStringLiteral("</row>");
+    }
+    sheet += QStringLiteral("</sheetData></worksheet>");
+
+    QString sst = QStringLiteral(
+                      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                      "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                      "count=\"%1\" uniqueCount=\"%1\">")
+                      .arg(partagees.size());
+    for (const QString& s : partagees) {
+        sst += QStringLiteral("<si><t xml:space=\"preserve\">%1</t></si>").arg(echapper(s));
+    }
+    sst += QStringLiteral("</sst>");
+
+    const QString p = options.cheminsAbsolus ? QStringLiteral("/xl/") : QString();
+    const QString racine = options.cheminsAbsolus ? QStringLiteral("/") : QString();
+    const QString rels =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+            "<Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+            "relationships/officeDocument\" Target=\"%1xl/workbook.xml\"/></Relationships>")
+            .arg(racine);
+    QString wbRels =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+            "<Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+            "relationships/worksheet\" Target=\"%1worksheets/sheet1.xml\"/>")
+            .arg(p);
+    if (!options.chainesEnLigne) {
+        wbRels += QStringLiteral(
+                      "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
+                      "officeDocument/2006/relationships/sharedStrings\" "
+                      "Target=\"%1sharedStrings.xml\"/>")
+                      .arg(p);
+    }
+    wbRels += QStringLiteral("</Relationships>");
+    const QString workbook =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+            "<sheets><sheet name=\"%1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>")
+            .arg(echapper(options.nomFeuille));
+    QString types = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/"
+        "vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+        "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>");
+    if (!options.chainesEnLigne) {
+        types += QStringLiteral(
+            "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
+            "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>");
+    }
+    types += QStringLiteral("</Types>");
+
+    QVector<QPair<QString, QByteArray>> parts = {
+        {QStringLiteral("[Content_Types].xml"), types.toUtf8()},
+        {QStringLiteral("_rels/.rels"), rels.toUtf8()},
+        {QStringLiteral("xl/workbook.xml"), workbook.toUtf8()},
+        {QStringLiteral("xl/_rels/workbook.xml.rels"), wbRels.toUtf8()},
+        {QStringLiteral("xl/worksheets/sheet1.xml"), sheet.toUtf8()},
+    };
+    if (!options.chainesEnLigne) {
+        parts.append({QStringLiteral("xl/sharedStrings.xml"), sst.toUtf8()});
+    }
+    return zip(parts);
+}
+
+QByteArray ods(const Lignes& lignes, const QString& nomFeuille) {
+    QString content =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<office:document-content "
+            "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+            "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+            "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" office:version=\"1.2\">"
+            "<office:body><office:spreadsheet><table:table table:name=\"%1\">")
+            .arg(echapper(nomFeuille));
+    for (const Ligne& l : lignes) {
+        content += QStringLiteral("<table:table-row>");
+        for (const QVariant& v : l) {
+            if (!v.isValid()) {
+                content += QStringLiteral("<table:table-cell/>");
+            } else if (v.typeId() == QMetaType::QString) {
+                content += QStringLiteral(
+                               "<table:table-cell office:value-type=\"string\"><text:p>%1"
+                               "</text:p></table:table-cell>")
+                               .arg(echapper(v.toString()));
+            } else {
+                content += QStringLiteral(
+                               "<table:table-cell office:value-type=\"float\" "
+                               "office:value=\"%1\"><text:p>%1</text:p></table:table-cell>")
+                               .arg(nombre(v));
+            }
+        }
+        content += QStringLiteral("</table:table-row>");
+    }
+    content += QStringLiteral(
+        "</table:table></office:spreadsheet></office:body></office:document-content>");
+    const QByteArray manifest =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
+        "<manifest:file-entry manifest:full-path=\"/\" "
+        "manifest:media-type=\"application/vnd.oasis.opendocument.spreadsheet\"/>"
+        "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
+        "</manifest:manifest>";
+    return zip({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"},
+                {QStringLiteral("content.xml"), content.toUtf8()},
+                {QStringLiteral("META-INF/manifest.xml"), manifest}});
+}
+
+QByteArray xmlExcel(const Lignes& lignes) {
+    QString x = QStringLiteral(
+        "<?xml version=\"1.0\"?>\n<?mso-application progid=\"Excel.Sheet\"?>\n"
+        "<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" "
+        "xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\">"
+        "<Worksheet ss:Name=\"Feuil1\"><Table>");
+    for (const Ligne& l : lignes) {
+        x += QStringLiteral("<Row>");
+        for (int c = 0; c < l.size(); ++c) {
+            const QVariant& v = l[c];
+            if (!v.isValid()) {
+                continue;
+            }
+            const bool texte = v.typeId() == QMetaType::QString;
+            x += QStringLiteral("<Cell ss:Index=\"%1\"><Data ss:Type=\"%2\">%3</Data></Cell>")
+                     .arg(c + 1)
+                     .arg(texte ? QStringLiteral("String") : QStringLiteral("Number"),
+                          texte ? echapper(v.toString()) : nombre(v));
+        }
+        x += QStringLiteral("</Row>");
+    }
+    x += QStringLiteral("</Table></Worksheet></Workbook>");
+    return x.toUtf8();
+}
+
+QByteArray html(const Lignes& lignes) {
+    QString h = QStringLiteral(
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Export</title></head>"
+        "<body><p>Export du 31/12/2023</p><table border=\"1\">");
+    for (const Ligne& l : lignes) {
+        h += QStringLiteral("<tr>");
+        for (const QVariant& v : l) {
+            h += QStringLiteral("<td>%1</td>")
+                     .arg(!v.isValid()                       ? QString()
+                          : v.typeId() == QMetaType::QString ? echapper(v.toString())
+                                                             : nombre(v));
+        }
+        h += QStringLiteral("</tr>\n");
+    }
+    h += QStringLiteral("</table></body></html>");
+    return h.toUtf8();
+}
+
+bool ecrire(const QString& path, const QByteArray& contenu) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size();
+}
+
+bool ecrireAvecPython(const QString& path, const Lignes& lignes, const QString& outil) {
+    QJsonArray rows;
+    for (const Ligne& l : lignes) {
+        QJsonArray row;
+        for (const QVariant& v : l) {
+            row.append(v.isValid() ? QJsonValue::fromVariant(v) : QJsonValue());
+        }
+        rows.append(row);
+    }
+    static const char* xlwt = R"(
+import json, sys, xlwt
+rows = json.load(sys.stdin)
+wb = xlwt.Workbook()
+ws = wb.add_sheet('Feuil1')
+for r, row in enumerate(rows):
+    for c, v in enumerate(row):
+        if v is not None:
+            ws.write(r, c, v)
+wb.save(sys.argv[1])
+)";
+    static const char* openpyxl = R"(
+import json, sys, openpyxl
+rows = json.load(sys.stdin)
+wb = openpyxl.Workbook()
+ws = wb.active
+ws.title = 'Feuil1'
+for r, row in enumerate(rows):
+    for c, v in enumerate(row):
+        if v is not None:
+            ws.cell(row=r + 1, column=c + 1, value=v)
+wb.save(sys.argv[1])
+)";
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"), QString::fromLatin1(outil == u"xlwt" ? xlwt : openpyxl), path});
+    if (!p.waitForStarted()) {
+        return false;
+    }
+    p.write(QJsonDocument(rows).toJson(QJsonDocument::Compact));
+    p.closeWriteChannel();
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit &&
+           p.exitCode() == 0 && QFile::exists(path);
+}
+
+bool ecrireDBase(const QString& path, const Lignes& lignes) {
+    if (lignes.isEmpty()) {
+        return false;
+    }
+    DBFHandle h = DBFCreate(QFile::encodeName(path).constData());
+    if (!h) {
+        return false;
+    }
+    const Ligne& titres = lignes.front();
+    for (int c = 0; c < titres.size(); ++c) {
+        // A field is numeric when every value below its title is a number.
+        bool numerique = lignes.size() > 1;
+        for (int r = 1; r < lignes.size(); ++r) {
+            const QVariant v = lignes[r].value(c);
+            numerique &= !v.isValid() || v.typeId() != QMetaType::QString;
+        }
+        const QByteArray nom = titres[c].toString().left(10).toLatin1();
+        if (numerique) {
+            DBFAddField(h, nom.constData(), FTDouble, 18, 3);
+        } else {
+            DBFAddField(h, nom.constData(), FTString, 254, 0);
+        }
+    }
+    for (int r = 1; r < lignes.size(); ++r) {
+        for (int c = 0; c < titres.size(); ++c) {
+            const QVariant v = lignes[r].value(c);
+            if (!v.isValid()) {
+                DBFWriteNULLAttribute(h, r - 1, c);
+            } else if (v.typeId() == QMetaType::QString) {
+                DBFWriteStringAttribute(h, r - 1, c, v.toString().toUtf8().constData());
+            } else {
+                DBFWriteDoubleAttribute(h, r - 1, c, v.toDouble());
+            }
+        }
+    }
+    DBFClose(h);
+    return true;
+}
+
+}  // namespace fichiers

@@ -1,0 +1,218 @@
+// The import wizard on the offscreen platform: preset mapping, preview as stored, the run
+// with its "Importing..." progress that can be cancelled between rows, and the named
+// specifications kept in the user's configuration folder.
+#include "FichiersSource.h"
+#include "TestDatabase.h"
+#include "import/AssistantImport.h"
+#include "widgets/MessageBoxRecorder.h"
+
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace fichiers;
+
+class TestImportAssistant : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TDataprix> m_module;
+    QTemporaryDir m_dir;
+
+    QString source(const QString& nom, const QByteArray& contenu) {
+        const QString path = m_dir.filePath(nom);
+        ecrire(path, contenu);
+        return path;
+    }
+
+    int stockees(const QString& table) {
+        db::Connection c;
+        c.setDatabaseName(m_db->databasePath());
+        c.open();
+        db::Transaction t(c);
+        c.setDefaultTransaction(&t);
+        t.start();
+        db::Statement q(t);
+        q.prepare(QStringLiteral("select count(*) from ") + table);
+        q.execute();
+        return q.fetch() ? int(q.row().at(0).toInt()) : -1;
+    }
+
+    static void choisirFichier(AssistantImport& w, const QString& path) {
+        auto* edit = w.page(AssistantImport::PageFichier)->findChild<QLineEdit*>();
+        QVERIFY(edit && edit->accessibleName() == QStringLiteral("Fichier :"));
+        edit->setText(path);
+    }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init() {
+        m_db = std::make_unique<TestDatabase>();
+        QVERIFY(m_db->isValid());
+        m_db->addCompany("1234567", "A", 2023, "ALPHA");
+        m_module = m_db->openModule();
+        m_module->societe->open();
+        m_module->openForActiveCompany(*m_module->montanttransactions);
+    }
+    void cleanup() {
+        m_module.reset();
+        m_db.reset();
+    }
+
+    void correspondanceApercuEtImportation() {
+        Ligne titres(20);
+        titres[10] = QStringLiteral("Achats");
+        titres[16] = QStringLiteral("Méthode");
+        Ligne l1(20), l2(20);
+        l1[0] = QStringLiteral("7654321B");
+        l1[10] = 100.5;
+        l1[11] = 7;
+        l1[16] = QStringLiteral("MPRM: pour « Méthode du prix de revient majoré »");
+        l2[10] = 200;
+        l2[16] = QStringLiteral("CUP");
+        const QString path = source("lignes.xlsx", xlsx({titres, l1, l2}));
+
+        MessageBoxRecorder boites;
+        AssistantImport w(*m_module->montanttransactions, SpecificationImport::pourPage(1),
+                          DepotSpecifications(m_dir.filePath("specs.json")));
+        QSignalSpy termine(&w, &AssistantImport::importTermine);
+        w.show();
+        choisirFichier(w, path);
+        w.next();
+        QCOMPARE(w.currentId(), int(AssistantImport::PageParametres));
+        w.next();
+        auto* mapping = w.currentPage()->findChild<QTableWidget*>();
+        QVERIFY(mapping);
+        QCOMPARE(mapping->rowCount(), 20);
+        QCOMPARE(mapping->item(16, 0)->text(), QStringLiteral("METHODE"));
+        QCOMPARE(mapping->item(16, 1)->text(), QStringLiteral("Q"));
+        QCOMPARE(mapping->item(16, 2)->text(), QStringLiteral("Méthode"));
+        // VENTES left without a letter: the rules zero it.
+        mapping->item(11, 1)->setText(QString());
+        w.next();
+        QCOMPARE(w.currentId(), int(AssistantImport::PageApercu));
+        auto* apercu = w.currentPage()->findChild<QTableWidget*>();
+        QCOMPARE(apercu->rowCount(), 2);
+        QStringList entetes;
+        for (int c = 0; c < apercu->columnCount(); ++c) {
+            entetes.append(apercu->horizontalHeaderItem(c)->text());
+        }
+        QVERIFY(!entetes.contains(QStringLiteral("L (VENTES)")));
+        QCOMPARE(apercu->item(0, entetes.indexOf("A (MFISCAL)"))->text(),
+                 QStringLiteral("1234567A"));
+        QCOMPARE(apercu->item(0, entetes.indexOf("Q (METHODE)"))->text(), QStringLiteral("MPRM"));
+
+        QString titre;
+        QTimer::singleShot(0, this, [&titre] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* p = qobject_cast<QProgressDialog*>(top); p && p->isVisible()) {
+                    titre = p->windowTitle();
+                }
+            }
+        });
+        w.accept();
+        QCOMPARE(titre, QStringLiteral("Importing..."));
+        QCOMPARE(boites.texts(MessageBoxes::Kind::Information), QStringList{"2 lignes importées."});
+        QCOMPARE(termine.size(), 1);
+        QCOMPARE(termine.at(0).at(0).toInt(), 2);
+        QCOMPARE(stockees("OPERATIONSMONTANTS where VENTES = 0 and MFISCAL = '1234567A'"), 2);
+    }
+
+    void annulationEntreDeuxLignes() {
+        QByteArray csv = "titre\n";
+        for (int i = 1; i <= 400; ++i) {
+            csv += ";;;;;;;;;;" + QByteArray::number(i) + "\n";
+        }
+        const QString path = source("lignes.csv", csv);
+        MessageBoxRecorder boites;
+        SpecificationImport spec = SpecificationImport::pourPage(1);
+        spec.format = FormatSource::Texte;
+        AssistantImport w(*m_module->montanttransactions, spec,
+                          DepotSpecifications(m_dir.filePath("specs.json")));
+        w.setFichier(path);
+        QVERIFY(w.lireFichier());
+        // Cancelled as soon as the progress dialog first lets events through.
+        std::function<void()> annuler = [&annuler, this] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* p = qobject_cast<QProgressDialog*>(top); p && p->isVisible()) {
+                    p->cancel();
+                    return;
+                }
+            }
+            QTimer::singleShot(0, this, annuler);
+        };
+        QTimer::singleShot(0, this, annuler);
+        w.executer();
+        QVERIFY(w.bilan().annule);
+        const int faites = w.bilan().importees;
+        QVERIFY(faites >= 1 && faites < 400);
+        QCOMPARE(stockees("OPERATIONSMONTANTS"), faites);
+        QCOMPARE(m_module->montanttransactions->state(), DatasetState::Browse);
+        QVERIFY(boites.texts().value(0).startsWith(QStringLiteral("Importation annulée : ")));
+    }
+
+    void fichierIllisibleResteSurLaPremierePage() {
+        MessageBoxRecorder boites;
+        AssistantImport w(*m_module->montanttransactions, SpecificationImport::pourPage(1),
+                          DepotSpecifications(m_dir.filePath("specs.json")));
+        w.show();
+        choisirFichier(w, source("abime.xlsx", xlsx({{QStringLiteral("x")}}).left(100)));
+        w.next();
+        QCOMPARE(w.currentId(), int(AssistantImport::PageFichier));
+        QVERIFY2(boites.texts(MessageBoxes::Kind::Error)
+                     .value(0)
+                     .contains("« abime.xlsx » est endommagé"),
+                 qPrintable(boites.texts().join('\n')));
+        QCOMPARE(stockees("OPERATIONSMONTANTS"), 0);
+    }
+
+    void specificationsEnregistreesChargeesSupprimees() {
+        QCOMPARE(DepotSpecifications().fichier(), DepotSpecifications::fichierParDefaut());
+        QVERIFY(DepotSpecifications::fichierParDefaut().startsWith(
+            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
+
+        MessageBoxRecorder boites;
+        const DepotSpecifications depot(m_dir.filePath("config/specs.json"));
+        SpecificationImport banque = SpecificationImport::pourPage(2);
+        banque.format = FormatSource::Texte;
+        banque.feuille = QStringLiteral("Export");
+        banque.premiereLigne = 4;
+        banque.texte.separateur = u'\t';
+        banque.texte.delimiteur = QChar();
+        banque.texte.codage = OptionsTexte::Codage::Windows1252;
+        banque.valeurs = FormatsValeurs::francais();
+        banque.valeurs.ordreDate = FormatsValeurs::OrdreDate::AnneeMoisJour;
+        banque.valeurs.separateurMilliers = QChar();
+        banque.correspondances[16].lettre = QStringLiteral("AB");
+        {
+            AssistantImport w(*m_module->Empruntsprets, SpecificationImport::pourPage(2), depot);
+            w.specification() = banque;
+            w.enregistrerSpecification(QStringLiteral("Banque"));
+            w.enregistrerSpecification(QStringLiteral("autre"));
+        }
+        AssistantImport w(*m_module->Empruntsprets, SpecificationImport::pourPage(2), depot);
+        QCOMPARE(w.depot().noms(), (QStringList{"autre", "Banque"}));
+        QVERIFY(w.chargerSpecification(QStringLiteral("Banque")));
+        QVERIFY(w.specification() == banque);
+        // A page-2 mapping loaded on page 1 would name columns that page 1 has not.
+        AssistantImport page1(*m_module->montanttransactions, SpecificationImport::pourPage(1),
+                              depot);
+        QVERIFY(page1.chargerSpecification(QStringLiteral("Banque")));
+        QVERIFY(page1.specification().correspondances ==
+                SpecificationImport::pourPage(1).correspondances);
+        QCOMPARE(page1.specification().texte.separateur, QChar(u'\t'));
+        w.supprimerSpecification(QStringLiteral("Banque"));
+        QCOMPARE(DepotSpecifications(depot.fichier()).noms(), QStringList{"autre"});
+        QCOMPARE(boites.texts(MessageBoxes::Kind::Error), QStringList());
+    }
+};
+
+QTEST_MAIN(TestImportAssistant)
+#include "tst_import_assistant.moc"
