@@ -53,7 +53,7 @@ bool attendreFichierOuvert(qint64 pid, const QString& prefix, int ms) {
     QElapsedTimer timer;
     timer.start();
     const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-    while (timer.elapsed() < ms) {
+    while (timer.elapsed() < ms && fds.exists()) {
         for (const QFileInfo& fd :
              fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
             if (fd.symLinkTarget().startsWith(prefix)) {
@@ -157,25 +157,36 @@ private slots:
             transaction.commit();
             connection.close();
         }
-        QTemporaryDir sortie;
-        QProcess p;
-        p.setProcessEnvironment(sansAffichage());
-        p.start(kArdoz, {"--generate", "--company", "1234567A", "--year", "2023", "--output",
-                         sortie.path(), "--database", database.databasePath()});
-        QVERIFY(p.waitForStarted());
-        // The file is being written.
-        QVERIFY(attendreFichierOuvert(p.processId(), sortie.path() + u'/', 30000));
-        ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-        QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), 128 + SIGINT);
-        QVERIFY(p.readAllStandardOutput().isEmpty());
-        QVERIFY(QString::fromUtf8(p.readAllStandardError())
-                    .contains(QStringLiteral("la commande a été interrompue")));
-        QCOMPARE(
-            QDir(sortie.path())
-                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-            QStringList());
+        // On a loaded machine the generation may end between seeing the file open and
+        // the signal: such a run proves nothing and is tried again.
+        for (int essai = 1;; ++essai) {
+            QTemporaryDir sortie;
+            QProcess p;
+            p.setProcessEnvironment(sansAffichage());
+            p.start(kArdoz, {"--generate", "--company", "1234567A", "--year", "2023", "--output",
+                             sortie.path(), "--database", database.databasePath()});
+            QVERIFY(p.waitForStarted());
+            // The file is being written.
+            const bool ouvert = attendreFichierOuvert(p.processId(), sortie.path() + u'/', 30000);
+            if (ouvert) {
+                ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+            }
+            QVERIFY(p.waitForFinished(5000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            if (p.exitCode() == 0 && essai < 4) {
+                continue;
+            }
+            QVERIFY(ouvert);
+            QCOMPARE(p.exitCode(), 128 + SIGINT);
+            QVERIFY(p.readAllStandardOutput().isEmpty());
+            QVERIFY(QString::fromUtf8(p.readAllStandardError())
+                        .contains(QStringLiteral("la commande a été interrompue")));
+            QCOMPARE(QDir(sortie.path())
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                    QDir::NoDotAndDotDot),
+                     QStringList());
+            break;
+        }
     }
 
     void anotherAccountUsesTheEngineAfterRoot() {
