@@ -283,8 +283,8 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        out << "usage: bench_declaration populate|fetch|generate|check FOLDER [LINES] | validate "
-               "FILE"
+        out << "usage: bench_declaration populate|fetch|generate|compare|check FOLDER [LINES] | "
+               "validate FILE"
             << Qt::endl;
         return 2;
     }

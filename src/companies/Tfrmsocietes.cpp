@@ -2,6 +2,7 @@
 
 #include "companies/Tfrmparamsociete.h"
 #include "db/DatabaseError.h"
+#include "db/Win1252.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SearchEdit.h"
@@ -32,6 +33,7 @@ constexpr Colonne kColonnes[] = {
 };
 
 const QString kParametreNom = QStringLiteral("raisonsociale");
+constexpr int kLongueurMotif = 1024;
 
 }  // namespace
 
@@ -164,10 +166,15 @@ void Tfrmsocietes::FiltrerAffichage(const QString& text) {
         // name is compared in capitals too; the database's UPPER turns the accented letters
         // of Windows-1252 into theirs (é into É, œ into Œ, ÿ into Ÿ).
         m_societe->setSql(
-            QStringLiteral("select * from SOCIETE where upper(RAISONSOCIALE) like :raisonsociale "
-                           "order by RAISONSOCIALE"),
+            QStringLiteral("select * from SOCIETE where upper(RAISONSOCIALE) like "
+                           "cast(:raisonsociale as varchar(%1)) order by RAISONSOCIALE")
+                .arg(kLongueurMotif),
             tri);
-        m_societe->setParam(kParametreNom, db::Value(text.toUpper() + u'%'));
+        // A text the database cannot hold (a character outside Windows-1252, or longer than
+        // any name) begins no name: null lists nothing instead of failing at each keystroke.
+        const QString motif = SearchEdit::majuscules(text) + u'%';
+        const bool possible = motif.size() <= kLongueurMotif && db::Win1252::canEncode(motif);
+        m_societe->setParam(kParametreNom, possible ? db::Value(motif) : db::Value());
     }
     rouvrir();
 }

@@ -2,17 +2,10 @@
 
 #include "data/Dataset.h"
 #include "db/Win1252.h"
+#include "widgets/SearchEdit.h"
 
 QString RechercheContient::majuscules(const QString& text) {
-    QString result;
-    result.reserve(text.size());
-    for (const QChar c : text) {
-        // A capital outside the code page (µ → Μ) or of more than one letter (ß → SS) is not
-        // what the server makes of the letter: it keeps the letter as it is.
-        const QString capitale = QString(c).toUpper();
-        result += capitale.size() == 1 && db::Win1252::canEncode(capitale) ? capitale : QString(c);
-    }
-    return result;
+    return SearchEdit::majuscules(text);
 }
 
 QString RechercheContient::condition(const QString& colonne) {

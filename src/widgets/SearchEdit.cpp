@@ -1,5 +1,7 @@
 #include "widgets/SearchEdit.h"
 
+#include "db/Win1252.h"
+
 #include <QValidator>
 
 namespace {
@@ -10,21 +12,24 @@ class CapitalsValidator : public QValidator {
 public:
     using QValidator::QValidator;
 
-    State validate(QString& input, int& pos) const override {
-        const QString upper = input.toUpper();
-        if (upper.size() == input.size()) {
-            input = upper;
-        } else {
-            // A letter whose capital is longer (ß): keep the cursor after the same characters.
-            const QString before = input.left(pos).toUpper();
-            input = upper;
-            pos = static_cast<int>(before.size());
-        }
+    State validate(QString& input, int&) const override {
+        // Same length: the cursor stays after the same characters.
+        input = SearchEdit::majuscules(input);
         return Acceptable;
     }
 };
 
 }  // namespace
+
+QString SearchEdit::majuscules(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const QString capitale = QString(c).toUpper();
+        result += capitale.size() == 1 && db::Win1252::canEncode(capitale) ? capitale : QString(c);
+    }
+    return result;
+}
 
 SearchEdit::SearchEdit(QWidget* parent) : QLineEdit(parent) {
     setValidator(new CapitalsValidator(this));

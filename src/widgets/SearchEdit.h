@@ -11,4 +11,11 @@ class SearchEdit : public QLineEdit {
 
 public:
     explicit SearchEdit(QWidget* parent = nullptr);
+
+    /**
+     * @p text in capitals as the database makes them: a letter whose capital lies outside
+     * Windows-1252 (µ) or is longer than one letter (ß) stays as it is. The result has the
+     * length of @p text.
+     */
+    static QString majuscules(const QString& text);
 };

@@ -237,6 +237,27 @@ private slots:
         liste->close();
     }
 
+    void lettersWithoutASingleCapitalAndTextsNoNameHolds() {
+        m_db->addCompany("8888888", "I", 2023, QStringLiteral("Straße µ-Technik"));
+        QPointer<Tfrmsocietes> liste = ouvrir();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        liste->champRecherche()->setFocus();
+        // ß and µ have no capital of one Windows-1252 letter: they stay as typed, as the
+        // database's UPPER leaves them, and the name is found.
+        taper(liste->champRecherche(), QStringLiteral("straße µ"));
+        QCOMPARE(liste->champRecherche()->text(), QStringLiteral("STRAßE µ"));
+        QCOMPARE(noms(), QStringList({QStringLiteral("Straße µ-Technik")}));
+        // A character the database cannot hold, or a text longer than any name, begins no
+        // name: the list is empty and no error box comes up.
+        liste->champRecherche()->setText(QStringLiteral("A\u4E2D"));
+        QVERIFY(noms().isEmpty());
+        liste->champRecherche()->setText(QString(2000, u'A'));
+        QVERIFY(noms().isEmpty());
+        liste->champRecherche()->clear();
+        QCOMPARE(noms().size(), 6);
+        liste->close();
+    }
+
     void enterDoesWhatTheDoubleClickDoes() {
         // Management mode: Enter, like the double click, does not select.
         m_contexte->ModeSocietes = 2;
