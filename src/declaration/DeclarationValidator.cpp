@@ -9,7 +9,11 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -343,15 +347,110 @@ struct DeclarationValidator::Parser {
     Phase m_phase = Phase::Start;
 };
 
-DeclarationValidator::DeclarationValidator() : m_parser(std::make_unique<Parser>(*this)) {}
+/// The thread that parses, and the few blocks waiting for it. The writer waits when the
+/// parser lags too far behind, so memory stays bounded whatever the size of the document.
+struct DeclarationValidator::Worker {
+    struct Block {
+        std::vector<ElementSource> sources;
+        QByteArray data;
+        bool last = false;
+    };
+    static constexpr std::size_t kMaxWaiting = 4;
 
-DeclarationValidator::~DeclarationValidator() = default;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Block> waiting;
+    bool abandoned = false;  // the writer gave up: drop what waits
+    bool done = false;       // the thread has ended
+    std::exception_ptr failure;
+    std::thread thread;
+
+    explicit Worker(DeclarationValidator& owner) {
+        thread = std::thread([this, &owner] { run(owner); });
+    }
+
+    void run(DeclarationValidator& owner) {
+        try {
+            for (;;) {
+                Block block;
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [this] { return !waiting.empty() || abandoned; });
+                    if (abandoned) {
+                        break;
+                    }
+                    block = std::move(waiting.front());
+                    waiting.pop_front();
+                }
+                changed.notify_all();
+                owner.m_pending.insert(owner.m_pending.end(), block.sources.begin(),
+                                       block.sources.end());
+                if (block.last) {
+                    owner.m_parser->feed(nullptr, 0, true);
+                    break;
+                }
+                owner.check(block.data.constData(), block.data.size());
+            }
+        } catch (...) {
+            std::lock_guard lock(mutex);
+            failure = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        done = true;
+        changed.notify_all();
+    }
+
+    /// Hands a block over; false when the thread has ended (its failure is for finish()).
+    bool push(Block block) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [this] { return waiting.size() < kMaxWaiting || done; });
+        if (done) {
+            return false;
+        }
+        waiting.push_back(std::move(block));
+        changed.notify_all();
+        return true;
+    }
+
+    void join() {
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+
+    ~Worker() {
+        {
+            std::lock_guard lock(mutex);
+            abandoned = true;
+        }
+        changed.notify_all();
+        join();
+    }
+};
+
+DeclarationValidator::DeclarationValidator() : m_parser(std::make_unique<Parser>(*this)) {
+    m_blockSources.reserve(4096);
+    m_worker = std::make_unique<Worker>(*this);
+}
+
+DeclarationValidator::~DeclarationValidator() {
+    // The thread uses the parser: it ends before the parser goes.
+    m_worker.reset();
+}
 
 void DeclarationValidator::elementStarted(const ElementSource& source) {
-    m_pending.push_back(source);
+    m_blockSources.push_back(source);
 }
 
 void DeclarationValidator::dataWritten(const char* data, qsizetype size) {
+    Worker::Block block{std::move(m_blockSources), QByteArray(data, size), false};
+    m_blockSources = {};
+    m_blockSources.reserve(block.sources.size());
+    // A thread that has ended early has failed; finish() says so.
+    m_worker->push(std::move(block));
+}
+
+void DeclarationValidator::check(const char* data, qsizetype size) {
     // libxml2 takes chunks of int size; the writer's blocks are far smaller.
     constexpr qsizetype kChunk = 1 << 30;
     while (size > 0) {
@@ -363,7 +462,12 @@ void DeclarationValidator::dataWritten(const char* data, qsizetype size) {
 }
 
 void DeclarationValidator::finish() {
-    m_parser->feed(nullptr, 0, true);
+    m_worker->push(Worker::Block{std::move(m_blockSources), QByteArray(), true});
+    m_blockSources = {};
+    m_worker->join();
+    if (m_worker->failure) {
+        std::rethrow_exception(m_worker->failure);
+    }
     if (!m_parser->wellFormed()) {
         throw DeclarationError(
             QStringLiteral("Le fichier Xml produit est mal formé : le contrôle n'a pas pu être "

@@ -7,6 +7,7 @@
 #include <QString>
 #include <deque>
 #include <memory>
+#include <vector>
 
 /**
  * Checks a declaration against every rule of the administration's schema while it is
@@ -19,6 +20,10 @@
  * is kept: the bytes are parsed as they arrive and only the sources of the elements
  * written but not yet parsed wait in a queue, so memory stays small whatever the size
  * of the declaration.
+ *
+ * The parsing runs on a thread of its own, a few blocks behind the writer, so that the
+ * check costs little more than the writing on a machine of two cores or more. Until
+ * finish() returns, problems() and unmatchedElements() are not to be read.
  *
  * Use: give it to the XmlLineWriter as observer, write the document, then finish().
  */
@@ -55,8 +60,15 @@ public:
 
 private:
     friend struct Parser;
+    struct Worker;
+    void check(const char* data, qsizetype size);
+
     std::unique_ptr<Parser> m_parser;
+    // Owned by the thread that parses: sources of the elements fed but not yet parsed.
     std::deque<ElementSource> m_pending;
+    // Owned by the writer's thread: sources of the block being filled.
+    std::vector<ElementSource> m_blockSources;
+    std::unique_ptr<Worker> m_worker;
     DeclarationProblems m_problems;
     int m_unmatched = 0;
 };
