@@ -719,14 +719,16 @@ void Dataset::post() {
     const QStringList columns = columnNames();
     const DatasetState sentFrom = m_state;
     const Row listed = m_rows[m_current];
+    std::optional<Row> storedRow;
 
     if (m_state == DatasetState::Insert) {
         QStringList params;
         for (const QString& c : columns) {
             params.append(u':' + c);
         }
+        // The row comes back as the server stored it in the same round trip.
         db::Statement& st =
-            rowStatement(m_insert, QStringLiteral("insert into %1 (%2) values (%3)")
+            rowStatement(m_insert, QStringLiteral("insert into %1 (%2) values (%3) returning %2")
                                        .arg(m_table.name, columns.join(QStringLiteral(", ")),
                                             params.join(QStringLiteral(", "))));
         for (int attempt = 1;; ++attempt) {
@@ -735,6 +737,9 @@ void Dataset::post() {
             }
             try {
                 st.execute();
+                if (st.fetch()) {
+                    storedRow = readRow(st);
+                }
                 break;
             } catch (const DatabaseError& e) {
                 // Another workstation took the number the rules gave this row: the rules give
@@ -772,12 +777,13 @@ void Dataset::post() {
         if (st.affectedRows() != 1) {
             throw DatabaseError(kModifyVanished);
         }
+        storedRow = readStored(m_buffer);
     }
 
-    // Re-read the row as the server holds it (CHAR columns come back blank-padded).
+    // The row as the server holds it (CHAR columns come back blank-padded).
     const Row sent = m_buffer;
     const QSet<int> ruleValues = m_ruleValues;
-    const Row stored = readStored(m_buffer).value_or(m_buffer);
+    const Row stored = storedRow.value_or(m_buffer);
 
     m_rows[m_current] = stored;
     const QString key = keyText(stored);
