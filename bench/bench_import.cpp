@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     timer.start();
     const Classeur classeur = LecteurSource::lire(path, FormatSource::Excel, {});
     const double readSeconds = timer.nsecsElapsed() / 1e9;
-    ImportateurLignes importateur(ds, SpecificationImport::pourPage(1));
+    ImportateurLignes importateur(ds, ReglageImport::pourPage(1));
     const BilanImport bilan = importateur.importer(classeur.feuilles.front());
     const double importSeconds = timer.nsecsElapsed() / 1e9;
     rawSeconds += raw(rows / 2 + 1, rows);

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     colonnes[3].type = FieldType::Varchar;
     colonnes[3].width = 8;
 
-    const QByteArray contenu(reinterpret_cast<const char*>(data + 3), static_cast<qsizetype>(size - 3));
+    const QByteArray contenu(reinterpret_cast<const char*>(data + 3),
+                             static_cast<qsizetype>(size - 3));
     try {
         const FeuilleSource f = LecteurTexte::lire(contenu, options, QStringLiteral("fuzz"));
         for (const auto& ligne : f.lignes) {

@@ -73,11 +73,11 @@ public:
 
         auto* groupe = new QGroupBox(QStringLiteral("Spécifications d'importation enregistrées"));
         auto* g = new QHBoxLayout(groupe);
-        m_specs = new QComboBox;
-        m_specs->setAccessibleName(QStringLiteral("Spécification"));
+        m_reglages = new QComboBox;
+        m_reglages->setAccessibleName(QStringLiteral("Spécification"));
         auto* charger = new QPushButton(QStringLiteral("Charger"));
         auto* supprimer = new QPushButton(QStringLiteral("Supprimer"));
-        g->addWidget(m_specs, 1);
+        g->addWidget(m_reglages, 1);
         g->addWidget(charger);
         g->addWidget(supprimer);
         form->addRow(groupe);
@@ -103,34 +103,33 @@ public:
         });
         connect(m_chemin, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
         connect(charger, &QPushButton::clicked, this, [this] {
-            if (m_specs->currentIndex() >= 0 && m_w->chargerSpecification(m_specs->currentText())) {
+            if (m_reglages->currentIndex() >= 0 && m_w->chargerReglage(m_reglages->currentText())) {
                 m_format->setCurrentIndex(
-                    m_format->findData(static_cast<int>(m_w->specification().format)));
+                    m_format->findData(static_cast<int>(m_w->reglage().format)));
             }
         });
         connect(supprimer, &QPushButton::clicked, this, [this] {
-            const QString nom = m_specs->currentText();
+            const QString nom = m_reglages->currentText();
             if (!nom.isEmpty() &&
                 MessageBoxes::confirm(
                     this,
                     QStringLiteral("Voulez-vous supprimer la spécification « %1 » ?").arg(nom))) {
-                m_w->supprimerSpecification(nom);
+                m_w->supprimerReglage(nom);
             }
         });
-        connect(m_w, &AssistantImport::specificationsChangees, this, [this] { remplirSpecs(); });
-        remplirSpecs();
+        connect(m_w, &AssistantImport::reglagesChanges, this, [this] { remplirReglages(); });
+        remplirReglages();
     }
 
-    void remplirSpecs() {
-        const QString courant = m_specs->currentText();
-        m_specs->clear();
-        m_specs->addItems(m_w->depot().noms());
-        m_specs->setCurrentIndex(std::max(0, m_specs->findText(courant)));
+    void remplirReglages() {
+        const QString courant = m_reglages->currentText();
+        m_reglages->clear();
+        m_reglages->addItems(m_w->depot().noms());
+        m_reglages->setCurrentIndex(std::max(0, m_reglages->findText(courant)));
     }
 
     void initializePage() override {
-        m_format->setCurrentIndex(
-            m_format->findData(static_cast<int>(m_w->specification().format)));
+        m_format->setCurrentIndex(m_format->findData(static_cast<int>(m_w->reglage().format)));
         if (m_chemin->text().isEmpty()) {
             m_chemin->setText(m_w->fichier());
         }
@@ -139,14 +138,14 @@ public:
     bool isComplete() const override { return !m_chemin->text().trimmed().isEmpty(); }
 
     bool validatePage() override {
-        m_w->specification().format = static_cast<FormatSource>(m_format->currentData().toInt());
+        m_w->reglage().format = static_cast<FormatSource>(m_format->currentData().toInt());
         m_w->setFichier(QDir::fromNativeSeparators(m_chemin->text().trimmed()));
         return m_w->lireFichier();
     }
 
     QLineEdit* m_chemin;
     QComboBox* m_format;
-    QComboBox* m_specs;
+    QComboBox* m_reglages;
 
 private:
     AssistantImport* m_w;
@@ -214,7 +213,7 @@ public:
     }
 
     void initializePage() override {
-        const SpecificationImport& s = m_w->specification();
+        const ReglageImport& s = m_w->reglage();
         m_feuille->clear();
         m_feuille->addItems(m_w->classeur().nomsFeuilles());
         const int f = m_feuille->findText(s.feuille, Qt::MatchFixedString);
@@ -243,7 +242,7 @@ public:
     }
 
     bool validatePage() override {
-        SpecificationImport& s = m_w->specification();
+        ReglageImport& s = m_w->reglage();
         const QString sep = m_separateur->currentText();
         const QChar separateur = sep == u"Tabulation" ? QChar(u'\t') : premier(sep);
         const QChar delimiteur =
@@ -331,7 +330,7 @@ public:
         auto* retablir = new QPushButton(QStringLiteral("Rétablir la correspondance de la page"));
         v->addWidget(retablir, 0, Qt::AlignLeft);
         connect(retablir, &QPushButton::clicked, this, [this] {
-            m_w->specification().correspondances = m_w->preset().correspondances;
+            m_w->reglage().correspondances = m_w->preset().correspondances;
             remplir();
         });
         connect(m_table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
@@ -347,15 +346,15 @@ public:
     QString titre(const QString& lettre) const {
         const FeuilleSource* f = m_w->feuille();
         const int c = indexColonne(lettre);
-        if (!f || c < 0 || m_w->specification().premiereLigne < 2) {
+        if (!f || c < 0 || m_w->reglage().premiereLigne < 2) {
             return QString();
         }
-        return f->cellule(m_w->specification().premiereLigne - 2, c).texteAffiche();
+        return f->cellule(m_w->reglage().premiereLigne - 2, c).texteAffiche();
     }
 
     void remplir() {
         m_remplissage = true;
-        const auto& mapping = m_w->specification().correspondances;
+        const auto& mapping = m_w->reglage().correspondances;
         m_table->setRowCount(static_cast<int>(mapping.size()));
         for (int i = 0; i < mapping.size(); ++i) {
             auto* colonne = new QTableWidgetItem(mapping[i].colonne);
@@ -372,12 +371,12 @@ public:
     void initializePage() override { remplir(); }
 
     bool validatePage() override {
-        auto& mapping = m_w->specification().correspondances;
+        auto& mapping = m_w->reglage().correspondances;
         for (int i = 0; i < mapping.size() && i < m_table->rowCount(); ++i) {
             mapping[i].lettre = m_table->item(i, 1)->text().trimmed().toUpper();
         }
         const QString motif =
-            ImportateurLignes(m_w->cible(), m_w->specification()).verifierCorrespondances();
+            ImportateurLignes(m_w->cible(), m_w->reglage()).verifierCorrespondances();
         if (!motif.isEmpty()) {
             MessageBoxes::showError(this, motif);
             return false;
@@ -414,7 +413,7 @@ public:
 
     void initializePage() override {
         const FeuilleSource* f = m_w->feuille();
-        const ImportateurLignes importateur(m_w->cible(), m_w->specification());
+        const ImportateurLignes importateur(m_w->cible(), m_w->reglage());
         const auto lignes =
             f ? importateur.apercu(*f, kLignes) : QVector<ImportateurLignes::LigneApercu>();
         const QStringList colonnes = importateur.colonnesApercu();
@@ -438,7 +437,7 @@ public:
             }
         }
         m_table->resizeColumnsToContents();
-        const int premiere = m_w->specification().premiereLigne;
+        const int premiere = m_w->reglage().premiereLigne;
         const int total = f ? std::max(0, f->nombreLignes() - premiere + 1) : 0;
         QString resume = QStringLiteral("Feuille « %1 », lignes %2 à %3 : %4 ligne(s) de données.")
                              .arg(f ? f->nom : QString())
@@ -462,9 +461,9 @@ private:
 
 }  // namespace
 
-AssistantImport::AssistantImport(Dataset& cible, const SpecificationImport& preset,
-                                 const DepotSpecifications& depot, QWidget* parent)
-    : QWizard(parent), m_cible(cible), m_preset(preset), m_spec(preset), m_depot(depot) {
+AssistantImport::AssistantImport(Dataset& cible, const ReglageImport& preset,
+                                 const DepotReglages& depot, QWidget* parent)
+    : QWizard(parent), m_cible(cible), m_preset(preset), m_reglage(preset), m_depot(depot) {
     setWindowTitle(QStringLiteral("Importation de lignes"));
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::HaveCustomButton1);
@@ -498,13 +497,13 @@ const FeuilleSource* AssistantImport::feuille() const {
     if (m_classeur.feuilles.isEmpty()) {
         return nullptr;
     }
-    const FeuilleSource* f = m_classeur.feuille(m_spec.feuille);
+    const FeuilleSource* f = m_classeur.feuille(m_reglage.feuille);
     return f ? f : &m_classeur.feuilles.front();
 }
 
 bool AssistantImport::lireFichier() {
     try {
-        m_classeur = LecteurSource::lire(m_fichier, m_spec.format, m_spec.texte);
+        m_classeur = LecteurSource::lire(m_fichier, m_reglage.format, m_reglage.texte);
     } catch (const ErreurImport& e) {
         m_classeur = Classeur();
         MessageBoxes::showError(this, e.text());
@@ -546,33 +545,33 @@ void AssistantImport::BtnEnregistrerClick() {
                                              .arg(nom))) {
             return;
         }
-        enregistrerSpecification(nom);
+        enregistrerReglage(nom);
     }
 }
 
-void AssistantImport::enregistrerSpecification(const QString& nom) {
+void AssistantImport::enregistrerReglage(const QString& nom) {
     try {
-        m_depot.enregistrer(nom, m_spec);
-        emit specificationsChangees();
+        m_depot.enregistrer(nom, m_reglage);
+        emit reglagesChanges();
     } catch (const ErreurImport& e) {
         MessageBoxes::showError(this, e.text());
     }
 }
 
-bool AssistantImport::chargerSpecification(const QString& nom) {
-    const auto spec = m_depot.charger(nom);
-    if (!spec) {
+bool AssistantImport::chargerReglage(const QString& nom) {
+    const auto lu = m_depot.charger(nom);
+    if (!lu) {
         MessageBoxes::showError(this,
                                 QStringLiteral("La spécification « %1 » n'existe plus.").arg(nom));
-        emit specificationsChangees();
+        emit reglagesChanges();
         return false;
     }
-    m_spec = *spec;
-    // A specification saved on another page keeps the mapping of this one.
-    if (!spec->correspondances.isEmpty() && ImportateurLignes(m_cible, *spec)
-                                                .verifierCorrespondances()
-                                                .startsWith(QStringLiteral("La colonne"))) {
-        m_spec.correspondances = m_preset.correspondances;
+    m_reglage = *lu;
+    // Settings saved on another page keep the mapping of this one.
+    if (!lu->correspondances.isEmpty() && ImportateurLignes(m_cible, *lu)
+                                              .verifierCorrespondances()
+                                              .startsWith(QStringLiteral("La colonne"))) {
+        m_reglage.correspondances = m_preset.correspondances;
         MessageBoxes::information(this,
                                   QStringLiteral("La correspondance des colonnes de « %1 » ne "
                                                  "convient pas à cette page : celle de la "
@@ -583,10 +582,10 @@ bool AssistantImport::chargerSpecification(const QString& nom) {
     return true;
 }
 
-void AssistantImport::supprimerSpecification(const QString& nom) {
+void AssistantImport::supprimerReglage(const QString& nom) {
     try {
         m_depot.supprimer(nom);
-        emit specificationsChangees();
+        emit reglagesChanges();
     } catch (const ErreurImport& e) {
         MessageBoxes::showError(this, e.text());
     }
@@ -613,7 +612,7 @@ void AssistantImport::executer() {
     progression.setValue(0);
     QElapsedTimer pas;
     pas.start();
-    ImportateurLignes importateur(m_cible, m_spec);
+    ImportateurLignes importateur(m_cible, m_reglage);
     m_bilan = importateur.importer(*f, [&](int faites, int total) {
         // The screen follows a few times a second; a cancellation is seen between two rows.
         if (faites == total || pas.elapsed() >= 50) {
@@ -634,8 +633,7 @@ void AssistantImport::executer() {
 }
 
 BilanImport AssistantImport::importerPage(QWidget* fenetre, int page, Dataset& cible) {
-    AssistantImport assistant(cible, SpecificationImport::pourPage(page), DepotSpecifications(),
-                              fenetre);
+    AssistantImport assistant(cible, ReglageImport::pourPage(page), DepotReglages(), fenetre);
     assistant.exec();
     return assistant.bilan();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "import/Classeur.h"
-#include "import/DepotSpecifications.h"
+#include "import/DepotReglages.h"
 #include "import/ImportateurLignes.h"
-#include "import/SpecificationImport.h"
+#include "import/ReglageImport.h"
 
 #include <QWizard>
 
@@ -15,7 +15,7 @@ class Dataset;
  * stop at the first problem), the page's column mapping preset by letter and editable, a
  * preview of the first rows as they will be stored, then the import itself with a progress
  * dialog titled "Importing..." that can be cancelled between rows, and its report.
- * Specifications can be saved under a name, loaded and deleted at every step.
+ * Import settings can be saved under a name, loaded and deleted at every step.
  *
  * The wizard writes through @p cible, the page's shared dataset, with ImportateurLignes: the
  * record rules number, stamp and commit each row. Cancelling the wizard before "Importer"
@@ -27,9 +27,8 @@ class AssistantImport : public QWizard {
 public:
     enum Page { PageFichier, PageParametres, PageCorrespondance, PageApercu };
 
-    AssistantImport(Dataset& cible, const SpecificationImport& preset,
-                    const DepotSpecifications& depot = DepotSpecifications(),
-                    QWidget* parent = nullptr);
+    AssistantImport(Dataset& cible, const ReglageImport& preset,
+                    const DepotReglages& depot = DepotReglages(), QWidget* parent = nullptr);
     ~AssistantImport() override;
 
     /// The wizard for operations page @p page (1 to 4) on @p cible, its shared dataset, run
@@ -38,8 +37,8 @@ public:
     static BilanImport importerPage(QWidget* fenetre, int page, Dataset& cible);
 
     Dataset& cible() const { return m_cible; }
-    const SpecificationImport& preset() const { return m_preset; }
-    SpecificationImport& specification() { return m_spec; }
+    const ReglageImport& preset() const { return m_preset; }
+    ReglageImport& reglage() { return m_reglage; }
     QString fichier() const { return m_fichier; }
     void setFichier(const QString& path);
     const Classeur& classeur() const { return m_classeur; }
@@ -50,12 +49,12 @@ public:
     bool lireFichier();
     /// The result of the last run.
     const BilanImport& bilan() const { return m_bilan; }
-    DepotSpecifications& depot() { return m_depot; }
+    DepotReglages& depot() { return m_depot; }
 
-    // Specifications, also reached through the buttons (which ask for the name first).
-    void enregistrerSpecification(const QString& nom);
-    bool chargerSpecification(const QString& nom);
-    void supprimerSpecification(const QString& nom);
+    // Import settings, also reached through the buttons (which ask for the name first).
+    void enregistrerReglage(const QString& nom);
+    bool chargerReglage(const QString& nom);
+    void supprimerReglage(const QString& nom);
 
     /// Runs the import on the chosen sheet; called by "Importer".
     void executer();
@@ -65,16 +64,16 @@ public:
 signals:
     /// An import ran; @p lignes rows were committed (the page's totals are to be recomputed).
     void importTermine(int lignes);
-    /// The list of saved specifications changed.
-    void specificationsChangees();
+    /// The list of saved import settings changed.
+    void reglagesChanges();
 
 private:
     void BtnEnregistrerClick();
 
     Dataset& m_cible;
-    SpecificationImport m_preset;
-    SpecificationImport m_spec;
-    DepotSpecifications m_depot;
+    ReglageImport m_preset;
+    ReglageImport m_reglage;
+    DepotReglages m_depot;
     QString m_fichier;
     Classeur m_classeur;
     BilanImport m_bilan;

@@ -3,7 +3,7 @@
 #include "data/FieldDef.h"
 #include "db/Value.h"
 #include "import/Classeur.h"
-#include "import/SpecificationImport.h"
+#include "import/ReglageImport.h"
 
 #include <stdexcept>
 

@@ -134,7 +134,7 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         return usageError(QStringLiteral("Exercice non valable : %1 (une année, par exemple 2023).")
                               .arg(options.year));
     }
-    SpecificationImport spec = SpecificationImport::pourPage(page);
+    ReglageImport reglage = ReglageImport::pourPage(page);
     const std::optional<FormatSource> format = formatDuFichier(options.file);
     if (!format) {
         return usageError(QStringLiteral("Extension de fichier non reconnue : %1 (formats lus : "
@@ -142,9 +142,9 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
                                          ".xml, .dbf).")
                               .arg(options.file));
     }
-    spec.format = *format;
-    if (spec.format == FormatSource::Texte) {
-        spec.valeurs = FormatsValeurs::francais();
+    reglage.format = *format;
+    if (reglage.format == FormatSource::Texte) {
+        reglage.valeurs = FormatsValeurs::francais();
     }
     if (!options.firstRow.isEmpty()) {
         const int row = options.firstRow.trimmed().toInt(&ok);
@@ -153,14 +153,14 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
                                              "de 1).")
                                   .arg(options.firstRow));
         }
-        spec.premiereLigne = row;
+        reglage.premiereLigne = row;
     }
     if (!options.separator.isEmpty()) {
         const QString s = options.separator;
         if (s.compare(QLatin1StringView("tab"), Qt::CaseInsensitive) == 0 || s == u"\\t") {
-            spec.texte.separateur = u'\t';
+            reglage.texte.separateur = u'\t';
         } else if (s.size() == 1 && s != u"\"" && s != u"\n" && s != u"\r") {
-            spec.texte.separateur = s.at(0);
+            reglage.texte.separateur = s.at(0);
         } else {
             return usageError(
                 QStringLiteral("Séparateur non valable : %1 (un caractère, ou tab).").arg(s));
@@ -170,7 +170,7 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
     // The file first: nothing is connected for a file that cannot be read.
     Classeur classeur;
     try {
-        classeur = LecteurSource::lire(options.file, spec.format, spec.texte);
+        classeur = LecteurSource::lire(options.file, reglage.format, reglage.texte);
     } catch (const ErreurImport& e) {
         err << e.text() << Qt::endl;
         return code(Exit::FileUnreadable);
@@ -238,9 +238,9 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
                         << Qt::endl;
                     result = code(Exit::UnknownYear);
                 } else {
-                    Dataset& cible = *module.dataset(SpecificationImport::datasetDeLaPage(page));
+                    Dataset& cible = *module.dataset(ReglageImport::datasetDeLaPage(page));
                     module.openForActiveCompany(cible);
-                    ImportateurLignes importateur(cible, spec);
+                    ImportateurLignes importateur(cible, reglage);
                     const BilanImport bilan = importateur.importer(*feuille);
                     if (bilan.probleme) {
                         err << bilan.rapport() << Qt::endl;

@@ -56,9 +56,9 @@ QString BilanImport::rapport() const {
     return t;
 }
 
-ImportateurLignes::ImportateurLignes(Dataset& cible, const SpecificationImport& specification)
-    : m_cible(cible), m_spec(specification) {
-    for (const CorrespondanceColonne& c : m_spec.correspondances) {
+ImportateurLignes::ImportateurLignes(Dataset& cible, const ReglageImport& reglage)
+    : m_cible(cible), m_reglage(reglage) {
+    for (const CorrespondanceColonne& c : m_reglage.correspondances) {
         const int index = indexColonne(c.lettre);
         if (index >= 0 && m_cible.field(c.colonne)) {
             const FieldDef* f = m_cible.field(c.colonne);
@@ -69,7 +69,7 @@ ImportateurLignes::ImportateurLignes(Dataset& cible, const SpecificationImport& 
 
 QString ImportateurLignes::verifierCorrespondances() const {
     int utiles = 0;
-    for (const CorrespondanceColonne& c : m_spec.correspondances) {
+    for (const CorrespondanceColonne& c : m_reglage.correspondances) {
         if (!m_cible.field(c.colonne)) {
             return QStringLiteral("La colonne %1 n'existe pas dans la table %2.")
                 .arg(c.colonne, m_cible.table().name);
@@ -86,7 +86,7 @@ QString ImportateurLignes::verifierCorrespondances() const {
     if (utiles == 0) {
         return QStringLiteral("Aucune colonne n'est associée à une lettre : rien à importer.");
     }
-    if (m_spec.premiereLigne < 1) {
+    if (m_reglage.premiereLigne < 1) {
         return QStringLiteral("La première ligne de données doit être 1 ou plus.");
     }
     return QString();
@@ -137,7 +137,7 @@ ProblemeImport ImportateurLignes::problemeEnvoi(const QString& erreur, int ligne
 BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
                                         const Progression& progression) {
     BilanImport bilan;
-    const int premiere = std::max(1, m_spec.premiereLigne) - 1;
+    const int premiere = std::max(1, m_reglage.premiereLigne) - 1;
     bilan.total = std::max(0, feuille.nombreLignes() - premiere);
     bilan.premiereLigne = premiere + 1;
     const QString motif = verifierCorrespondances();
@@ -178,8 +178,8 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
                     continue;
                 }
                 try {
-                    m_cible.setValue(
-                        c.nom, ConversionCellule::convertir(cell, *c.definition, m_spec.valeurs));
+                    m_cible.setValue(c.nom, ConversionCellule::convertir(cell, *c.definition,
+                                                                         m_reglage.valeurs));
                 } catch (const ErreurConversion& e) {
                     m_cible.cancel();
                     bilan.probleme = ProblemeImport{ligneFeuille, c.lettre, c.nom, e.raison()};
@@ -223,7 +223,7 @@ QVector<ImportateurLignes::LigneApercu> ImportateurLignes::apercu(const FeuilleS
                                                                   int lignes) const {
     QVector<LigneApercu> out;
     const TableDef& table = m_cible.table();
-    const int premiere = std::max(1, m_spec.premiereLigne) - 1;
+    const int premiere = std::max(1, m_reglage.premiereLigne) - 1;
     for (int r = premiere; r < feuille.nombreLignes() && out.size() < lignes; ++r) {
         if (ligneVide(feuille, r)) {
             continue;
@@ -238,7 +238,7 @@ QVector<ImportateurLignes::LigneApercu> ImportateurLignes::apercu(const FeuilleS
                 table.detail && (c.nom == u"MFISCAL" || c.nom == u"EXERCICE") && Dataprix;
             try {
                 db::Value v =
-                    ConversionCellule::convertir(feuille.cellule(r, c.index), f, m_spec.valeurs);
+                    ConversionCellule::convertir(feuille.cellule(r, c.index), f, m_reglage.valeurs);
                 if (tampon) {
                     // Stamped with the active company and year when sent.
                     v = c.nom == u"MFISCAL" ? db::Value(Dataprix->identifiantComplet())

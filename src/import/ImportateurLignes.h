@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/Classeur.h"
-#include "import/SpecificationImport.h"
+#include "import/ReglageImport.h"
 
 #include <QString>
 #include <functional>
@@ -57,7 +57,7 @@ public:
     using Progression = std::function<bool(int traitees, int total)>;
 
     /// @p cible must be open (on the active company and year for a detail table).
-    ImportateurLignes(Dataset& cible, const SpecificationImport& specification);
+    ImportateurLignes(Dataset& cible, const ReglageImport& reglage);
 
     /// Checks the mapping against the target's columns; the French reason when it cannot
     /// be used (an unknown column, a wrong letter), empty when it can.
@@ -89,6 +89,6 @@ private:
     ProblemeImport problemeEnvoi(const QString& erreur, int ligne) const;
 
     Dataset& m_cible;
-    SpecificationImport m_spec;
+    ReglageImport m_reglage;
     QVector<Colonne> m_colonnes;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/Classeur.h"
-#include "import/SpecificationImport.h"
+#include "import/ReglageImport.h"
 
 /**
  * Reads a source file whole, in the format chosen, through the maintained readers: liborcus

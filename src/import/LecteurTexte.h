@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/Classeur.h"
-#include "import/SpecificationImport.h"
+#include "import/ReglageImport.h"
 
 #include <QByteArray>
 

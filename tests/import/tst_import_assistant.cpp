@@ -1,6 +1,6 @@
 // The import wizard on the offscreen platform: preset mapping, preview as stored, the run
 // with its "Importing..." progress that can be cancelled between rows, and the named
-// specifications kept in the user's configuration folder.
+// import settings kept in the user's configuration folder.
 #include "FichiersSource.h"
 #include "TestDatabase.h"
 #include "import/AssistantImport.h"
@@ -80,8 +80,8 @@ private slots:
         const QString path = source("lignes.xlsx", xlsx({titres, l1, l2}));
 
         MessageBoxRecorder boites;
-        AssistantImport w(*m_module->montanttransactions, SpecificationImport::pourPage(1),
-                          DepotSpecifications(m_dir.filePath("specs.json")));
+        AssistantImport w(*m_module->montanttransactions, ReglageImport::pourPage(1),
+                          DepotReglages(m_dir.filePath("reglages.json")));
         QSignalSpy termine(&w, &AssistantImport::importTermine);
         w.show();
         choisirFichier(w, path);
@@ -132,10 +132,10 @@ private slots:
         }
         const QString path = source("lignes.csv", csv);
         MessageBoxRecorder boites;
-        SpecificationImport spec = SpecificationImport::pourPage(1);
-        spec.format = FormatSource::Texte;
-        AssistantImport w(*m_module->montanttransactions, spec,
-                          DepotSpecifications(m_dir.filePath("specs.json")));
+        ReglageImport reglage = ReglageImport::pourPage(1);
+        reglage.format = FormatSource::Texte;
+        AssistantImport w(*m_module->montanttransactions, reglage,
+                          DepotReglages(m_dir.filePath("reglages.json")));
         w.setFichier(path);
         QVERIFY(w.lireFichier());
         // Cancelled as soon as the progress dialog first lets events through.
@@ -160,8 +160,8 @@ private slots:
 
     void fichierIllisibleResteSurLaPremierePage() {
         MessageBoxRecorder boites;
-        AssistantImport w(*m_module->montanttransactions, SpecificationImport::pourPage(1),
-                          DepotSpecifications(m_dir.filePath("specs.json")));
+        AssistantImport w(*m_module->montanttransactions, ReglageImport::pourPage(1),
+                          DepotReglages(m_dir.filePath("reglages.json")));
         w.show();
         choisirFichier(w, source("abime.xlsx", xlsx({{QStringLiteral("x")}}).left(100)));
         w.next();
@@ -173,14 +173,14 @@ private slots:
         QCOMPARE(stockees("OPERATIONSMONTANTS"), 0);
     }
 
-    void specificationsEnregistreesChargeesSupprimees() {
-        QCOMPARE(DepotSpecifications().fichier(), DepotSpecifications::fichierParDefaut());
-        QVERIFY(DepotSpecifications::fichierParDefaut().startsWith(
+    void reglagesEnregistresChargesSupprimes() {
+        QCOMPARE(DepotReglages().fichier(), DepotReglages::fichierParDefaut());
+        QVERIFY(DepotReglages::fichierParDefaut().startsWith(
             QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
 
         MessageBoxRecorder boites;
-        const DepotSpecifications depot(m_dir.filePath("config/specs.json"));
-        SpecificationImport banque = SpecificationImport::pourPage(2);
+        const DepotReglages depot(m_dir.filePath("config/reglages.json"));
+        ReglageImport banque = ReglageImport::pourPage(2);
         banque.format = FormatSource::Texte;
         banque.feuille = QStringLiteral("Export");
         banque.premiereLigne = 4;
@@ -192,24 +192,22 @@ private slots:
         banque.valeurs.separateurMilliers = QChar();
         banque.correspondances[16].lettre = QStringLiteral("AB");
         {
-            AssistantImport w(*m_module->Empruntsprets, SpecificationImport::pourPage(2), depot);
-            w.specification() = banque;
-            w.enregistrerSpecification(QStringLiteral("Banque"));
-            w.enregistrerSpecification(QStringLiteral("autre"));
+            AssistantImport w(*m_module->Empruntsprets, ReglageImport::pourPage(2), depot);
+            w.reglage() = banque;
+            w.enregistrerReglage(QStringLiteral("Banque"));
+            w.enregistrerReglage(QStringLiteral("autre"));
         }
-        AssistantImport w(*m_module->Empruntsprets, SpecificationImport::pourPage(2), depot);
+        AssistantImport w(*m_module->Empruntsprets, ReglageImport::pourPage(2), depot);
         QCOMPARE(w.depot().noms(), (QStringList{"autre", "Banque"}));
-        QVERIFY(w.chargerSpecification(QStringLiteral("Banque")));
-        QVERIFY(w.specification() == banque);
+        QVERIFY(w.chargerReglage(QStringLiteral("Banque")));
+        QVERIFY(w.reglage() == banque);
         // A page-2 mapping loaded on page 1 would name columns that page 1 has not.
-        AssistantImport page1(*m_module->montanttransactions, SpecificationImport::pourPage(1),
-                              depot);
-        QVERIFY(page1.chargerSpecification(QStringLiteral("Banque")));
-        QVERIFY(page1.specification().correspondances ==
-                SpecificationImport::pourPage(1).correspondances);
-        QCOMPARE(page1.specification().texte.separateur, QChar(u'\t'));
-        w.supprimerSpecification(QStringLiteral("Banque"));
-        QCOMPARE(DepotSpecifications(depot.fichier()).noms(), QStringList{"autre"});
+        AssistantImport page1(*m_module->montanttransactions, ReglageImport::pourPage(1), depot);
+        QVERIFY(page1.chargerReglage(QStringLiteral("Banque")));
+        QVERIFY(page1.reglage().correspondances == ReglageImport::pourPage(1).correspondances);
+        QCOMPARE(page1.reglage().texte.separateur, QChar(u'\t'));
+        w.supprimerReglage(QStringLiteral("Banque"));
+        QCOMPARE(DepotReglages(depot.fichier()).noms(), QStringList{"autre"});
         QCOMPARE(boites.texts(MessageBoxes::Kind::Error), QStringList());
     }
 };

@@ -62,11 +62,11 @@ class TestImportMoteur : public QObject {
 
     BilanImport importer(int page, const Lignes& lignes,
                          const ImportateurLignes::Progression& progression = {}) {
-        Dataset& ds = *m_module->dataset(SpecificationImport::datasetDeLaPage(page));
+        Dataset& ds = *m_module->dataset(ReglageImport::datasetDeLaPage(page));
         if (!ds.isActive()) {
             m_module->openForActiveCompany(ds);
         }
-        ImportateurLignes importateur(ds, SpecificationImport::pourPage(page));
+        ImportateurLignes importateur(ds, ReglageImport::pourPage(page));
         return importateur.importer(feuille(lignes), progression);
     }
 
@@ -238,7 +238,7 @@ private slots:
     void apercuCommeStocke() {
         Dataset& ds = *m_module->montanttransactions;
         m_module->openForActiveCompany(ds);
-        ImportateurLignes importateur(ds, SpecificationImport::pourPage(1));
+        ImportateurLignes importateur(ds, ReglageImport::pourPage(1));
         const auto apercu = importateur.apercu(
             feuille({titres(), ligne({{'A', t("7654321B")}, {'Q', t("MPRM: pour « Méthode »")}}),
                      ligne({}), ligne({{'K', t("abc")}})}),

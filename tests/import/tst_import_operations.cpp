@@ -56,7 +56,7 @@ private slots:
         QFETCH(QString, total1);
         QFETCH(QString, total2);
         MessageBoxRecorder boites;
-        Dataset& ds = *m_module->dataset(SpecificationImport::datasetDeLaPage(page));
+        Dataset& ds = *m_module->dataset(ReglageImport::datasetDeLaPage(page));
         m_module->openForActiveCompany(ds);
         ds.append();
         ds.setValue(ds.fields()[ds.fieldIndex(page == 1 ? "ACHATS" : "AUGMENTATIONS")].name,
@@ -71,8 +71,7 @@ private slots:
         QVERIFY(ecrire(path, xlsx({Ligne(20), l1, l2})));
         // The wizard as the button runs it, driven without its modal loop.
         TFrmoperations::setImportExcel([&path](QWidget* fenetre, int p, Dataset& cible) {
-            AssistantImport assistant(cible, SpecificationImport::pourPage(p),
-                                      DepotSpecifications(), fenetre);
+            AssistantImport assistant(cible, ReglageImport::pourPage(p), DepotReglages(), fenetre);
             assistant.setFichier(path);
             QVERIFY(assistant.lireFichier());
             assistant.executer();

@@ -1,4 +1,4 @@
-#include "import/SpecificationImport.h"
+#include "import/ReglageImport.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -166,16 +166,16 @@ FormatsValeurs FormatsValeurs::francais() {
     return f;
 }
 
-SpecificationImport SpecificationImport::pourPage(int page) {
-    SpecificationImport spec;
+ReglageImport ReglageImport::pourPage(int page) {
+    ReglageImport reglage;
     const QStringList& colonnes = colonnesDeLaPage(page);
     for (int i = 0; i < colonnes.size(); ++i) {
-        spec.correspondances.append({colonnes[i], QString(QChar(u'A' + i))});
+        reglage.correspondances.append({colonnes[i], QString(QChar(u'A' + i))});
     }
-    return spec;
+    return reglage;
 }
 
-QString SpecificationImport::datasetDeLaPage(int page) {
+QString ReglageImport::datasetDeLaPage(int page) {
     switch (page) {
         case 1:
             return QStringLiteral("montanttransactions");
@@ -190,7 +190,7 @@ QString SpecificationImport::datasetDeLaPage(int page) {
     }
 }
 
-QString SpecificationImport::lettreDe(const QString& colonne) const {
+QString ReglageImport::lettreDe(const QString& colonne) const {
     for (const CorrespondanceColonne& c : correspondances) {
         if (c.colonne.compare(colonne, Qt::CaseInsensitive) == 0) {
             return c.lettre;
@@ -199,7 +199,7 @@ QString SpecificationImport::lettreDe(const QString& colonne) const {
     return QString();
 }
 
-QJsonObject SpecificationImport::versJson() const {
+QJsonObject ReglageImport::versJson() const {
     QJsonArray mapping;
     for (const CorrespondanceColonne& c : correspondances) {
         mapping.append(QJsonObject{{"colonne", c.colonne}, {"lettre", c.lettre}});
@@ -225,57 +225,57 @@ QJsonObject SpecificationImport::versJson() const {
     };
 }
 
-SpecificationImport SpecificationImport::depuisJson(const QJsonObject& json) {
-    SpecificationImport spec;
-    spec.format = formatDeCle(json.value("format").toString()).value_or(FormatSource::Excel);
-    spec.feuille = json.value("feuille").toString();
-    spec.premiereLigne = std::max(1, json.value("premiereLigne").toInt(2));
+ReglageImport ReglageImport::depuisJson(const QJsonObject& json) {
+    ReglageImport reglage;
+    reglage.format = formatDeCle(json.value("format").toString()).value_or(FormatSource::Excel);
+    reglage.feuille = json.value("feuille").toString();
+    reglage.premiereLigne = std::max(1, json.value("premiereLigne").toInt(2));
     if (json.contains("separateur")) {
-        spec.texte.separateur = premier(json.value("separateur").toString());
-        if (spec.texte.separateur.isNull()) {
-            spec.texte.separateur = u';';
+        reglage.texte.separateur = premier(json.value("separateur").toString());
+        if (reglage.texte.separateur.isNull()) {
+            reglage.texte.separateur = u';';
         }
     }
     if (json.contains("delimiteur")) {
-        spec.texte.delimiteur = premier(json.value("delimiteur").toString());
+        reglage.texte.delimiteur = premier(json.value("delimiteur").toString());
     }
     const QString codage = json.value("codage").toString();
-    spec.texte.codage = codage == u"utf-8"          ? OptionsTexte::Codage::Utf8
-                        : codage == u"windows-1252" ? OptionsTexte::Codage::Windows1252
-                                                    : OptionsTexte::Codage::Automatique;
+    reglage.texte.codage = codage == u"utf-8"          ? OptionsTexte::Codage::Utf8
+                           : codage == u"windows-1252" ? OptionsTexte::Codage::Windows1252
+                                                       : OptionsTexte::Codage::Automatique;
     const QString ordre = json.value("ordreDate").toString();
-    spec.valeurs.ordreDate = ordre == u"MJA"   ? FormatsValeurs::OrdreDate::MoisJourAnnee
-                             : ordre == u"AMJ" ? FormatsValeurs::OrdreDate::AnneeMoisJour
-                                               : FormatsValeurs::OrdreDate::JourMoisAnnee;
+    reglage.valeurs.ordreDate = ordre == u"MJA"   ? FormatsValeurs::OrdreDate::MoisJourAnnee
+                                : ordre == u"AMJ" ? FormatsValeurs::OrdreDate::AnneeMoisJour
+                                                  : FormatsValeurs::OrdreDate::JourMoisAnnee;
     auto lireCaractere = [&json](const char* cle, QChar& cible) {
         if (json.contains(QLatin1StringView(cle))) {
             cible = premier(json.value(QLatin1StringView(cle)).toString());
         }
     };
-    lireCaractere("separateurDate", spec.valeurs.separateurDate);
-    lireCaractere("separateurHeure", spec.valeurs.separateurHeure);
-    lireCaractere("separateurMilliers", spec.valeurs.separateurMilliers);
-    lireCaractere("separateurDecimal", spec.valeurs.separateurDecimal);
-    if (spec.valeurs.separateurDecimal.isNull()) {
-        spec.valeurs.separateurDecimal = u'.';
+    lireCaractere("separateurDate", reglage.valeurs.separateurDate);
+    lireCaractere("separateurHeure", reglage.valeurs.separateurHeure);
+    lireCaractere("separateurMilliers", reglage.valeurs.separateurMilliers);
+    lireCaractere("separateurDecimal", reglage.valeurs.separateurDecimal);
+    if (reglage.valeurs.separateurDecimal.isNull()) {
+        reglage.valeurs.separateurDecimal = u'.';
     }
-    spec.valeurs.anneeQuatreChiffres = json.value("anneeQuatreChiffres").toBool(true);
-    spec.valeurs.zerosEnTete = json.value("zerosEnTete").toBool(true);
+    reglage.valeurs.anneeQuatreChiffres = json.value("anneeQuatreChiffres").toBool(true);
+    reglage.valeurs.zerosEnTete = json.value("zerosEnTete").toBool(true);
     if (json.contains("symboleMonetaire")) {
-        spec.valeurs.symboleMonetaire = json.value("symboleMonetaire").toString();
+        reglage.valeurs.symboleMonetaire = json.value("symboleMonetaire").toString();
     }
     if (json.contains("vrai")) {
-        spec.valeurs.vrai = json.value("vrai").toString();
+        reglage.valeurs.vrai = json.value("vrai").toString();
     }
     if (json.contains("faux")) {
-        spec.valeurs.faux = json.value("faux").toString();
+        reglage.valeurs.faux = json.value("faux").toString();
     }
     for (const QJsonValue& v : json.value("correspondances").toArray()) {
         const QJsonObject o = v.toObject();
         const QString colonne = o.value("colonne").toString();
         if (!colonne.isEmpty()) {
-            spec.correspondances.append({colonne, o.value("lettre").toString().toUpper()});
+            reglage.correspondances.append({colonne, o.value("lettre").toString().toUpper()});
         }
     }
-    return spec;
+    return reglage;
 }

@@ -24,7 +24,7 @@ QStringList motifsFormat(FormatSource format);
 QVector<FormatSource> tousLesFormats();
 /// The format a file name's extension names; nothing for an unknown extension.
 std::optional<FormatSource> formatDuFichier(const QString& path);
-/// Stable key of a format in saved specifications ("excel", "texte", ...).
+/// Stable key of a format in saved import settings ("excel", "texte", ...).
 QString cleFormat(FormatSource format);
 std::optional<FormatSource> formatDeCle(const QString& key);
 
@@ -78,7 +78,7 @@ struct CorrespondanceColonne {
  * first data row, the text and value formats and the column mapping. It is what the user
  * saves under a name and loads again.
  */
-struct SpecificationImport {
+struct ReglageImport {
     FormatSource format = FormatSource::Excel;
     /// The sheet to read; empty for the first one.
     QString feuille;
@@ -93,7 +93,7 @@ struct SpecificationImport {
 
     /// The preset of the operations page @p page (1 to 4): its mapping by letter, first data
     /// row 2, Excel, the value formats for text sources.
-    static SpecificationImport pourPage(int page);
+    static ReglageImport pourPage(int page);
     /// The name of the shared dataset of operations page @p page; empty outside 1 to 4.
     static QString datasetDeLaPage(int page);
 
@@ -102,7 +102,7 @@ struct SpecificationImport {
 
     QJsonObject versJson() const;
     /// Reads what versJson() wrote; values missing or out of range keep their defaults.
-    static SpecificationImport depuisJson(const QJsonObject& json);
+    static ReglageImport depuisJson(const QJsonObject& json);
 
-    bool operator==(const SpecificationImport&) const = default;
+    bool operator==(const ReglageImport&) const = default;
 };
