@@ -1,5 +1,7 @@
 #include "data/BackupCommand.h"
 
+#include "data/CommandeSociete.h"
+
 #include "data/Configuration.h"
 #include "db/BackupService.h"
 #include "db/DatabaseError.h"
@@ -132,14 +134,8 @@ QString BackupCommand::restoredDatabase(const QString& folder) {
 }
 
 int BackupCommand::run(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    const int result = run(arguments, out, err);
-    out.flush();
-    err.flush();
-    return result;
+    return CommandeSociete::surFluxStandard(
+        [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
 }
 
 int BackupCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {

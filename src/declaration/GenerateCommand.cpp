@@ -1,9 +1,8 @@
 #include "declaration/GenerateCommand.h"
 
-#include "data/Dataset.h"
+#include "data/CommandeSociete.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
-#include "db/Statement.h"
 #include "declaration/DeclarationError.h"
 #include "declaration/DeclarationValidator.h"
 #include "declaration/DeclarationWriter.h"
@@ -11,9 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QTextStream>
-#include <cstdio>
 
 namespace {
 
@@ -90,14 +87,8 @@ QString GenerateCommand::usage() {
 }
 
 int GenerateCommand::run(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    const int result = run(arguments, out, err);
-    out.flush();
-    err.flush();
-    return result;
+    return CommandeSociete::surFluxStandard(
+        [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
 }
 
 int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -114,27 +105,14 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
         return code(Exit::Usage);
     }
 
-    // The full identifier: up to 7 characters of MFISCAL, then the key letter.
-    const QString identifiant = options.company.trimmed().toUpper();
-    if (identifiant.size() < 2 || identifiant.size() > 8 || !identifiant.back().isLetter()) {
-        err << QStringLiteral(
-                   "Identifiant de société non valable : %1 (matricule fiscal suivi de "
-                   "la clé, par exemple 1234567A).")
-                   .arg(options.company)
-            << Qt::endl;
+    CommandeSociete::Cible cible;
+    if (const QString faute = CommandeSociete::lire(options.company, options.year, cible);
+        !faute.isEmpty()) {
+        err << faute << Qt::endl;
         return code(Exit::Usage);
     }
-    static const QRegularExpression yearPattern(QStringLiteral("^\\d{1,9}$"));
-    const QString yearText = options.year.trimmed();
-    if (!yearPattern.match(yearText).hasMatch()) {
-        err << QStringLiteral("Exercice non valable : %1 (une année, par exemple 2023).")
-                   .arg(options.year)
-            << Qt::endl;
-        return code(Exit::Usage);
-    }
-    const QString mfiscal = identifiant.chopped(1);
-    const QString cle = identifiant.right(1);
-    const int exercice = yearText.toInt();
+    const QString& identifiant = cible.identifiant;
+    const QString& yearText = cible.exerciceTexte;
     const QString folder = options.output.isEmpty() ? QDir::currentPath() : options.output;
 
     // The command may run inside a program that has its own data module; that one is
@@ -143,47 +121,10 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
     int result = code(Exit::Success);
     {
         TDataprix module;
-        try {
-            if (options.database.isEmpty()) {
-                module.DataModuleCreate();
-            } else {
-                module.connectTo(options.database);
-            }
-        } catch (const db::DatabaseError& e) {
-            err << QStringLiteral("Connexion à la base de données impossible : %1").arg(e.text())
-                << Qt::endl;
-            result = code(Exit::DatabaseFailed);
-        }
-
+        result = static_cast<int>(CommandeSociete::ouvrir(module, options.database, cible, err));
         if (result == code(Exit::Success)) {
             try {
-                Dataset& societe = *module.societe;
-                societe.open();
-                bool companyKnown = false;
-                {
-                    // Asked of the server: the company list is fetched only as it is read.
-                    db::Statement connue(module.IBTransaction1);
-                    connue.prepare(QStringLiteral(
-                        "select count(*) from SOCIETE where MFISCAL = :mfiscal and CLE = :cle"));
-                    connue.setParam(QStringLiteral("mfiscal"), db::Value(mfiscal));
-                    connue.setParam(QStringLiteral("cle"), db::Value(cle));
-                    connue.execute();
-                    companyKnown = connue.fetch() && connue.row().at(0).toInt() > 0;
-                }
-                if (!companyKnown) {
-                    err << QStringLiteral("Société inconnue : aucune société n'a l'identifiant %1.")
-                               .arg(identifiant)
-                        << Qt::endl;
-                    result = code(Exit::UnknownCompany);
-                } else if (!societe.locate(
-                               {QStringLiteral("MFISCAL"), QStringLiteral("CLE"),
-                                QStringLiteral("EXERCICE")},
-                               {db::Value(mfiscal), db::Value(cle), db::Value(exercice)})) {
-                    err << QStringLiteral("Exercice inconnu : la société %1 n'a pas d'exercice %2.")
-                               .arg(identifiant, yearText)
-                        << Qt::endl;
-                    result = code(Exit::UnknownYear);
-                } else if (check) {
+                if (check) {
                     DeclarationWriter writer(module);
                     writer.check();
                     for (const DeclarationProblem& p : writer.problems()) {

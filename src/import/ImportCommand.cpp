@@ -1,15 +1,14 @@
 #include "import/ImportCommand.h"
 
+#include "data/CommandeSociete.h"
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
-#include "db/Statement.h"
 #include "import/ErreurImport.h"
 #include "import/ImportateurLignes.h"
 #include "import/LecteurSource.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <QTextStream>
 
 namespace {
@@ -95,14 +94,8 @@ QString ImportCommand::usage() {
 }
 
 int ImportCommand::run(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    const int result = run(arguments, out, err);
-    out.flush();
-    err.flush();
-    return result;
+    return CommandeSociete::surFluxStandard(
+        [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
 }
 
 int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -122,17 +115,10 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         return usageError(
             QStringLiteral("Page non valable : %1 (1, 2, 3 ou 4).").arg(options.page));
     }
-    const QString identifiant = options.company.trimmed().toUpper();
-    if (identifiant.size() < 2 || identifiant.size() > 8 || !identifiant.back().isLetter()) {
-        return usageError(QStringLiteral("Identifiant de société non valable : %1 (matricule "
-                                         "fiscal suivi de la clé, par exemple 1234567A).")
-                              .arg(options.company));
-    }
-    static const QRegularExpression yearPattern(QStringLiteral("^\\d{1,9}$"));
-    const QString yearText = options.year.trimmed();
-    if (!yearPattern.match(yearText).hasMatch()) {
-        return usageError(QStringLiteral("Exercice non valable : %1 (une année, par exemple 2023).")
-                              .arg(options.year));
+    CommandeSociete::Cible cible;
+    if (const QString faute = CommandeSociete::lire(options.company, options.year, cible);
+        !faute.isEmpty()) {
+        return usageError(faute);
     }
     ReglageImport reglage = ReglageImport::pourPage(page);
     const std::optional<FormatSource> format = formatDuFichier(options.file);
@@ -191,63 +177,22 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         return code(Exit::FileUnreadable);
     }
 
-    const QString mfiscal = identifiant.chopped(1);
-    const QString cle = identifiant.right(1);
-    const int exercice = yearText.toInt();
     TDataprix* const previous = Dataprix;
     int result = code(Exit::Success);
     {
         TDataprix module;
-        try {
-            if (options.database.isEmpty()) {
-                module.DataModuleCreate();
-            } else {
-                module.connectTo(options.database);
-            }
-        } catch (const db::DatabaseError& e) {
-            err << QStringLiteral("Connexion à la base de données impossible : %1").arg(e.text())
-                << Qt::endl;
-            result = code(Exit::DatabaseFailed);
-        }
+        result = static_cast<int>(CommandeSociete::ouvrir(module, options.database, cible, err));
         if (result == code(Exit::Success)) {
             try {
-                Dataset& societe = *module.societe;
-                societe.open();
-                bool companyKnown = false;
-                {
-                    // Asked of the server: the company list is fetched only as it is read.
-                    db::Statement connue(module.IBTransaction1);
-                    connue.prepare(QStringLiteral(
-                        "select count(*) from SOCIETE where MFISCAL = :mfiscal and CLE = :cle"));
-                    connue.setParam(QStringLiteral("mfiscal"), db::Value(mfiscal));
-                    connue.setParam(QStringLiteral("cle"), db::Value(cle));
-                    connue.execute();
-                    companyKnown = connue.fetch() && connue.row().at(0).toInt() > 0;
-                }
-                if (!companyKnown) {
-                    err << QStringLiteral("Société inconnue : aucune société n'a l'identifiant %1.")
-                               .arg(identifiant)
-                        << Qt::endl;
-                    result = code(Exit::UnknownCompany);
-                } else if (!societe.locate(
-                               {QStringLiteral("MFISCAL"), QStringLiteral("CLE"),
-                                QStringLiteral("EXERCICE")},
-                               {db::Value(mfiscal), db::Value(cle), db::Value(exercice)})) {
-                    err << QStringLiteral("Exercice inconnu : la société %1 n'a pas d'exercice %2.")
-                               .arg(identifiant, yearText)
-                        << Qt::endl;
-                    result = code(Exit::UnknownYear);
+                Dataset& lignes = *module.dataset(ReglageImport::datasetDeLaPage(page));
+                module.openForActiveCompany(lignes);
+                ImportateurLignes importateur(lignes, reglage);
+                const BilanImport bilan = importateur.importer(*feuille);
+                if (bilan.probleme) {
+                    err << bilan.rapport() << Qt::endl;
+                    result = code(Exit::RowFailed);
                 } else {
-                    Dataset& cible = *module.dataset(ReglageImport::datasetDeLaPage(page));
-                    module.openForActiveCompany(cible);
-                    ImportateurLignes importateur(cible, reglage);
-                    const BilanImport bilan = importateur.importer(*feuille);
-                    if (bilan.probleme) {
-                        err << bilan.rapport() << Qt::endl;
-                        result = code(Exit::RowFailed);
-                    } else {
-                        out << bilan.rapport() << Qt::endl;
-                    }
+                    out << bilan.rapport() << Qt::endl;
                 }
             } catch (const db::DatabaseError& e) {
                 err << e.text() << Qt::endl;
