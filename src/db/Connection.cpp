@@ -187,9 +187,7 @@ public:
         if (!refused.isEmpty() && local) {
             throw DatabaseError(kSharedMode.arg(refused));
         }
-        if (registry().interrupted) {
-            throw DatabaseError(kInterrupted);
-        }
+        Connection::checkInterrupted();
     }
 
 private:
@@ -309,6 +307,12 @@ void Connection::interruptAll() {
 
 bool Connection::isInterrupted() {
     return registry().interrupted;
+}
+
+void Connection::checkInterrupted() {
+    if (registry().interrupted) {
+        throw DatabaseError(kInterrupted);
+    }
 }
 
 QString Connection::lockFolder() {

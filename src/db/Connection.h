@@ -58,6 +58,9 @@ public:
      */
     static void interruptAll();
     static bool isInterrupted();
+    /// @throws DatabaseError once interruptAll() has been called. Statements ask before
+    /// each request, so that a stop between two requests is not left to the engine.
+    static void checkInterrupted();
 
     /// The lock folder the embedded engine of this process uses, once a connection has
     /// been opened or a database created.

@@ -197,6 +197,7 @@ void Statement::execute() {
         }
         throw DatabaseError(QStringLiteral("Statement not prepared"));
     }
+    Connection::checkInterrupted();
     closeCursor();
     m_affectedRows = 0;
     IAttachment* att = m_transaction.connection().attachment();
@@ -353,6 +354,7 @@ bool Statement::fetch() {
         m_impl->singletonPending = false;
         haveRow = true;
     } else if (m_impl->cursor) {
+        Connection::checkInterrupted();
         if (!isAlive()) {
             m_impl->cursor->release();
             m_impl->cursor = nullptr;
