@@ -721,6 +721,70 @@ void Dataset::post() {
     const Row listed = m_rows[m_current];
     std::optional<Row> storedRow;
 
+    // What the post writes (and the lock it takes) can be undone to this mark, should the
+    // server refuse the row or its commit.
+    m_module.IBTransaction1.setSavepoint(kSavepoint);
+    try {
+        sendRow(columns, listed, storedRow);
+    } catch (const DatabaseError& e) {
+        undoSend(e);
+        throw;
+    }
+
+    // The row as the server holds it (CHAR columns come back blank-padded).
+    const Row sent = m_buffer;
+    const QSet<int> ruleValues = m_ruleValues;
+    const Row stored = storedRow.value_or(m_buffer);
+
+    m_rows[m_current] = stored;
+    const QString key = keyText(stored);
+    const bool newKey = !m_postedKeys.contains(key);
+    m_postedKeys.insert(key);
+    m_buffer.clear();
+    m_ruleValues.clear();
+    m_modified = false;
+    setState(DatasetState::Browse);
+    emit rowChanged(m_current);
+    try {
+        if (onAfterPost) {
+            onAfterPost(*this);
+        }
+    } catch (const DatabaseError& e) {
+        // The commit failed: the server undoes the row (it has dropped it when it is gone),
+        // and the row is back in the state it was sent from, with what was typed, so that
+        // it can be corrected and sent again. Nothing of it is left for a later commit.
+        if (newKey) {
+            m_postedKeys.remove(key);
+        }
+        m_rows[m_current] = listed;
+        m_buffer = sent;
+        m_ruleValues = ruleValues;
+        m_modified = true;
+        setState(sentFrom);
+        emit rowChanged(m_current);
+        undoSend(e);
+        throw;
+    }
+}
+
+void Dataset::undoSend(const DatabaseError& cause) {
+    if (cause.kind() == DatabaseError::Kind::ConnectionLost) {
+        return;
+    }
+    try {
+        m_module.IBTransaction1.rollbackToSavepoint(kSavepoint);
+    } catch (const DatabaseError& e) {
+        throw DatabaseError(
+            cause.text() +
+                QStringLiteral("\n\nDe plus, ce qui avait été envoyé n'a pas pu être "
+                               "annulé : ") +
+                e.text(),
+            e.kind() == DatabaseError::Kind::ConnectionLost ? e.kind() : cause.kind());
+    }
+}
+
+void Dataset::sendRow(const QStringList& columns, const Row& listed,
+                      std::optional<Row>& storedRow) {
     if (m_state == DatasetState::Insert) {
         QStringList params;
         for (const QString& c : columns) {
@@ -779,42 +843,6 @@ void Dataset::post() {
         }
         storedRow = readStored(m_buffer);
     }
-
-    // The row as the server holds it (CHAR columns come back blank-padded).
-    const Row sent = m_buffer;
-    const QSet<int> ruleValues = m_ruleValues;
-    const Row stored = storedRow.value_or(m_buffer);
-
-    m_rows[m_current] = stored;
-    const QString key = keyText(stored);
-    const bool newKey = !m_postedKeys.contains(key);
-    m_postedKeys.insert(key);
-    m_buffer.clear();
-    m_ruleValues.clear();
-    m_modified = false;
-    setState(DatasetState::Browse);
-    emit rowChanged(m_current);
-    try {
-        if (onAfterPost) {
-            onAfterPost(*this);
-        }
-    } catch (const DatabaseError& e) {
-        if (e.kind() != DatabaseError::Kind::ConnectionLost) {
-            throw;
-        }
-        // The server is gone before the commit: it has dropped the row. The row is back in
-        // the state it was sent from, with what was typed, so that it can be sent again.
-        if (newKey) {
-            m_postedKeys.remove(key);
-        }
-        m_rows[m_current] = listed;
-        m_buffer = sent;
-        m_ruleValues = ruleValues;
-        m_modified = true;
-        setState(sentFrom);
-        emit rowChanged(m_current);
-        throw;
-    }
 }
 
 void Dataset::cancel() {
@@ -850,13 +878,19 @@ void Dataset::remove() {
     }
     m_module.ensureConnected();
     const Row listed = m_rows[m_current];
-    lockForChange(listed, true);
-    db::Statement& st = rowStatement(
-        m_delete, QStringLiteral("delete from %1 where %2").arg(m_table.name, keyCondition()));
-    bindOldKey(st, listed);
-    st.execute();
-    if (st.affectedRows() != 1) {
-        throw DatabaseError(kDeleteVanished);
+    m_module.IBTransaction1.setSavepoint(kSavepoint);
+    try {
+        lockForChange(listed, true);
+        db::Statement& st = rowStatement(
+            m_delete, QStringLiteral("delete from %1 where %2").arg(m_table.name, keyCondition()));
+        bindOldKey(st, listed);
+        st.execute();
+        if (st.affectedRows() != 1) {
+            throw DatabaseError(kDeleteVanished);
+        }
+    } catch (const DatabaseError& e) {
+        undoSend(e);
+        throw;
     }
     // The row is gone on the server: drop any change typed into it and say browse before
     // the views hear of the removal, so that they read listed rows only.
@@ -878,11 +912,8 @@ void Dataset::remove() {
             onAfterDelete(*this);
         }
     } catch (const DatabaseError& e) {
-        if (e.kind() != DatabaseError::Kind::ConnectionLost) {
-            throw;
-        }
-        // The server is gone before the commit: the row is still there. It comes back in
-        // the list as it was.
+        // The commit failed: the server undoes the deletion (it has when it is gone), and
+        // the row comes back in the list as it was.
         emit rowsAboutToBeInserted(index, index);
         m_rows.insert(index, listed);
         m_current = index;
@@ -893,6 +924,7 @@ void Dataset::remove() {
         emit rowsInserted(index, index);
         emit stateChanged(m_state);
         emit currentRowChanged(m_current);
+        undoSend(e);
         throw;
     }
 }

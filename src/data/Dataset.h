@@ -12,8 +12,9 @@
 #include <optional>
 
 namespace db {
+class DatabaseError;
 class Statement;
-}
+}  // namespace db
 
 class TDataprix;
 
@@ -204,6 +205,9 @@ public:
     /// with setRuleValue(); the row is then sent again (up to kMaxKeyRetries times).
     Handler onKeyCollision;
 
+    /// The mark a post or a delete can be undone to, when the server refuses it or its commit.
+    static constexpr const char* kSavepoint = "ENVOI_LIGNE";
+
     /// Times a new row is sent when its rule-given key keeps colliding.
     static constexpr int kMaxKeyRetries = 100;
 
@@ -266,6 +270,15 @@ private:
      */
     void lockForChange(const Row& listed, bool deleting);
     bool keyHoldsRuleValue() const;
+    /// Runs the insert, or the lock and the update, of the row being edited; @p storedRow
+    /// receives the row as the server stored it.
+    void sendRow(const QStringList& columns, const Row& listed, std::optional<Row>& storedRow);
+    /**
+     * Undoes, back to the mark taken before a post or a delete, what it wrote on the server,
+     * after @p cause stopped it (nothing to undo when the server is gone). Throws when even
+     * that fails, with both reasons.
+     */
+    void undoSend(const db::DatabaseError& cause);
     /// "K1 = :OLD_K1 and ...": the condition that finds a row by its key as it was read.
     QString keyCondition() const;
     void bindOldKey(db::Statement& statement, const Row& row) const;

@@ -48,6 +48,47 @@ class TestDataset : public QObject {
         m_module->commitRetaining();
     }
 
+    /// Runs @p statements through a connection of its own, then opens the module again, so
+    /// that it meets what they defined (a database trigger) from its first transaction.
+    void defineThenReopen(const QStringList& statements) {
+        m_module.reset();
+        db::Connection connection;
+        connection.setDatabaseName(m_db->databasePath());
+        connection.open();
+        db::Transaction transaction(connection);
+        connection.setDefaultTransaction(&transaction);
+        transaction.start();
+        for (const QString& sql : statements) {
+            db::Statement statement(transaction);
+            statement.prepare(sql);
+            statement.execute();
+        }
+        transaction.commit();
+        connection.close();
+        m_module = m_db->openModule();
+        societe().open();
+    }
+
+    /// While on, every commit of the module's attachment is refused by the trigger of
+    /// refuseCommitsOnDemand().
+    void refuseCommits(bool on) {
+        db::Statement set(m_module->IBTransaction1);
+        set.prepare(QStringLiteral("select rdb$set_context('USER_SESSION', 'REFUSER_VALIDATION', "
+                                   "%1) from rdb$database")
+                        .arg(on ? QStringLiteral("'OUI'") : QStringLiteral("null")));
+        set.execute();
+        set.fetch();
+    }
+
+    void refuseCommitsOnDemand() {
+        defineThenReopen({
+            QStringLiteral("create exception VALIDATION_REFUSEE 'validation refusee par la base'"),
+            QStringLiteral("create trigger REFUS_VALIDATION on transaction commit as begin "
+                           "if (rdb$get_context('USER_SESSION', 'REFUSER_VALIDATION') = 'OUI') "
+                           "then exception VALIDATION_REFUSEE; end"),
+        });
+    }
+
 private slots:
     void init() {
         m_db = std::make_unique<TestDatabase>();
@@ -126,6 +167,75 @@ private slots:
         societe().setValue("EXERCICE", 2024);
         societe().post();
         QCOMPARE(countOnServer("select count(*) from SOCIETE where MFISCAL = '1111111'"), 2);
+    }
+
+    void aRowWhoseCommitIsRefusedIsNotWrittenAndComesBackAsTyped() {
+        refuseCommitsOnDemand();
+        const auto refused = [](const db::DatabaseError& e) {
+            return e.text().contains(QStringLiteral("VALIDATION_REFUSEE"));
+        };
+
+        // A new row: back in insert with what was typed, and nothing of it left in the
+        // transaction for the next commit to make permanent.
+        refuseCommits(true);
+        societe().append();
+        societe().setValue("MFISCAL", QStringLiteral("3333333"));
+        societe().setValue("CLE", QStringLiteral("C"));
+        societe().setValue("EXERCICE", 2023);
+        societe().setValue("RAISONSOCIALE", QStringLiteral("GAMMA"));
+        try {
+            societe().post();
+            QFAIL("a refused commit reported as success");
+        } catch (const db::DatabaseError& e) {
+            QVERIFY2(refused(e), qPrintable(e.text()));
+        }
+        QCOMPARE(societe().state(), DatasetState::Insert);
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("GAMMA"));
+        QVERIFY(societe().isModified());
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where MFISCAL = '3333333'"), 0);
+        refuseCommits(false);
+        societe().cancel();
+        m_module->commitRetaining();
+
+        // A change: back in edit with the typed value, the stored row as it was.
+        QVERIFY(societe().locate({"RAISONSOCIALE"}, {Value(u"BETA")}));
+        refuseCommits(true);
+        societe().edit();
+        societe().setValue("RAISONSOCIALE", QStringLiteral("BETA CHANGEE"));
+        try {
+            societe().post();
+            QFAIL("a refused commit reported as success");
+        } catch (const db::DatabaseError& e) {
+            QVERIFY2(refused(e), qPrintable(e.text()));
+        }
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("BETA CHANGEE"));
+        QCOMPARE(societe().valueAt(societe().currentIndex(), "RAISONSOCIALE").toText(),
+                 QStringLiteral("BETA CHANGEE"));
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where RAISONSOCIALE = 'BETA'"), 1);
+        // Sent again once the server accepts it: the row is not locked by the failed try.
+        refuseCommits(false);
+        societe().post();
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where RAISONSOCIALE = 'BETA CHANGEE'"),
+                 1);
+
+        // A deletion: the row is back in the list, and still in the table after a commit.
+        const int rows = societe().rowCount();
+        refuseCommits(true);
+        try {
+            societe().remove();
+            QFAIL("a refused commit reported as success");
+        } catch (const db::DatabaseError& e) {
+            QVERIFY2(refused(e), qPrintable(e.text()));
+        }
+        QCOMPARE(societe().rowCount(), rows);
+        QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("BETA CHANGEE"));
+        refuseCommits(false);
+        m_module->commitRetaining();
+        QCOMPARE(countOnServer("select count(*) from SOCIETE where RAISONSOCIALE = 'BETA CHANGEE'"),
+                 1);
+        QCOMPARE(countOnServer("select count(*) from SOCIETE"), 2);
     }
 
     void cutsTextToTheWidthAndStoresEmptyTextAsNull() {

@@ -132,6 +132,56 @@ private slots:
         QCOMPARE(ds.rowCount(), 2);
     }
 
+    void ligneDontLaValidationEchoueNEstPasEcrite() {
+        // A database trigger refuses the commit of any transaction holding a line named
+        // REFUSEE; the module meets it from its first transaction.
+        m_module.reset();
+        {
+            db::Connection c;
+            c.setDatabaseName(m_db->databasePath());
+            c.open();
+            db::Transaction tr(c);
+            c.setDefaultTransaction(&tr);
+            tr.start();
+            for (const char* sql :
+                 {"create exception LIGNE_REFUSEE 'ligne refusee a la validation'",
+                  "create trigger REFUS_LIGNE on transaction commit as begin if (exists("
+                  "select 1 from OPERATIONSMONTANTS where RAISONSOCIALE = 'REFUSEE')) then "
+                  "exception LIGNE_REFUSEE; end"}) {
+                db::Statement q(tr);
+                q.prepare(QString::fromLatin1(sql));
+                q.execute();
+            }
+            tr.commit();
+        }
+        m_module = m_db->openModule();
+        m_module->societe->open();
+        QVERIFY(
+            m_module->societe->locate({"MFISCAL", "EXERCICE"}, {Value(u"1234567"), Value(2023)}));
+
+        const BilanImport bilan =
+            importer(1, {titres(), ligne({{'H', t("ACCEPTEE")}}), ligne({{'H', t("REFUSEE")}}),
+                         ligne({{'H', t("APRES")}})});
+        QVERIFY(bilan.probleme);
+        QCOMPARE(bilan.importees, 1);
+        QVERIFY2(bilan.rapport().contains(QStringLiteral("Ligne 3")) &&
+                     bilan.rapport().contains(QStringLiteral("LIGNE_REFUSEE")),
+                 qPrintable(bilan.rapport()));
+        // What the report says is what the next commit makes permanent: the refused line is
+        // not left in the transaction.
+        Dataset& ds = *m_module->montanttransactions;
+        QCOMPARE(ds.state(), DatasetState::Browse);
+        QCOMPARE(ds.rowCount(), 1);
+        m_module->commitRetaining();
+        const auto rows = committed("select RAISONSOCIALE, LG from OPERATIONSMONTANTS");
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0][0].toText(), QStringLiteral("ACCEPTEE"));
+        // The number the refused line took is free again.
+        ds.append();
+        QCOMPARE(ds.value("LG").toInt(), 2);
+        ds.cancel();
+    }
+
     void codesCoupesALaLargeur() {
         const BilanImport bilan =
             importer(1, {titres(),
