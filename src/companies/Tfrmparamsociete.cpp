@@ -242,7 +242,7 @@ PageLignes* Tfrmparamsociete::creerPageCapital(const QString& titre, Dataset* da
     def.legendeIdentifiant = legende;
     def.noteIdentifiant = kNote;
     def.champAjouter = QStringLiteral("MFISCALLIE");
-    auto* page = new PageLignes(m_services, def, m_navigateur, m_pages);
+    auto* page = new PageLignes(def, m_navigateur, m_pages);
     m_pages->addTab(page, titre);
     connect(page->boutonFermer(), &QPushButton::clicked, this, &QWidget::close);
 

@@ -929,6 +929,97 @@ void Dataset::remove() {
     }
 }
 
+void Dataset::removeAll() {
+    requireActive();
+    requireWritable();
+    if (m_state == DatasetState::Insert) {
+        cancel();
+    }
+    fetchAll();
+    if (m_rows.isEmpty()) {
+        return;
+    }
+    m_module.ensureConnected();
+    m_module.IBTransaction1.setSavepoint(kSavepoint);
+    try {
+        deleteListedRows();
+        if (onAfterDelete) {
+            onAfterDelete(*this);
+        }
+    } catch (const DatabaseError& e) {
+        // Nothing is deleted: the list, and any change typed into its current row, stay.
+        undoSend(e);
+        throw;
+    }
+    const bool wasEditing = isEditing();
+    emit aboutToReset();
+    m_rows.clear();
+    m_buffer.clear();
+    m_ruleValues.clear();
+    m_postedKeys.clear();
+    m_modified = false;
+    m_current = -1;
+    m_eof = m_bof = true;
+    m_state = DatasetState::Browse;
+    emit rowsReset();
+    if (wasEditing) {
+        emit stateChanged(m_state);
+    }
+    emit currentRowChanged(m_current);
+}
+
+void Dataset::deleteListedRows() {
+    // Rows are found by their own key, whatever company or year the list was read for: one
+    // statement for up to kChunk rows that share the other key columns, which the lines of
+    // one company and year do.
+    constexpr int kChunk = 200;
+    const QStringList& key = m_table.key;
+    const QStringList fixed = key.mid(0, key.size() - 1);
+    const QString last = key.last();
+    QStringList conditions;
+    for (const QString& k : fixed) {
+        conditions.append(QStringLiteral("%1 = :%1").arg(k));
+    }
+    QStringList values;
+    for (int i = 0; i < kChunk; ++i) {
+        values.append(QStringLiteral(":V%1").arg(i));
+    }
+    conditions.append(QStringLiteral("%1 in (%2)").arg(last, values.join(QStringLiteral(", "))));
+    db::Statement statement(m_module.IBTransaction1);
+    statement.prepare(QStringLiteral("delete from %1 where %2")
+                          .arg(m_table.name, conditions.join(QStringLiteral(" and "))));
+
+    QHash<QString, QVector<int>> groups;
+    QStringList order;
+    for (int r = 0; r < m_rows.size(); ++r) {
+        QString group;
+        for (const QString& k : fixed) {
+            group += rightTrimmed(m_rows[r][fieldIndex(k)].toText()) + QChar(0x1f);
+        }
+        auto it = groups.find(group);
+        if (it == groups.end()) {
+            order.append(group);
+            it = groups.insert(group, {});
+        }
+        it->append(r);
+    }
+    const int lastIndex = fieldIndex(last);
+    for (const QString& group : std::as_const(order)) {
+        const QVector<int>& rows = groups[group];
+        for (const QString& k : fixed) {
+            statement.setParam(k, m_rows[rows.first()][fieldIndex(k)]);
+        }
+        for (int from = 0; from < rows.size(); from += kChunk) {
+            // A short chunk repeats its last value: the condition stays the same.
+            for (int i = 0; i < kChunk; ++i) {
+                const int r = rows[std::min<int>(from + i, rows.size() - 1)];
+                statement.setParam(QStringLiteral("V%1").arg(i), m_rows[r][lastIndex]);
+            }
+            statement.execute();
+        }
+    }
+}
+
 void Dataset::refresh() {
     requireActive();
     if (isEditing() || m_current < 0) {

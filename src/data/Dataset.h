@@ -159,6 +159,14 @@ public:
     void cancel();
     /// Deletes the current row on the server ("Cannot perform this operation on an empty dataset").
     void remove();
+    /**
+     * Deletes every row of the list (all of them read first) on the server, each by its own
+     * key, and commits at once (after-delete): the list is then empty. A row being added is
+     * dropped first; a change typed into a listed row goes with it. Rows another
+     * workstation added since the list was read stay. When anything fails, nothing is
+     * deleted and the list stays as it was.
+     */
+    void removeAll();
     /// In edit or insert: post when modified, cancel otherwise.
     void checkBrowseMode();
     /**
@@ -270,6 +278,8 @@ private:
      */
     void lockForChange(const Row& listed, bool deleting);
     bool keyHoldsRuleValue() const;
+    /// Deletes the listed rows on the server by their keys, without committing.
+    void deleteListedRows();
     /// Runs the insert, or the lock and the update, of the row being edited; @p storedRow
     /// receives the row as the server stored it.
     void sendRow(const QStringList& columns, const Row& listed, std::optional<Row>& storedRow);

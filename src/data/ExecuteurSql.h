@@ -14,8 +14,7 @@ class Statement;
 /**
  * The main window's statement runner `ExecuterSql`: one statement at a time, on the data
  * module's connection and in its one transaction. It never commits: the script console
- * commits after it, and what the "Effacer Tout" commands delete becomes permanent with the
- * next commit of the transaction (the next row posted or deleted anywhere, or the exit).
+ * commits after it.
  */
 class ExecuteurSql {
 public:

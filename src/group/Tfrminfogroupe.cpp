@@ -212,7 +212,7 @@ PageLignes* Tfrminfogroupe::creerPageActifs(Dataset* dataset, bool incorporel) {
     def.legendeIdentifiant = QStringLiteral("Identifiant Entreprise:");
     def.noteIdentifiant = kNoteIdentifiant;
 
-    auto* page = new PageLignes(m_services, def, m_navigateur, m_pages);
+    auto* page = new PageLignes(def, m_navigateur, m_pages);
     page->setObjectName(incorporel ? QStringLiteral("PageActifsIncorporels")
                                    : QStringLiteral("PageActifsCorporels"));
     connect(page->boutonFermer(), &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);

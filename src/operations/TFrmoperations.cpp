@@ -67,7 +67,7 @@ TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
     m_onglets = new QTabWidget(this);
     m_onglets->setObjectName(QStringLiteral("PageControl1"));
     m_onglets->tabBar()->setFocusPolicy(Qt::NoFocus);
-    m_page = new PageLignes(m_services, m_definition.lignes, m_navigateur, m_onglets);
+    m_page = new PageLignes(m_definition.lignes, m_navigateur, m_onglets);
     m_page->setObjectName(QStringLiteral("Page%1").arg(page()));
     for (int numero = 1; numero <= PagesOperations::kNombre; ++numero) {
         QWidget* contenu = numero == page() ? m_page : new QWidget(m_onglets);

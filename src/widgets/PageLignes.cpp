@@ -5,7 +5,6 @@
 #include "widgets/DBGrid.h"
 #include "widgets/KeyboardNavigator.h"
 #include "widgets/MessageBoxes.h"
-#include "widgets/ServicesFenetres.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,9 +29,9 @@ QToolButton* boutonIcone(QWidget* parent, const QString& nom, const char* theme,
 
 }  // namespace
 
-PageLignes::PageLignes(ServicesFenetres& services, const DefinitionPageLignes& definition,
-                       KeyboardNavigator* navigateur, QWidget* parent)
-    : QWidget(parent), m_services(services), m_definition(definition) {
+PageLignes::PageLignes(const DefinitionPageLignes& definition, KeyboardNavigator* navigateur,
+                       QWidget* parent)
+    : QWidget(parent), m_definition(definition) {
     Dataset* ds = definition.dataset;
     m_formulaire = new FormulaireSaisie(this, ds, definition.champs, navigateur,
                                         definition.colonnesFormulaire);
@@ -209,12 +208,10 @@ void PageLignes::BtnEffacerToutClick() {
         return;
     }
     try {
-        // Only the lines the page shows: those of the company and year it was loaded with.
-        m_services.ExecuterSql().executer(
-            QStringLiteral("delete from %1 where MFISCAL = :mfiscal and EXERCICE = :exercice")
-                .arg(m_definition.dataset->table().name),
-            {{QStringLiteral("mfiscal"), m_mfiscal}, {QStringLiteral("exercice"), m_exercice}});
-        relire();
+        // The lines the list shows, by their own keys: after a change of the company's
+        // identifier or year they carry either, and a company just added was loaded
+        // without one. The rules commit the deletion at once.
+        m_definition.dataset->removeAll();
     } catch (const db::DatabaseError& e) {
         MessageBoxes::showError(this, e.text());
         return;

@@ -11,7 +11,6 @@ class QBoxLayout;
 class QLabel;
 class QPushButton;
 class QToolButton;
-class ServicesFenetres;
 
 /**
  * What a line page states: its dataset, its entry fields, the columns of its list and the
@@ -50,8 +49,8 @@ struct DefinitionPageLignes {
  * numbers, stamps or commits a line.
  *
  * The page remembers the company and year it was loaded with (charger()): its list shows
- * their lines and "Effacer Tout" deletes exactly those, through the main window's statement
- * runner, bound to them; the list is then read again, so that it shows what is stored.
+ * their lines. "Effacer Tout" deletes exactly the lines the list shows, by their keys, and the
+ * rules commit the deletion at once; the list is then empty.
  *
  * The window around it keeps what differs: the picks (doubleClic of the form), the names
  * shown beside codes, totals (valide(), supprime(), effaceTout()), what "fermer" does.
@@ -60,8 +59,8 @@ class PageLignes : public QWidget {
     Q_OBJECT
 
 public:
-    PageLignes(ServicesFenetres& services, const DefinitionPageLignes& definition,
-               KeyboardNavigator* navigateur, QWidget* parent = nullptr);
+    PageLignes(const DefinitionPageLignes& definition, KeyboardNavigator* navigateur,
+               QWidget* parent = nullptr);
 
     Dataset* dataset() const { return m_definition.dataset; }
     FormulaireSaisie* formulaire() const { return m_formulaire; }
@@ -102,13 +101,12 @@ signals:
     void valide();
     /// The current line was deleted.
     void supprime();
-    /// The page's lines were deleted and the list read again.
+    /// The page's lines were deleted and the list emptied.
     void effaceTout();
 
 private:
     void appliquerOrdre();
 
-    ServicesFenetres& m_services;
     DefinitionPageLignes m_definition;
     FormulaireSaisie* m_formulaire;
     DBGrid* m_grille;

@@ -125,6 +125,33 @@ private slots:
             1);
     }
 
+    void effacerToutOnANewCompanyDeletesTheLinesItsPagesShow() {
+        MessageBoxRecorder boxes;
+        Tfrmparamsociete* w = Tfrmparamsociete::ouvrirNouvelle(*m_services);
+        FormulaireSaisie* form = w->identification();
+        saisir(form, "MFISCAL", "7777777");
+        form->controle<DBComboBox>("CLE")->setFocus();
+        QTest::keyClicks(form->controle("CLE"), "B");
+        saisir(form, "EXERCICE", "2023");
+        bouton(w->pages()->widget(0), "Valider")->click();
+        QCOMPARE(societe().state(), DatasetState::Browse);
+
+        // The pages were loaded for the blank record; their lines take the company's values.
+        const QString condition = QStringLiteral("where MFISCAL = '7777777B' and EXERCICE = 2023");
+        for (PageLignes* page : {w->liensCapital(), w->capitalDeclarante()}) {
+            w->pages()->setCurrentWidget(page);
+            page->boutonAjouter()->click();
+            QTest::keyClicks(page->formulaire()->controle("MFISCALLIE"), "5555555E");
+            page->boutonValider()->click();
+            const QString table = page->dataset()->table().name;
+            QCOMPARE(compter("select count(*) from " + table + ' ' + condition), 1);
+            page->boutonEffacerTout()->click();
+            QVERIFY(page->dataset()->isEmpty());
+            QCOMPARE(compter("select count(*) from " + table + ' ' + condition), 0);
+        }
+        QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
+    }
+
     void aKeyChangeLeavesTheDetailRowsWithTheOldKey() {
         Dataset& liens = *m_module->capitallie;
         m_module->openForActiveCompany(liens);

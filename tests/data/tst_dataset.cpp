@@ -374,6 +374,43 @@ private slots:
         ds.cancel();
     }
 
+    void removeAllDeletesTheListedRowsOnlyAndCommits() {
+        addTransactionLines(450);
+        Dataset& ds = *m_module->montanttransactions;
+        m_module->openForActiveCompany(ds);
+        QVERIFY(ds.canFetchMore());
+        // Rows the list does not show: another year, and a line another workstation adds
+        // once the list is read.
+        db::Statement insert(m_module->IBTransaction1);
+        insert.prepare(QStringLiteral(
+            "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG) values ('1111111A', :e, :lg)"));
+        insert.setParam("e", 2022);
+        insert.setParam("lg", 1);
+        insert.execute();
+        ds.fetchAll();
+        insert.setParam("e", 2023);
+        insert.setParam("lg", 451);
+        insert.execute();
+        m_module->commitRetaining();
+        ds.moveTo(10);
+        ds.edit();
+        ds.setValue("RAISONSOCIALE", QStringLiteral("en cours"));
+
+        QSignalSpy reset(&ds, &Dataset::rowsReset);
+        ds.removeAll();
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(ds.state(), DatasetState::Browse);
+        QCOMPARE(ds.rowCount(), 0);
+        QCOMPARE(ds.currentIndex(), -1);
+        // Committed: a new attachment sees the same.
+        m_module.reset();
+        m_module = m_db->openModule();
+        m_module->ensureConnected();
+        QCOMPARE(countOnServer("select count(*) from OPERATIONSMONTANTS where EXERCICE = 2023"), 1);
+        QCOMPARE(countOnServer("select count(*) from OPERATIONSMONTANTS where LG = 451"), 1);
+        QCOMPARE(countOnServer("select count(*) from OPERATIONSMONTANTS where EXERCICE = 2022"), 1);
+    }
+
     void aRowPostedWhileTheCursorIsOpenIsListedOnce() {
         addTransactionLines(300);
         Dataset& ds = *m_module->montanttransactions;

@@ -266,7 +266,7 @@ private slots:
                  QStringLiteral("Voulez-vous supprimer toute la liste de l'actif incorporel ?"));
         QCOMPARE(incorporels->dataset()->rowCount(), 0);
         QCOMPARE(f->pageCorporels()->dataset()->rowCount(), 2);
-        m_module->commitRetaining();
+        // Gone for good at once, as every deletion.
         QCOMPARE(compter("LISTEACTIFINCORPOREL", actif), 0);
         QCOMPARE(compter("LISTEACTIFINCORPOREL", "1 = 1"), 2);
         QCOMPARE(compter("LISTEACTIFCORPOREL", "1 = 1"), 4);
@@ -277,7 +277,6 @@ private slots:
         QCOMPARE(boxes.texts(MessageBoxes::Kind::Confirmation).last(),
                  QStringLiteral("Voulez-vous supprimer toute la liste de l'actif corporel ?"));
         QCOMPARE(corporels->dataset()->rowCount(), 0);
-        m_module->commitRetaining();
         QCOMPARE(compter("LISTEACTIFCORPOREL", actif), 0);
         QCOMPARE(compter("LISTEACTIFCORPOREL", "1 = 1"), 2);
         QCOMPARE(compter("LISTEACTIFINCORPOREL", "1 = 1"), 2);

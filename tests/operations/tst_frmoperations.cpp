@@ -357,10 +357,55 @@ private slots:
                                             "transactions ?")});
         QCOMPARE(fenetre->dataset()->rowCount(), 0);
         QCOMPARE(fenetre->total1()->text(), QStringLiteral("0,000"));
-        m_module->commitRetaining();
         QCOMPARE(compter("OPERATIONSMONTANTS", "MFISCAL = '1111111A' and EXERCICE = 2023"), 0);
         QCOMPARE(compter("OPERATIONSMONTANTS", "MFISCAL = '1111111A' and EXERCICE = 2022"), 1);
         QCOMPARE(compter("OPERATIONSMONTANTS", "MFISCAL = '2222222B'"), 1);
+    }
+
+    void effacerToutDeletesTheListedLinesForGoodAtOnce_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("montants") << 1 << QStringLiteral("OPERATIONSMONTANTS");
+        QTest::newRow("prets") << 2 << QStringLiteral("OPERATIONPRETEMPRUNT");
+        QTest::newRow("sans contrepartie") << 3 << QStringLiteral("OPERATIONSANSCONTRE");
+        QTest::newRow("accords") << 4 << QStringLiteral("OPERATIONRESCRITFISCAUX");
+    }
+
+    void effacerToutDeletesTheListedLinesForGoodAtOnce() {
+        QFETCH(int, page);
+        QFETCH(QString, table);
+        MessageBoxRecorder boxes;
+        for (const char* valeurs :
+             {"'1111111A', 2023, 1", "'1111111A', 2023, 2", "'2222222B', 2023, 1"}) {
+            executer(QStringLiteral("insert into %1 (MFISCAL, EXERCICE, LG) values (%2)")
+                         .arg(table, QLatin1String(valeurs)));
+        }
+        TFrmoperations* fenetre = ouvrir(page);
+        QVERIFY(active());
+        Dataset& ds = *fenetre->dataset();
+        QCOMPARE(ds.rowCount(), 2);
+
+        // The company's identifier changes while the window is open: a line added from then
+        // on carries the new one, beside the two listed with the old one.
+        Dataset& societe = *m_module->societe;
+        societe.edit();
+        societe.setValue("MFISCAL", QStringLiteral("1111119"));
+        societe.post();
+        fenetre->pageLignes()->boutonAjouter()->click();
+        QTest::keyClicks(fenetre->pageLignes()->formulaire()->controle("MATRICULEFISCAL"),
+                         "5555555E");
+        fenetre->pageLignes()->boutonValider()->click();
+        QCOMPARE(ds.rowCount(), 3);
+        QCOMPARE(compter(table, "MFISCAL = '1111119A' and MATRICULEFISCAL = '5555555E'"), 1);
+
+        fenetre->pageLignes()->boutonEffacerTout()->click();
+        QCOMPARE(ds.rowCount(), 0);
+        if (fenetre->total1()) {
+            QCOMPARE(fenetre->total1()->text(), QStringLiteral("0,000"));
+        }
+        QCOMPARE(compter(table, "MFISCAL in ('1111111A', '1111119A')"), 0);
+        QCOMPARE(compter(table, "MFISCAL = '2222222B'"), 1);
+        QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
     }
 
     void closingWithALineBeingTypedAsksWhetherToSaveIt() {

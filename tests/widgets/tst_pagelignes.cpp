@@ -43,7 +43,7 @@ class TestPageLignes : public QObject {
             QStringLiteral("Voulez-vous supprimer toutes les stés du capital lié ?");
         def.champAjouter = QStringLiteral("MFISCALLIE");
         auto* navigateur = new KeyboardNavigator(&fenetre);
-        auto p = std::make_unique<PageLignes>(*m_services, def, navigateur, &fenetre);
+        auto p = std::make_unique<PageLignes>(def, navigateur, &fenetre);
         p->charger();
         return p;
     }
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
     }
 
-    void effacerToutDeletesTheLinesThePageShowsOnly() {
+    void effacerToutDeletesTheLinesThePageShowsAndCommitsAtOnce() {
         MessageBoxRecorder boxes;
         // A line of the same company for another year, and one of another company.
         m_module->societe->first();
@@ -125,20 +125,32 @@ private slots:
         QWidget fenetre;
         auto p = page(fenetre);
         QCOMPARE(ds.rowCount(), 1);
+        // The company's identifier changes while the page is open: the line added from then
+        // on carries the new one, and the list shows both.
+        Dataset& societe = *m_module->societe;
+        societe.edit();
+        societe.setValue("MFISCAL", QStringLiteral("1111112"));
+        societe.post();
+        p->boutonAjouter()->click();
+        QTest::keyClicks(p->formulaire()->controle("MFISCALLIE"), "5555555E");
+        p->boutonValider()->click();
+        QCOMPARE(ds.rowCount(), 2);
+        QCOMPARE(compter("MFISCAL = '1111112A' and MFISCALLIE = '5555555E'"), 1);
+
         boxes.setConfirmAnswer(false);
         p->boutonEffacerTout()->click();
-        QCOMPARE(ds.rowCount(), 1);
+        QCOMPARE(ds.rowCount(), 2);
         boxes.setConfirmAnswer(true);
         p->boutonEffacerTout()->click();
         QCOMPARE(boxes.texts(MessageBoxes::Kind::Confirmation).last(),
                  QStringLiteral("Voulez-vous supprimer toutes les stés du capital lié ?"));
-        // The list shows what is stored; the deletion waits for the next commit.
         QCOMPARE(ds.rowCount(), 0);
-        QCOMPARE(compter("EXERCICE = 2023 and MFISCAL = '1111111A'"), 1);
-        p->boutonValider()->click();
-        QCOMPARE(compter("MFISCAL = '1111111A'"), 2);
+        QCOMPARE(ds.state(), DatasetState::Browse);
+        // Both lines are gone for good, at once; the lines the page did not show stay.
+        QCOMPARE(compter("EXERCICE = 2023 and MFISCAL in ('1111111A', '1111112A')"), 0);
         QCOMPARE(compter("MFISCAL = '1111111A' and EXERCICE = 2022"), 1);
         QCOMPARE(compter("MFISCAL = '9999999Z'"), 1);
+        QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
     }
 
     void theTabKeyPassesOverTheCloseButton() {
