@@ -421,6 +421,9 @@ QWidget* TfRMMAIN::ouvrirEmplacement(const ProblemLocation& emplacement, const Q
     switch (emplacement.window()) {
         case DeclarationWindow::Societe: {
             auto* f = Tfrmparamsociete::ouvrirModification(*this);
+            if (!f) {
+                return nullptr;
+            }
             onglets = f->pages();
             fenetre = f;
             break;

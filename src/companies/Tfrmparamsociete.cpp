@@ -301,10 +301,13 @@ void Tfrmparamsociete::afficherTerritoire(PageLignes* page) {
 }
 
 Tfrmparamsociete* Tfrmparamsociete::ouvrirNouvelle(ServicesFenetres& services) {
+    // A window opened on a record that is not the new one would have the user type over an
+    // existing company.
     try {
         Dataprix->societe->append();
     } catch (const db::DatabaseError& e) {
         MessageBoxes::showError(nullptr, e.text());
+        return nullptr;
     }
     auto* fenetre = new Tfrmparamsociete(services);
     services.ouvrirFenetre(fenetre);
@@ -312,12 +315,13 @@ Tfrmparamsociete* Tfrmparamsociete::ouvrirNouvelle(ServicesFenetres& services) {
 }
 
 Tfrmparamsociete* Tfrmparamsociete::ouvrirModification(ServicesFenetres& services) {
-    auto* fenetre = new Tfrmparamsociete(services);
     try {
         Dataprix->societe->edit();
     } catch (const db::DatabaseError& e) {
-        MessageBoxes::showError(fenetre, e.text());
+        MessageBoxes::showError(nullptr, e.text());
+        return nullptr;
     }
+    auto* fenetre = new Tfrmparamsociete(services);
     services.ouvrirFenetre(fenetre);
     return fenetre;
 }

@@ -35,12 +35,16 @@ public:
     /// Builds the window on the current company record; the opening steps run here.
     explicit Tfrmparamsociete(ServicesFenetres& services, QWidget* parent = nullptr);
 
-    /// "Ajouter" of the company list: a new blank company record, then the window on it.
+    /**
+     * "Ajouter" of the company list: a new blank company record, then the window on it. When
+     * the record cannot be added (the pending change of the current company is refused), the
+     * error is shown, no window opens and null is returned.
+     */
     static Tfrmparamsociete* ouvrirNouvelle(ServicesFenetres& services);
     /**
-     * "Modifier" of the company list and the main window's command: the window on the current
-     * company record, which is put into editing (an empty company table starts a new row).
-     * An error of the dataset is shown; the window opens all the same.
+     * "Modifier" of the company list and the main window's command: the current company
+     * record is put into editing (an empty company table starts a new row), then the window
+     * opens on it. When that fails, the error is shown, no window opens and null is returned.
      */
     static Tfrmparamsociete* ouvrirModification(ServicesFenetres& services);
 

@@ -125,6 +125,29 @@ private slots:
             1);
     }
 
+    void ajouterAndModifierOpenNothingWhenTheRecordCannotBeEdited() {
+        MessageBoxRecorder boxes;
+        // A change of the current company that cannot be sent: "Ajouter" would have to send
+        // it before starting the new record.
+        societe().edit();
+        societe().setValue("MFISCAL", Value());
+        QVERIFY(!Tfrmparamsociete::ouvrirNouvelle(*m_services));
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
+                 QStringList{QStringLiteral("Field 'MFISCAL' must have a value")});
+        QVERIFY(m_services->zone().subWindowList().isEmpty());
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        QCOMPARE(societe().rowCount(), 1);
+        societe().cancel();
+
+        // A company list that could not be read: nothing to modify.
+        societe().close();
+        boxes.clear();
+        QVERIFY(!Tfrmparamsociete::ouvrirModification(*m_services));
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 1);
+        QVERIFY(m_services->zone().subWindowList().isEmpty());
+        QCOMPARE(compter("select count(*) from SOCIETE where MFISCAL = '1234567'"), 1);
+    }
+
     void effacerToutOnANewCompanyDeletesTheLinesItsPagesShow() {
         MessageBoxRecorder boxes;
         Tfrmparamsociete* w = Tfrmparamsociete::ouvrirNouvelle(*m_services);
