@@ -271,10 +271,14 @@ void Tfrmparamsociete::FormCreate() {
     try {
         m_liens->charger();
         m_declarante->charger();
-        // The name look-ups read the state list with the query last set on it.
+        // The name look-ups read the state list with the query last set on it. A row another
+        // window is typing into it is sent first; when it is refused, the list stays as it is.
         Dataset* etats = Dataprix->Etatterritorial;
-        etats->close();
-        etats->open();
+        try {
+            etats->reopen();
+        } catch (const db::DatabaseError& e) {
+            MessageBoxes::showError(this, e.text());
+        }
         m_nationalite->setText(etats
                                    ->lookup(QStringLiteral("CODE"), m_societe->value(kNationalite),
                                             QStringLiteral("PAYS"))

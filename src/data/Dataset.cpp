@@ -276,6 +276,11 @@ void Dataset::checkBrowseMode() {
     leaveRow();
 }
 
+void Dataset::reopen() {
+    leaveRow();
+    open();
+}
+
 void Dataset::first() {
     requireActive();
     leaveRow();

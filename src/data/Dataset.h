@@ -127,6 +127,13 @@ public:
     void open();
     /// Drops the rows and any pending change; state inactive. Never throws.
     void close();
+    /**
+     * Reads the list again with its query in force, as close() then open() do, but a row
+     * being added or modified is left first (sent when modified): a list shared with another
+     * window never drops what is being typed there. When the row is refused, the error is
+     * thrown and the list, the row with it, stays as it was.
+     */
+    void reopen();
     void first();
     void next();
     void prior();

@@ -271,9 +271,13 @@ void Tfrminfogroupe::FormCreate() {
         m_incorporels->charger();
         m_corporels->charger();
         // Read again with the query in force: a filter left by a pick or the list of states
-        // stays, and the names below are looked up among its rows.
-        Dataprix->Etatterritorial->close();
-        Dataprix->Etatterritorial->open();
+        // stays, and the names below are looked up among its rows. A row another window is
+        // typing into it is sent first; when it is refused, the list stays as it is.
+        try {
+            Dataprix->Etatterritorial->reopen();
+        } catch (const db::DatabaseError& e) {
+            MessageBoxes::showError(this, e.text());
+        }
         montrerTerritoire(libelleTerritoire(), m_groupe, QStringLiteral("ETATTERRITORIAL"));
         for (PageLignes* page : {m_incorporels, m_corporels}) {
             if (!page->dataset()->isEmpty()) {

@@ -172,12 +172,13 @@ void TFrmoperations::preparerPage() {
 }
 
 void TFrmoperations::rouvrirReference(Dataset* reference) {
-    // A row another window is typing into stays as it is; the list is read again otherwise.
-    if (reference->isEditing()) {
-        return;
+    // A row another window is typing into is sent first; when it is refused, that list and
+    // the row stay as they are, and the page is set up all the same.
+    try {
+        reference->reopen();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
     }
-    reference->close();
-    reference->open();
 }
 
 QString TFrmoperations::texteTotal(const db::Decimal& total) {

@@ -22,8 +22,10 @@ class ServicesFenetres;
  * The page is the one ContexteSocieteActive::Indicateur names when the window is created
  * (1 to 4; any other value gives page 1); the window keeps it, and only that page can be used:
  * choosing another tab runs the page set-up again and brings the page back. The set-up
- * reopens the currency and state/territory datasets, loads the page's lines, computes the
- * totals (pages 1 and 2) and shows the name of the first line's state or territory.
+ * reopens the currency and state/territory datasets (a row another window is typing into
+ * them is sent first; when it is refused, the error is shown and that list stays as it is),
+ * loads the page's lines, computes the totals (pages 1 and 2) and shows the name of the
+ * first line's state or territory.
  *
  * Totals always match the list: they are computed again, from every line of the list, after
  * the set-up, a send, a deletion, "Effacer Tout" and any line sent or deleted through the

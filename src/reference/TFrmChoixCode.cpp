@@ -32,6 +32,18 @@ QString TFrmChoixCode::champLibelle() const {
     return QString::fromUtf16(m_definition.colonnes[1].champ);
 }
 
+int TFrmChoixCode::exec() {
+    try {
+        if (m_dataset->isEditing()) {
+            m_dataset->checkBrowseMode();
+        }
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(parentWidget(), e.text());
+        return QDialog::Rejected;
+    }
+    return TFrmChoix::exec();
+}
+
 void TFrmChoixCode::FormShow() {
     champFiltre()->setFocus();
     try {

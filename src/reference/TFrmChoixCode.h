@@ -34,6 +34,11 @@ struct DefinitionChoixCode {
  * (RechercheContient), in the server's order; the focus stays in the filter field when no row
  * matches. The list left by the last filter stays in force on the shared dataset.
  *
+ * The list is read again when the dialog is shown. A row being added or modified in the
+ * shared dataset (by the "Devises" or "Etats Territorial" window) is sent first, as leaving
+ * it would; when it is refused, the error is shown and the dialog does not open (exec()
+ * answers Rejected at once), the row being typed left as it was.
+ *
  * However the dialog ends (a choice, the close box, Escape), the code of the current row (and
  * its label, for states and territories) is copied into CodeChoisi (and LibelleChoisi); only
  * an ending with OK — a choice — tells the caller to use them. "Supprimer" in the grid's menu
@@ -50,6 +55,7 @@ public:
     void MenuSupprimerClick();
 
     void done(int result) override;
+    int exec() override;
 
 protected:
     TFrmChoixCode(const DefinitionChoixCode& definition, ServicesFenetres& services,

@@ -148,6 +148,19 @@ private slots:
         QCOMPARE(compter("select count(*) from SOCIETE where MFISCAL = '1234567'"), 1);
     }
 
+    void openingSendsAStateRowBeingTypedElsewhereFirst() {
+        MessageBoxRecorder boxes;
+        Dataset& etats = *m_module->Etatterritorial;
+        etats.open();
+        etats.append();
+        etats.setValue("CODE", QStringLiteral("QQ"));
+        etats.setValue("PAYS", QStringLiteral("Quelque part"));
+        modifier();
+        QCOMPARE(etats.state(), DatasetState::Browse);
+        QCOMPARE(compter("select count(*) from ETATTERRITORIAL where CODE = 'QQ'"), 1);
+        QVERIFY(boxes.isEmpty());
+    }
+
     void effacerToutOnANewCompanyDeletesTheLinesItsPagesShow() {
         MessageBoxRecorder boxes;
         Tfrmparamsociete* w = Tfrmparamsociete::ouvrirNouvelle(*m_services);

@@ -362,6 +362,35 @@ private slots:
         QCOMPARE(compter("OPERATIONSMONTANTS", "MFISCAL = '2222222B'"), 1);
     }
 
+    void theSetUpSendsAStateRowBeingTypedElsewhereFirst() {
+        MessageBoxRecorder boxes;
+        // The "Etats Territorial" window is adding a row to the shared list.
+        Dataset& etats = *m_module->Etatterritorial;
+        etats.open();
+        etats.append();
+        etats.setValue("CODE", QStringLiteral("QQ"));
+        etats.setValue("PAYS", QStringLiteral("Quelque part"));
+        TFrmoperations* fenetre = ouvrir(1);
+        QCOMPARE(etats.state(), DatasetState::Browse);
+        QCOMPARE(committedValue(*m_db, "select count(*) from ETATTERRITORIAL where CODE = 'QQ'"),
+                 1);
+        QVERIFY(boxes.isEmpty());
+        fenetre->close();
+
+        // A row that cannot be sent: said, kept as typed, and the page is set up all the same.
+        executer(QStringLiteral(
+            "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG) values ('1111111A', 2023, 1)"));
+        etats.append();
+        etats.setValue("PAYS", QStringLiteral("Sans code"));
+        fenetre = ouvrir(1);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
+                 QStringList{QStringLiteral("Field 'CODE' must have a value")});
+        QCOMPARE(etats.state(), DatasetState::Insert);
+        QCOMPARE(etats.value("PAYS").toText(), QStringLiteral("Sans code"));
+        QCOMPARE(fenetre->dataset()->rowCount(), 1);
+        etats.cancel();
+    }
+
     void effacerToutDeletesTheListedLinesForGoodAtOnce_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("table");

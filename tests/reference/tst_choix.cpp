@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using db::Value;
 
@@ -183,6 +184,46 @@ private slots:
                  QStringList(2, QStringLiteral("Voulez-vous supprimer la ligne en cours ?")));
         QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
         QCOMPARE(committedValue(*m_db, "select count(*) from DEVISE where DEVISE = 'TND'"), 0);
+    }
+
+    void aPickSendsTheRowBeingTypedInItsListFirstOrDoesNotOpen() {
+        MessageBoxRecorder boxes;
+        // The "Devises" window is adding a row to the shared list.
+        Dataset& devise = *m_module->devise;
+        devise.open();
+        devise.append();
+        devise.setValue("DEVISE", QStringLiteral("XYZ"));
+        devise.setValue("LIBELLE", QStringLiteral("Zed"));
+        bool listee = false;
+        quandOuvert<TFRMDEVISESELECT>([&](TFRMDEVISESELECT* d) {
+            listee = devise.lookup("DEVISE", Value(u"XYZ"), "LIBELLE").toText() == u"Zed";
+            d->close();
+        });
+        QVERIFY(!Choix::devise(*m_services, nullptr));
+        QVERIFY(listee);
+        QCOMPARE(committedValue(*m_db, "select count(*) from DEVISE where DEVISE = 'XYZ'"), 1);
+        QVERIFY(boxes.isEmpty());
+
+        // A row that cannot be sent: the pick does not open, the row stays as typed.
+        devise.append();
+        devise.setValue("LIBELLE", QStringLiteral("Sans code"));
+        bool ouvert = false;
+        QTimer garde;
+        garde.setInterval(10);
+        connect(&garde, &QTimer::timeout, [&ouvert] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ouvert = true;
+                modal->close();
+            }
+        });
+        garde.start();
+        QVERIFY(!Choix::devise(*m_services, nullptr));
+        garde.stop();
+        QVERIFY(!ouvert);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
+                 QStringList{QStringLiteral("Field 'DEVISE' must have a value")});
+        QCOMPARE(devise.state(), DatasetState::Insert);
+        QCOMPARE(devise.value("LIBELLE").toText(), QStringLiteral("Sans code"));
     }
 
     void theRelatedCompanyPickListsEachDistinctRowOnceAndFillsTheLine() {
