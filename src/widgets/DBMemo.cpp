@@ -2,6 +2,8 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QTextDocumentFragment>
 
 DBMemo::DBMemo(QWidget* parent)
     : QPlainTextEdit(parent),
@@ -32,6 +34,20 @@ void DBMemo::showValue(const QString& text) {
     }
 }
 
+qsizetype DBMemo::storedLength(const QString& text) {
+    return text.size() + text.count(u'\n');
+}
+
+bool DBMemo::fits(const QString& text) const {
+    const FieldDef* f = m_link->field();
+    if (!f || (f->type != FieldType::Char && f->type != FieldType::Varchar)) {
+        return true;
+    }
+    const qsizetype kept =
+        storedLength(toPlainText()) - storedLength(textCursor().selection().toPlainText());
+    return kept + storedLength(text) <= f->width;
+}
+
 bool DBMemo::changesText(QKeyEvent* event) {
     if (event == QKeySequence::Paste || event == QKeySequence::Cut || event == QKeySequence::Undo ||
         event == QKeySequence::Redo || event == QKeySequence::DeleteStartOfWord ||
@@ -58,9 +74,19 @@ void DBMemo::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // Typing stops at the column's width; a paste is told apart below, when it is inserted.
+    if (!isReadOnly() && !event->matches(QKeySequence::Paste)) {
+        const bool saut = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        const QString tape = saut ? QStringLiteral("\n") : event->text();
+        if ((saut || (!tape.isEmpty() && tape.at(0).isPrint())) && !fits(tape)) {
+            event->accept();
+            return;
+        }
+    }
     // The row goes into editing before the key changes the text, so a refused edit leaves
     // the text untouched.
-    if (!isReadOnly() && changesText(event) && !m_link->startEdit()) {
+    if (!isReadOnly() && changesText(event) && !event->matches(QKeySequence::Paste) &&
+        !m_link->startEdit()) {
         event->accept();
         return;
     }
@@ -68,7 +94,8 @@ void DBMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void DBMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (!isReadOnly() && !event->commitString().isEmpty() && !m_link->startEdit()) {
+    if (!isReadOnly() && !event->commitString().isEmpty() &&
+        (!fits(event->commitString()) || !m_link->startEdit())) {
         event->accept();
         return;
     }
@@ -76,7 +103,16 @@ void DBMemo::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void DBMemo::insertFromMimeData(const QMimeData* source) {
-    if (!isReadOnly() && !m_link->startEdit()) {
+    if (isReadOnly() || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // The text as the field would hold it: its line breaks, of any kind, become one each.
+    if (!fits(QTextDocumentFragment::fromPlainText(source->text()).toPlainText())) {
+        m_link->refusePaste(QStringLiteral("un retour à la ligne compte pour deux"));
+        return;
+    }
+    if (!m_link->startEdit()) {
         return;
     }
     QPlainTextEdit::insertFromMimeData(source);

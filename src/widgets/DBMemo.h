@@ -8,6 +8,10 @@
  * A multi-line text field bound to a text column. Line breaks are stored as CR LF whatever
  * the platform, so that databases and generated files are the same everywhere; Tab moves to
  * the next control.
+ *
+ * On a column of limited width the stored text never goes beyond it, a line break counting
+ * as two characters: typing stops at the width, and a paste or a drop that would go beyond
+ * it is refused with a message naming the column.
  */
 class DBMemo : public QPlainTextEdit {
     Q_OBJECT
@@ -32,6 +36,11 @@ protected:
 private:
     void showValue(const QString& text);
     static bool changesText(QKeyEvent* event);
+    /// The characters @p text takes once stored, line breaks as CR LF.
+    static qsizetype storedLength(const QString& text);
+    /// True when @p text, put in place of the selection, keeps the stored text within the
+    /// column's width (always on a column without one).
+    bool fits(const QString& text) const;
 
     FieldLink* m_link;
 };

@@ -107,6 +107,23 @@ bool FieldLink::leave() {
     }
 }
 
+void FieldLink::refusePaste(const QString& note) {
+    const FieldDef* f = field();
+    if (!f) {
+        return;
+    }
+    const QString libelle = m_control->accessibleName();
+    const QString champ = libelle.isEmpty()
+                              ? QStringLiteral("la colonne %1").arg(f->name)
+                              : QStringLiteral("« %1 » (colonne %2)").arg(libelle, f->name);
+    MessageBoxes::showError(
+        m_control, QStringLiteral("Le texte collé ne tient pas dans %1, qui accepte %2 caractères "
+                                  "au plus%3 : il n'a pas été collé.")
+                       .arg(champ)
+                       .arg(f->width)
+                       .arg(note.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(note)));
+}
+
 void FieldLink::focusLeft() {
     if (leave()) {
         emit exited();

@@ -78,6 +78,11 @@ public:
     void focusLeft();
     /// The control was double-clicked: sends doubleClicked().
     void doubleClick() { emit doubleClicked(); }
+    /**
+     * A paste (or a drop) would make the text longer than the column holds: it is refused
+     * with a message naming the field, its column and its width, @p note after them.
+     */
+    void refusePaste(const QString& note = QString());
     /// Drops any pending content and shows the stored value.
     void reset();
     /// Shows the stored value (the pending content, if any, is lost).

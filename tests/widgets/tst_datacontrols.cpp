@@ -12,6 +12,7 @@
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QLabel>
 #include <QLocale>
 #include <QSignalSpy>
@@ -182,8 +183,98 @@ private slots:
     }
 
     void textIsLimitedToTheColumnWidth() {
+        MessageBoxRecorder boxes;
         CompanyForm form(&societe());
-        QCOMPARE(form.nom->maxLength(), 250);
+        auto* nationalite = new DBEdit(&form.window);
+        form.window.layout()->addWidget(nationalite);
+        nationalite->bind(&societe(), QStringLiteral("NATIONALITE"));
+        nationalite->setAccessibleName(QStringLiteral("Nationalité:"));
+        QVERIFY(form.show());
+
+        // Typing stops at the width.
+        nationalite->setFocus();
+        QTest::keyClicks(nationalite, "TUN");
+        QCOMPARE(nationalite->text(), QStringLiteral("TU"));
+        QVERIFY(boxes.isEmpty());
+        form.leave();
+        QCOMPARE(societe().value("NATIONALITE").toText(), QStringLiteral("TU"));
+        societe().cancel();
+
+        // A paste that does not fit is refused whole, and said; one that fits is taken.
+        QApplication::clipboard()->setText(QStringLiteral("TUNISIE"));
+        nationalite->setFocus();
+        QTest::keyClick(nationalite, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(nationalite->text(), QString());
+        QCOMPARE(societe().state(), DatasetState::Browse);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
+                 QStringList{QStringLiteral(
+                     "Le texte collé ne tient pas dans « Nationalité: » (colonne NATIONALITE), "
+                     "qui accepte 2 caractères au plus : il n'a pas été collé.")});
+        boxes.clear();
+        QApplication::clipboard()->setText(QString(250, u'n'));
+        form.nom->setFocus();
+        form.nom->selectAll();
+        QTest::keyClick(form.nom, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(form.nom->text().size(), 250);
+        QVERIFY(boxes.isEmpty());
+        QApplication::clipboard()->setText(QStringLiteral("x"));
+        form.nom->end(false);
+        QTest::keyClick(form.nom, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(form.nom->text(), QString(250, u'n'));
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 1);
+        QVERIFY(boxes.texts().first().contains(QStringLiteral("la colonne RAISONSOCIALE")));
+    }
+
+    void aMultiLineFieldHoldsNoMoreThanItsColumnLineBreaksCountingTwo() {
+        MessageBoxRecorder boxes;
+        Dataset& lignes = *m_module->montanttransactions;
+        QVERIFY(societe().locate({"MFISCAL"}, {Value(u"1111111")}));
+        m_module->openForActiveCompany(lignes);
+        lignes.append();
+        lignes.setValue("CHANGEMENTAUTREMETRHODE", QString(247, u'a'));
+        lignes.post();
+        QWidget fenetre;
+        auto* memo = new DBMemo(&fenetre);
+        auto* ailleurs = new QLineEdit(&fenetre);
+        auto* layout = new QVBoxLayout(&fenetre);
+        layout->addWidget(memo);
+        layout->addWidget(ailleurs);
+        memo->bind(&lignes, QStringLiteral("CHANGEMENTAUTREMETRHODE"));
+        memo->setAccessibleName(QStringLiteral("Autres Méthodes de Changement:"));
+        fenetre.show();
+        QVERIFY(QTest::qWaitForWindowActive(&fenetre));
+
+        // 247 + a line break (two) + one letter: full; nothing more goes in.
+        memo->setFocus();
+        memo->moveCursor(QTextCursor::End);
+        QTest::keyClick(memo, Qt::Key_Return);
+        QTest::keyClicks(memo, "bc");
+        QTest::keyClick(memo, Qt::Key_Return);
+        QCOMPARE(memo->storedText(), QString(247, u'a') + QStringLiteral("\r\nb"));
+        QVERIFY(boxes.isEmpty());
+
+        // A paste beyond the width is refused whole; in place of a selection it may fit.
+        QApplication::clipboard()->setText(QStringLiteral("x\r\ny"));
+        QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(memo->storedText().size(), 250);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
+                 QStringList{QStringLiteral(
+                     "Le texte collé ne tient pas dans « Autres Méthodes de Changement: » "
+                     "(colonne CHANGEMENTAUTREMETRHODE), qui accepte 250 caractères au plus (un "
+                     "retour à la ligne compte pour deux) : il n'a pas été collé.")});
+        QTextCursor selection = memo->textCursor();
+        selection.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, 5);
+        memo->setTextCursor(selection);
+        QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+        ailleurs->setFocus();
+        QCOMPARE(lignes.value("CHANGEMENTAUTREMETRHODE").toText(),
+                 QString(244, u'a') + QStringLiteral("x\r\ny"));
+        lignes.post();
+        QCOMPARE(committedValue(*m_db,
+                                "select char_length(CHANGEMENTAUTREMETRHODE) from "
+                                "OPERATIONSMONTANTS"),
+                 248);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 1);
     }
 
     void amountsShowTheLeadingZeroFormatWithTheLocaleDecimalSign() {
@@ -280,6 +371,7 @@ private slots:
         QCOMPARE(nomQuitte.count(), 1);
         QCOMPARE(societe().state(), DatasetState::Browse);
         form.nom->setFocus();
+        form.nom->end(false);
         QTest::keyClicks(form.nom, " BIS");
         form.leave();
         QCOMPARE(nomQuitte.count(), 2);
