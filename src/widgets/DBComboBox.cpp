@@ -71,7 +71,11 @@ void DBComboBox::showValue(const QString& text) {
 
 void DBComboBox::writeField(Dataset& dataset, const FieldDef& field) {
     if (field.isText()) {
-        dataset.setValue(field.name, CodeLists::storedCode(currentText(), field.width));
+        // Blanks only are no code: the field stores null, as an emptied one does.
+        const QString texte = currentText();
+        dataset.setValue(field.name, texte.trimmed().isEmpty()
+                                         ? db::Value()
+                                         : CodeLists::storedCode(texte, field.width));
     } else {
         dataset.setText(field.name, currentText());
     }

@@ -72,6 +72,11 @@ void DBEdit::showValue(const db::Value&, const QString& text) {
 }
 
 void DBEdit::writeField(Dataset& dataset, const FieldDef& field) {
+    // A field left with blanks only looks empty, and is: it stores null, never blanks.
+    if (field.isText() && text().trimmed().isEmpty()) {
+        dataset.setValue(field.name, db::Value());
+        return;
+    }
     dataset.setText(field.name, text());
 }
 

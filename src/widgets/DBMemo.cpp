@@ -10,7 +10,10 @@ DBMemo::DBMemo(QWidget* parent)
       m_link(new FieldLink(
           this, [this](const db::Value&, const QString& text) { showValue(text); },
           [this](Dataset& dataset, const FieldDef& field) {
-              dataset.setValue(field.name, db::Value(storedText()));
+              // Blanks and line breaks only are an empty field: null, never blanks.
+              const QString texte = storedText();
+              dataset.setValue(field.name,
+                               texte.trimmed().isEmpty() ? db::Value() : db::Value(texte));
           })) {
     setTabChangesFocus(true);
 }

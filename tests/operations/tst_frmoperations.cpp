@@ -4,9 +4,11 @@
 #include "reference/TFrmChoix.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
+#include "widgets/FormulaireSaisie.h"
 #include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -124,6 +126,53 @@ private slots:
         QCOMPARE(fenetre->total1()->text(), QStringLiteral("0,000"));
         QCOMPARE(fenetre->total2()->text(), QStringLiteral("0,000"));
         QVERIFY(boxes.isEmpty());
+    }
+
+    void untouchedFieldsStayNullAndFieldsLeftBlankStoreNull() {
+        MessageBoxRecorder boxes;
+        TFrmoperations* fenetre = ouvrir(1);
+        QVERIFY(active());
+        FormulaireSaisie* formulaire = fenetre->pageLignes()->formulaire();
+        QStringList colonnesSaisies;
+        for (QWidget* controle : formulaire->controles()) {
+            colonnesSaisies.append(controle->objectName());
+        }
+        // Through every field and back, without typing, then "Valider": only the rules write.
+        formulaire->premier()->setFocus();
+        for (int i = 0; i < colonnesSaisies.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        fenetre->pageLignes()->boutonValider()->click();
+        const auto nulles = [&] {
+            QStringList remplies;
+            for (const QString& c : colonnesSaisies) {
+                if (c != u"ACHATS" && c != u"VENTES" &&
+                    compter("OPERATIONSMONTANTS", c + QStringLiteral(" is not null")) != 0) {
+                    remplies.append(c);
+                }
+            }
+            return remplies;
+        };
+        QCOMPARE(nulles(), QStringList());
+
+        // Fields the user leaves with blanks only, or empties, are empty: null.
+        const auto taper = [&](const char* colonne, const QString& texte) {
+            QWidget* controle = formulaire->controle(QString::fromLatin1(colonne));
+            controle->setFocus();
+            if (auto* liste = qobject_cast<QComboBox*>(controle)) {
+                controle = liste->lineEdit();
+            }
+            QTest::keyClicks(controle, texte);
+        };
+        taper("ETATTERRITORIAL", QStringLiteral(" "));
+        taper("TYPEMONTANT", QStringLiteral(" "));
+        taper("NATUREOPERATIONS", QStringLiteral(" "));
+        taper("AUTREMETHODE", QStringLiteral("  "));
+        taper("RAISONSOCIALE", QStringLiteral("X"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        fenetre->pageLignes()->boutonValider()->click();
+        QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
+        QCOMPARE(nulles(), QStringList());
     }
 
     void validerOnTheSecondOfFiveLinesRecomputesTheTotals() {
