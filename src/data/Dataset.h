@@ -220,9 +220,6 @@ public:
     /// with setRuleValue(); the row is then sent again (up to kMaxKeyRetries times).
     Handler onKeyCollision;
 
-    /// The mark a post or a delete can be undone to, when the server refuses it or its commit.
-    static constexpr const char* kSavepoint = "ENVOI_LIGNE";
-
     /// Times a new row is sent when its rule-given key keeps colliding.
     static constexpr int kMaxKeyRetries = 100;
 
@@ -290,12 +287,18 @@ private:
     /// Runs the insert, or the lock and the update, of the row being edited; @p storedRow
     /// receives the row as the server stored it.
     void sendRow(const QStringList& columns, const Row& listed, std::optional<Row>& storedRow);
+    /// The mark a post or a delete can be undone to, when the server refuses it or its
+    /// commit (a commit forgets it).
+    static constexpr const char* kSavepoint = "ENVOI_LIGNE";
+    /// Marks the point (kSavepoint) a post or a delete can be undone to.
+    void markSavepoint();
     /**
-     * Undoes, back to the mark taken before a post or a delete, what it wrote on the server,
-     * after @p cause stopped it (nothing to undo when the server is gone). Throws when even
-     * that fails, with both reasons.
+     * Undoes what a post or a delete wrote on the server after @p cause stopped it: back to
+     * the mark taken before it, or, for the new row @p inserted, by deleting that row again.
+     * Nothing to undo when the server is gone. Throws when even that fails, with both
+     * reasons.
      */
-    void undoSend(const db::DatabaseError& cause);
+    void undoSend(const db::DatabaseError& cause, const Row* inserted = nullptr);
     /// "K1 = :OLD_K1 and ...": the condition that finds a row by its key as it was read.
     QString keyCondition() const;
     void bindOldKey(db::Statement& statement, const Row& row) const;
@@ -327,6 +330,8 @@ private:
     std::unique_ptr<db::Statement> m_delete;
     std::unique_ptr<db::Statement> m_refresh;
     std::unique_ptr<db::Statement> m_lock;
+    std::unique_ptr<db::Statement> m_savepoint;
+    std::unique_ptr<db::Statement> m_undoToSavepoint;
     // Columns the list query reads (the others stay null in the listed rows).
     QVector<bool> m_listedFields;
     // Fields of the row being edited whose value the record rules chose.

@@ -111,25 +111,6 @@ void Transaction::abandon() {
     m_snapshot = nullptr;
 }
 
-void Transaction::executeOwn(const QByteArray& sql) {
-    if (!isActive()) {
-        throw DatabaseError(QStringLiteral("Transaction is not active"));
-    }
-    Connection::checkInterrupted();
-    fb::callOn(m_connection, [&](ThrowStatusWrapper& st) {
-        m_connection.attachment()->execute(&st, m_transaction, static_cast<unsigned>(sql.size()),
-                                           sql.constData(), 3, nullptr, nullptr, nullptr, nullptr);
-    });
-}
-
-void Transaction::setSavepoint(const char* name) {
-    executeOwn(QByteArrayLiteral("savepoint ") + name);
-}
-
-void Transaction::rollbackToSavepoint(const char* name) {
-    executeOwn(QByteArrayLiteral("rollback to savepoint ") + name);
-}
-
 void Transaction::beginReadingSnapshot() {
     if (!isActive()) {
         throw DatabaseError(QStringLiteral("Transaction is not active"));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QtGlobal>
 
 namespace Firebird {
@@ -46,16 +45,6 @@ public:
     void abandon();
 
     /**
-     * Marks the point the work that follows can be undone to, under @p name (an SQL
-     * identifier), replacing an earlier mark of that name. A commit forgets every mark.
-     * Throws DatabaseError.
-     */
-    void setSavepoint(const char* name);
-    /// Undoes the work done since the mark @p name, locks included; the transaction, its
-    /// earlier work and its open cursors stay. Throws DatabaseError.
-    void rollbackToSavepoint(const char* name);
-
-    /**
      * Starts a read-only snapshot transaction: until endReadingSnapshot(), handle() is that
      * transaction, so that the statements run in this one read the database as it was at
      * this moment, and any write is refused by the server. The read-write transaction stays
@@ -72,8 +61,6 @@ public:
 
 private:
     void forgetStale();
-    /// Runs @p sql, a statement without parameters or result, in the read-write transaction.
-    void executeOwn(const QByteArray& sql);
 
     Connection& m_connection;
     Firebird::ITransaction* m_transaction = nullptr;
