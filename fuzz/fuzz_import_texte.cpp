@@ -36,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              static_cast<qsizetype>(size - 3));
     try {
         const FeuilleSource f = LecteurTexte::lire(contenu, options, QStringLiteral("fuzz"));
-        for (const auto& ligne : f.lignes) {
-            for (const Cellule& c : ligne) {
+        for (const LigneSource& ligne : f.lignes()) {
+            for (const Plage& p : ligne.plages) {
                 for (const FieldDef& col : colonnes) {
                     try {
-                        (void)ConversionCellule::convertir(c, col, formats);
+                        (void)ConversionCellule::convertir(p.cellule, col, formats);
                     } catch (const ErreurConversion&) {
                     }
                 }

@@ -85,7 +85,11 @@ private:
         QString nom;
         const FieldDef* definition;
     };
-    bool ligneVide(const FeuilleSource& feuille, int ligne) const;
+    /// No mapped cell holds a value.
+    bool ligneVide(const LigneSource& ligne) const;
+    /// Appends, fills and posts one row; false, with the problem, when it fails.
+    bool importerLigne(const LigneSource& ligne, int ligneFeuille, BilanImport& bilan);
+    LigneApercu ligneApercu(const LigneSource& ligne, int ligneFeuille) const;
     ProblemeImport problemeEnvoi(const QString& erreur, int ligne) const;
 
     Dataset& m_cible;

@@ -3,6 +3,7 @@
 #include "import/LecteursInternes.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <shapefil.h>
@@ -41,12 +42,22 @@ Classeur lireDBase(const QString& path) {
         f.definir(0, c, Cellule::deTexte(texte(nom)));
     }
     const int enregistrements = DBFGetRecordCount(h);
+    // The header counts the records; the file must hold them, or the count is a lie that
+    // would have every missing record looked for.
+    const qint64 attendu = static_cast<qint64>(h->nHeaderLength) +
+                           static_cast<qint64>(enregistrements) * h->nRecordLength;
+    if (enregistrements < 0 || h->nRecordLength < 1 || attendu > QFileInfo(path).size()) {
+        DBFClose(h);
+        throw ErreurImport(nomFichier(path) +
+                           QStringLiteral(" est tronqué : son en-tête annonce %1 enregistrements "
+                                          "que le fichier ne contient pas.")
+                               .arg(enregistrements));
+    }
     int ligne = 1;
     for (int r = 0; r < enregistrements; ++r) {
         if (DBFIsRecordDeleted(h, r)) {
             continue;
         }
-        f.lignes.append(QVector<Cellule>());
         for (int c = 0; c < champs; ++c) {
             if (DBFIsAttributeNULL(h, r, c)) {
                 continue;

@@ -43,7 +43,8 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
     const QChar sep = options.separateur;
     const QChar quote = options.delimiteur;
 
-    QVector<Cellule> ligne;
+    int ligne = 0;
+    int colonne = 0;
     QString champ;
     bool guillemets = false;
     bool champCite = false;
@@ -52,14 +53,17 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
     int ligneFichier = 1;
 
     auto finirChamp = [&] {
-        ligne.append(champ.isEmpty() && !champCite ? Cellule() : Cellule::deTexte(champ));
+        if (!champ.isEmpty() || champCite) {
+            feuille.definir(ligne, colonne, Cellule::deTexte(champ));
+        }
+        ++colonne;
         champ.clear();
         champCite = false;
     };
     auto finirLigne = [&] {
         finirChamp();
-        feuille.lignes.append(ligne);
-        ligne.clear();
+        ++ligne;
+        colonne = 0;
         ligneCommencee = false;
     };
 
@@ -110,7 +114,7 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
                 .arg(quote)
                 .arg(ligneOuverture));
     }
-    if (ligneCommencee || !champ.isEmpty() || !ligne.isEmpty()) {
+    if (ligneCommencee || !champ.isEmpty() || colonne > 0) {
         finirLigne();
     }
     feuille.compacter();

@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QProcess>
 
+#include <cstring>
+
 #include <shapefil.h>
 
 namespace fichiers {
@@ -237,6 +239,13 @@ QByteArray ods(const Lignes& lignes, const QString& nomFeuille) {
         for (const QVariant& v : l) {
             if (!v.isValid()) {
                 content += QStringLiteral("<table:table-cell/>");
+            } else if (v.typeId() == QMetaType::Bool) {
+                content += QStringLiteral(
+                               "<table:table-cell office:value-type=\"boolean\" "
+                               "office:boolean-value=\"%1\"><text:p>%2</text:p>"
+                               "</table:table-cell>")
+                               .arg(v.toBool() ? QStringLiteral("true") : QStringLiteral("false"),
+                                    v.toBool() ? QStringLiteral("VRAI") : QStringLiteral("FAUX"));
             } else if (v.typeId() == QMetaType::QString) {
                 content += QStringLiteral(
                                "<table:table-cell office:value-type=\"string\"><text:p>%1"
@@ -279,10 +288,15 @@ QByteArray xmlExcel(const Lignes& lignes) {
                 continue;
             }
             const bool texte = v.typeId() == QMetaType::QString;
+            const bool booleen = v.typeId() == QMetaType::Bool;
             x += QStringLiteral("<Cell ss:Index=\"%1\"><Data ss:Type=\"%2\">%3</Data></Cell>")
                      .arg(c + 1)
-                     .arg(texte ? QStringLiteral("String") : QStringLiteral("Number"),
-                          texte ? echapper(v.toString()) : nombre(v));
+                     .arg(texte     ? QStringLiteral("String")
+                          : booleen ? QStringLiteral("Boolean")
+                                    : QStringLiteral("Number"),
+                          texte     ? echapper(v.toString())
+                          : booleen ? QString::number(v.toBool() ? 1 : 0)
+                                    : nombre(v));
         }
         x += QStringLiteral("</Row>");
     }
@@ -306,6 +320,204 @@ QByteArray html(const Lignes& lignes) {
     }
     h += QStringLiteral("</table></body></html>");
     return h.toUtf8();
+}
+
+QVector<QPair<QString, QByteArray>> parties(const QByteArray& zip) {
+    // zip() stores its parts one after the other, each behind a 30-byte header.
+    QVector<QPair<QString, QByteArray>> out;
+    auto lu16 = [&zip](qsizetype at) {
+        return static_cast<quint16>(static_cast<quint8>(zip[at]) | static_cast<quint8>(zip[at + 1])
+                                                                       << 8);
+    };
+    auto lu32 = [&](qsizetype at) { return lu16(at) | static_cast<quint32>(lu16(at + 2)) << 16; };
+    qsizetype p = 0;
+    while (p + 30 <= zip.size() && lu32(p) == 0x04034b50) {
+        const quint32 taille = lu32(p + 18);
+        const quint16 n = lu16(p + 26);
+        const quint16 extra = lu16(p + 28);
+        out.append({QString::fromUtf8(zip.mid(p + 30, n)), zip.mid(p + 30 + n + extra, taille)});
+        p += 30 + n + extra + taille;
+    }
+    return out;
+}
+
+QByteArray modifierPartie(const QByteArray& zip, const QString& part, const QByteArray& avant,
+                          const QByteArray& apres) {
+    auto contenu = parties(zip);
+    for (auto& [nom, donnees] : contenu) {
+        if (nom == part) {
+            donnees.replace(avant, apres);
+        }
+    }
+    return fichiers::zip(contenu);
+}
+
+QByteArray enregistrement(quint16 type, const QByteArray& donnees) {
+    QByteArray r;
+    u16(r, type);
+    u16(r, static_cast<quint16>(donnees.size()));
+    return r + donnees;
+}
+
+namespace {
+
+QByteArray octets16(std::initializer_list<quint16> valeurs) {
+    QByteArray b;
+    for (const quint16 v : valeurs) {
+        u16(b, v);
+    }
+    return b;
+}
+
+QByteArray chaineBiff8(const QString& t, bool longueur16) {
+    QByteArray b;
+    if (longueur16) {
+        u16(b, static_cast<quint16>(t.size()));
+    } else {
+        b.append(static_cast<char>(t.size()));
+    }
+    b.append('\x01');
+    for (const QChar c : t) {
+        u16(b, c.unicode());
+    }
+    return b;
+}
+
+}  // namespace
+
+QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
+    QByteArray feuille = enregistrement(0x0809, octets16({0x0600, 0x0010, 0, 0, 0, 0, 0, 0}));
+    int colonnes = 0;
+    for (const Ligne& l : lignes) {
+        colonnes = std::max(colonnes, static_cast<int>(l.size()));
+    }
+    if (options.dimension.isEmpty()) {
+        QByteArray d;
+        u32(d, 0);
+        u32(d, static_cast<quint32>(lignes.size()));
+        u16(d, 0);
+        u16(d, static_cast<quint16>(colonnes));
+        u16(d, 0);
+        feuille += enregistrement(0x0200, d);
+    } else {
+        feuille += enregistrement(0x0200, options.dimension);
+    }
+    for (int r = 0; r < lignes.size(); ++r) {
+        for (int c = 0; c < lignes[r].size(); ++c) {
+            const QVariant& v = lignes[r][c];
+            const QByteArray position = octets16({quint16(r), quint16(c), 15});
+            if (!v.isValid()) {
+                continue;
+            }
+            if (v.typeId() == QMetaType::QString) {
+                feuille += enregistrement(0x0204, position + chaineBiff8(v.toString(), true));
+            } else if (v.typeId() == QMetaType::Bool) {
+                feuille +=
+                    enregistrement(0x0205, position + QByteArray(v.toBool() ? "\x01" : "\x00", 1) +
+                                               QByteArray(1, '\0'));
+            } else {
+                QByteArray n = position;
+                const double d = v.toDouble();
+                quint64 bits;
+                std::memcpy(&bits, &d, 8);
+                u32(n, static_cast<quint32>(bits));
+                u32(n, static_cast<quint32>(bits >> 32));
+                feuille += enregistrement(0x0203, n);
+            }
+        }
+    }
+    for (const QByteArray& e : options.enregistrements) {
+        feuille += e;
+    }
+    feuille += enregistrement(0x000A, QByteArray());
+
+    QByteArray global = enregistrement(0x0809, octets16({0x0600, 0x0005, 0, 0, 0, 0, 0, 0}));
+    global += enregistrement(0x0042, octets16({1200}));
+    for (int i = 0; i < 16; ++i) {
+        global += enregistrement(0x00E0, octets16({0, 0, 0xFFF5, 0x20, 0, 0, 0, 0, 0, 0}));
+    }
+    global += enregistrement(0x00E0, octets16({0, 0, 0x0001, 0x20, 0, 0, 0, 0, 0, 0}));
+    const QByteArray nom = chaineBiff8(options.nomFeuille, false);
+    const qsizetype positionFeuille = global.size() + 4 + 6 + nom.size() + 4;
+    QByteArray boundsheet;
+    u32(boundsheet, static_cast<quint32>(positionFeuille));
+    boundsheet.append('\0').append('\0');
+    global += enregistrement(0x0085, boundsheet + nom);
+    global += enregistrement(0x000A, QByteArray());
+    return fichierCompose(global + feuille);
+}
+
+QByteArray fichierCompose(const QByteArray& fluxDonne) {
+    // Version 3, 512-byte sectors: the allocation table, the directory, then the stream, made
+    // at least 4096 bytes long so that it is an ordinary stream.
+    QByteArray flux = fluxDonne;
+    if (flux.size() < 4096) {
+        flux.append(QByteArray(4096 - flux.size(), '\0'));
+    }
+    const quint32 secteursFlux = static_cast<quint32>((flux.size() + 511) / 512);
+    quint32 secteursFat = 1;
+    while ((secteursFat + 1 + secteursFlux) > secteursFat * 128) {
+        ++secteursFat;
+    }
+    QByteArray entete;
+    entete.append("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    entete.append(QByteArray(16, '\0'));
+    u16(entete, 0x003E);
+    u16(entete, 3);
+    u16(entete, 0xFFFE);
+    u16(entete, 9);
+    u16(entete, 6);
+    entete.append(QByteArray(6, '\0'));
+    u32(entete, 0);
+    u32(entete, secteursFat);
+    u32(entete, secteursFat);  // the directory follows the allocation table
+    u32(entete, 0);
+    u32(entete, 4096);
+    u32(entete, 0xFFFFFFFE);
+    u32(entete, 0);
+    u32(entete, 0xFFFFFFFE);
+    u32(entete, 0);
+    for (quint32 i = 0; i < 109; ++i) {
+        u32(entete, i < secteursFat ? i : 0xFFFFFFFF);
+    }
+    QByteArray fat;
+    for (quint32 i = 0; i < secteursFat; ++i) {
+        u32(fat, 0xFFFFFFFD);
+    }
+    u32(fat, 0xFFFFFFFE);
+    const quint32 premier = secteursFat + 1;
+    for (quint32 i = 0; i < secteursFlux; ++i) {
+        u32(fat, i + 1 < secteursFlux ? premier + i + 1 : 0xFFFFFFFE);
+    }
+    while (fat.size() < static_cast<qsizetype>(secteursFat) * 512) {
+        u32(fat, 0xFFFFFFFF);
+    }
+    auto entree = [](const QString& nom, quint8 type, quint32 enfant, quint32 debut,
+                     quint32 taille) {
+        QByteArray e;
+        for (const QChar c : nom) {
+            u16(e, c.unicode());
+        }
+        e.append(QByteArray(64 - e.size(), '\0'));
+        u16(e, nom.isEmpty() ? 0 : static_cast<quint16>(2 * nom.size() + 2));
+        e.append(static_cast<char>(type));
+        e.append('\x01');
+        u32(e, 0xFFFFFFFF);
+        u32(e, 0xFFFFFFFF);
+        u32(e, enfant);
+        e.append(QByteArray(36, '\0'));
+        u32(e, debut);
+        u32(e, taille);
+        u32(e, 0);
+        return e;
+    };
+    QByteArray repertoire = entree(QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0);
+    repertoire += entree(QStringLiteral("Workbook"), 2, 0xFFFFFFFF, premier,
+                         static_cast<quint32>(flux.size()));
+    repertoire += entree(QString(), 0, 0xFFFFFFFF, 0xFFFFFFFF, 0);
+    repertoire += entree(QString(), 0, 0xFFFFFFFF, 0xFFFFFFFF, 0);
+    flux.append(QByteArray(static_cast<qsizetype>(secteursFlux) * 512 - flux.size(), '\0'));
+    return entete + fat + repertoire + flux;
 }
 
 bool ecrire(const QString& path, const QByteArray& contenu) {

@@ -163,6 +163,29 @@ private slots:
         QCOMPARE(lignesStockees("select ACHATS from OPERATIONSMONTANTS"), QStringList{"10.000"});
     }
 
+    void classeurHostileIllisible() {
+        // A cell written inline far beyond the last row: the program once died of it.
+        OptionsXlsx enLigne;
+        enLigne.chainesEnLigne = true;
+        const QByteArray paquet = xlsx(
+            {{QStringLiteral("titre")}, {QVariant(), QVariant(), 1, QStringLiteral("x")}}, enLigne);
+        const QString xl = fichier(
+            "hostile.xlsx", modifierPartie(paquet, QStringLiteral("xl/worksheets/sheet1.xml"),
+                                           "r=\"D2\"", "r=\"A2000000000\""));
+        QProcess p;
+        p.start(QStringLiteral(ARDOZ_EXECUTABLE),
+                {"--import", xl, "--page", "1", "--company", "1234567A", "--year", "2023",
+                 "--database", m_db->databasePath()});
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), int(ImportCommand::Exit::FileUnreadable));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+                 QStringLiteral("Le fichier « hostile.xlsx » est illisible : la feuille « Feuil1 » "
+                                "a une cellule en A2000000000, au-delà de la dernière ligne d'un "
+                                "classeur (1\u00A0048\u00A0576).\n"));
+        QVERIFY(lignesStockees("select LG from OPERATIONSMONTANTS").isEmpty());
+    }
+
     void codesDeSortie_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("code");
