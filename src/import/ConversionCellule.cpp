@@ -169,6 +169,15 @@ Value ConversionCellule::convertir(const Cellule& cellule, const FieldDef& colon
     if (cellule.estVide()) {
         return Value();
     }
+    if (cellule.genre == Cellule::Genre::Erreur) {
+        // What a spreadsheet shows for a failed formula is not a value of any column.
+        throw ErreurConversion(
+            cellule.texte.isEmpty()
+                ? QStringLiteral("la cellule contient une formule dont le fichier ne donne pas le "
+                                 "résultat (ouvrez-le dans son tableur et enregistrez-le)")
+                : QStringLiteral("la cellule contient une erreur de formule (%1)")
+                      .arg(cellule.texte));
+    }
     const QString affiche = cellule.texteAffiche();
     switch (colonne.type) {
         case FieldType::Char:
@@ -178,7 +187,10 @@ Value ConversionCellule::convertir(const Cellule& cellule, const FieldDef& colon
                 case Cellule::Genre::Date:
                     return Value(ecrireDate(cellule.dateHeure.date(), formats));
                 case Cellule::Genre::Booleen:
-                    return Value(cellule.texte == u"1" ? formats.vrai : formats.faux);
+                    // A yes/no list holds "Oui" and "Non"; the dataset cuts them to the
+                    // column's width like any text, so a one-letter column keeps "O" or "N".
+                    return Value(cellule.texte == u"1" ? QStringLiteral("Oui")
+                                                       : QStringLiteral("Non"));
                 default:
                     return Value(cellule.texte);
             }

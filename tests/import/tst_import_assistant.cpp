@@ -6,6 +6,7 @@
 #include "import/AssistantImport.h"
 #include "widgets/MessageBoxRecorder.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -123,6 +124,40 @@ private slots:
         QCOMPARE(termine.size(), 1);
         QCOMPARE(termine.at(0).at(0).toInt(), 2);
         QCOMPARE(stockees("OPERATIONSMONTANTS where VENTES = 0 and MFISCAL = '1234567A'"), 2);
+    }
+
+    void apercuMarqueLesErreursDeFormule() {
+        Ligne l(20);
+        l[10] = 100;
+        l[7] = QStringLiteral("Filiale");
+        const QByteArray paquet = modifierPartie(
+            xlsx({Ligne(20), l}), QStringLiteral("xl/worksheets/sheet1.xml"),
+            "<c r=\"K2\"><v>100</v></c>", "<c r=\"K2\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>");
+        MessageBoxRecorder boites;
+        AssistantImport w(*m_module->montanttransactions, ReglageImport::pourPage(1),
+                          DepotReglages(m_dir.filePath("reglages.json")));
+        w.show();
+        choisirFichier(w, source("erreur.xlsx", paquet));
+        w.next();
+        w.next();
+        w.next();
+        QCOMPARE(w.currentId(), int(AssistantImport::PageApercu));
+        auto* apercu = w.currentPage()->findChild<QTableWidget*>();
+        QCOMPARE(apercu->rowCount(), 1);
+        int achats = -1;
+        for (int c = 0; c < apercu->columnCount(); ++c) {
+            if (apercu->horizontalHeaderItem(c)->text() == u"K (ACHATS)") {
+                achats = c;
+            }
+        }
+        const QTableWidgetItem* cellule = apercu->item(0, achats);
+        QCOMPARE(cellule->text(), QStringLiteral("#DIV/0!"));
+        QCOMPARE(cellule->toolTip(),
+                 QStringLiteral("la cellule contient une erreur de formule (#DIV/0!)"));
+        QVERIFY(cellule->background().color() != apercu->item(0, 0)->background().color());
+        QVERIFY(w.currentPage()->findChild<QLabel*>()->text().contains(
+            QStringLiteral("Les cellules en rouge seront refusées")));
+        QCOMPARE(boites.texts(), QStringList());
     }
 
     void annulationEntreDeuxLignes() {

@@ -68,6 +68,11 @@ QByteArray position(quint16 ligne, quint16 colonne) {
     return u16(ligne) + u16(colonne) + u16(15);
 }
 
+/// A FORMULA record at B2 whose saved result is @p resultat (8 bytes).
+QByteArray formuleXls(const QByteArray& resultat) {
+    return enregistrement(0x0006, position(1, 1) + resultat + u16(0) + u32(0) + u16(0));
+}
+
 /// An Excel 97-2003 sheet where B2, instead of the number 1, is @p enregistrement.
 QByteArray xlsAvecB2(const QByteArray& enregistrementB2) {
     Lignes lignes = deuxLignes();
@@ -75,6 +80,20 @@ QByteArray xlsAvecB2(const QByteArray& enregistrementB2) {
     OptionsXls options;
     options.enregistrements = {enregistrementB2};
     return xls(lignes, options);
+}
+
+const QString kCalcExt = QStringLiteral(
+    "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\" ");
+
+/// The OpenDocument sheet of deuxLignes() with its B2 cell written as @p cellule.
+QByteArray odsAvecB2(const QString& cellule) {
+    const QByteArray avecEspace =
+        modifierPartie(ods(deuxLignes()), QStringLiteral("content.xml"),
+                       "office:version=", kCalcExt.toUtf8() + "office:version=");
+    return modifierPartie(avecEspace, QStringLiteral("content.xml"),
+                          "<table:table-cell office:value-type=\"float\" office:value=\"1\">"
+                          "<text:p>1</text:p></table:table-cell>",
+                          cellule.toUtf8());
 }
 
 /// The Excel 2003 XML sheet of deuxLignes() with its B2 cell written as @p cellule.
@@ -370,6 +389,117 @@ private slots:
         QCOMPARE(f.cellule(lignes - 1, colonnes - 1).texte, QStringLiteral("7"));
         QVERIFY(f.cellule(lignes - 2, colonnes - 1).estVide());
         QVERIFY(f.cellule(lignes - 1, colonnes - 2).estVide());
+    }
+
+    void erreursDeFormule_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("raison");
+        const int excel = int(FormatSource::Excel);
+        const QString na = QStringLiteral("la cellule contient une erreur de formule (#N/A)");
+        const QString div0 = QStringLiteral("la cellule contient une erreur de formule (#DIV/0!)");
+        const QByteArray b2 = "<c r=\"B2\"><v>1</v></c>";
+        QTest::newRow("xlsx, erreur écrite")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx, b2,
+                              "<c r=\"B2\" t=\"e\"><v>#N/A</v></c>")
+            << excel << na;
+        QTest::newRow("xlsx, formule en erreur")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx, b2,
+                              "<c r=\"B2\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>")
+            << excel << div0;
+        QTest::newRow("xlsx, formule enregistrée sans son résultat")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx, b2,
+                              "<c r=\"B2\"><f>SUM(A1:A2)</f></c>")
+            << excel << QStringLiteral("formule dont le fichier ne donne pas le résultat");
+        QTest::newRow("ods, erreur de LibreOffice")
+            << "t.ods"
+            << odsAvecB2(QStringLiteral(
+                   "<table:table-cell table:formula=\"of:=NA()\" office:value-type=\"float\" "
+                   "office:value=\"0\" calcext:value-type=\"error\"><text:p>#N/A</text:p>"
+                   "</table:table-cell>"))
+            << int(FormatSource::OpenDocument) << na;
+        QTest::newRow("ods, erreur d'une formule sans type de valeur")
+            << "t.ods"
+            << odsAvecB2(QStringLiteral("<table:table-cell table:formula=\"of:=1/0\">"
+                                        "<text:p>#DIV/0!</text:p></table:table-cell>"))
+            << int(FormatSource::OpenDocument) << div0;
+        QTest::newRow("xls, cellule d'erreur")
+            << "t.xls"
+            << xlsAvecB2(enregistrement(0x0205, position(1, 1) + QByteArray("\x2A\x01", 2)))
+            << excel << na;
+        QTest::newRow("xls, formule en erreur")
+            << "t.xls" << xlsAvecB2(formuleXls(QByteArray::fromHex("020007000000ffff"))) << excel
+            << div0;
+        QTest::newRow("xml 2003") << "t.xml"
+                                  << xmlAvecB2(QStringLiteral(
+                                         "<Cell ss:Index=\"2\" ss:Formula=\"=NA()\">"
+                                         "<Data ss:Type=\"Error\">#N/A</Data></Cell>"))
+                                  << int(FormatSource::XmlExcel) << na;
+    }
+
+    void erreursDeFormule() {
+        QFETCH(QString, fichier);
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, format);
+        QFETCH(QString, raison);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fichier);
+        QVERIFY(ecrire(path, contenu));
+        const FeuilleSource f =
+            LecteurSource::lire(path, static_cast<FormatSource>(format), {}).feuilles.front();
+        QCOMPARE(f.cellule(1, 2).texte, QStringLiteral("Filiale"));
+        // Never a value, whatever the column: not a name, not zero.
+        for (const FieldDef& def :
+             {colonne(FieldType::Varchar, 250), colonne(FieldType::Numeric, 18, 3)}) {
+            try {
+                const db::Value v = ConversionCellule::convertir(f.cellule(1, 1), def, {});
+                QFAIL(qPrintable(
+                    QStringLiteral("the error cell converted to « %1 »").arg(v.toText())));
+            } catch (const ErreurConversion& e) {
+                QVERIFY2(e.raison().contains(raison), qPrintable(e.raison()));
+            }
+        }
+    }
+
+    void booleensDesClasseurs_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("format");
+        const Lignes lignes = {{t("PRETINTERET"), t("AUTRE")}, {true, false}};
+        QTest::newRow("xlsx") << "t.xlsx" << xlsx(lignes) << int(FormatSource::Excel);
+        QTest::newRow("ods") << "t.ods" << ods(lignes) << int(FormatSource::OpenDocument);
+        QTest::newRow("xls") << "t.xls" << xls(lignes) << int(FormatSource::Excel);
+        Lignes sansB2 = lignes;
+        sansB2[1][1] = QVariant();
+        OptionsXls formule;
+        formule.enregistrements = {formuleXls(QByteArray::fromHex("010000000000ffff"))};
+        QTest::newRow("xls, formule booléenne")
+            << "t.xls" << xls(sansB2, formule) << int(FormatSource::Excel);
+        QTest::newRow("xml 2003") << "t.xml" << xmlExcel(lignes) << int(FormatSource::XmlExcel);
+    }
+
+    void booleensDesClasseurs() {
+        QFETCH(QString, fichier);
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, format);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fichier);
+        QVERIFY(ecrire(path, contenu));
+        const FeuilleSource f =
+            LecteurSource::lire(path, static_cast<FormatSource>(format), {}).feuilles.front();
+        // A yes/no list's code, "Oui" or "Non"; in a narrower column the dataset keeps "O"/"N".
+        const FieldDef texte = colonne(FieldType::Varchar, 3);
+        QCOMPARE(ConversionCellule::convertir(f.cellule(1, 0), texte, {}).toText(),
+                 QStringLiteral("Oui"));
+        QCOMPARE(ConversionCellule::convertir(f.cellule(1, 1), texte, {}).toText(),
+                 QStringLiteral("Non"));
+        QCOMPARE(ConversionCellule::convertir(f.cellule(1, 0), colonne(FieldType::Integer, 0), {})
+                     .toInt(),
+                 1);
     }
 
     void raisonsEnFrancais_data() {

@@ -62,12 +62,24 @@ class TestImportMoteur : public QObject {
 
     BilanImport importer(int page, const Lignes& lignes,
                          const ImportateurLignes::Progression& progression = {}) {
+        return importer(page, feuille(lignes), progression);
+    }
+
+    BilanImport importer(int page, const FeuilleSource& source,
+                         const ImportateurLignes::Progression& progression = {}) {
         Dataset& ds = *m_module->dataset(ReglageImport::datasetDeLaPage(page));
         if (!ds.isActive()) {
             m_module->openForActiveCompany(ds);
         }
         ImportateurLignes importateur(ds, ReglageImport::pourPage(page));
-        return importateur.importer(feuille(lignes), progression);
+        return importateur.importer(source, progression);
+    }
+
+    /// The sheet of a workbook written by the test, read as the wizard reads it.
+    FeuilleSource feuille(const QString& nom, const QByteArray& contenu) {
+        const QString path = m_dir.filePath(nom);
+        ecrire(path, contenu);
+        return LecteurSource::lire(path, FormatSource::Excel, {}).feuilles.front();
     }
 
     static Ligne titres() {
@@ -233,6 +245,65 @@ private slots:
         QCOMPARE(committed("select LG from OPERATIONSMONTANTS").size(), 2);
         QVERIFY(
             bilan.rapport().startsWith(QStringLiteral("Importation annulée : 2 lignes importées")));
+    }
+
+    void erreurDeFormuleArreteALaLigne() {
+        const QByteArray paquet =
+            xlsx({titres(), ligne({{'H', t("Filiale")}, {'K', 5}}),
+                  ligne({{'H', t("Cousine")}, {'K', 6}}), ligne({{'H', t("Soeur")}, {'K', 7}})});
+        // Row 3's name is a lookup that failed in the spreadsheet.
+        const QByteArray erreur = modifierPartie(
+            paquet, QStringLiteral("xl/worksheets/sheet1.xml"), "<c r=\"H3\" t=\"s\"><v>4</v></c>",
+            "<c r=\"H3\" t=\"e\"><f>VLOOKUP(A3,Z:Z,2,0)</f><v>#N/A</v></c>");
+        QVERIFY(erreur != paquet);
+        const BilanImport bilan = importer(1, feuille(QStringLiteral("erreur.xlsx"), erreur));
+        QVERIFY(bilan.probleme);
+        QCOMPARE(bilan.importees, 1);
+        QCOMPARE(bilan.probleme->texte(),
+                 QStringLiteral("Ligne 3, colonne H (RAISONSOCIALE) : la cellule contient une "
+                                "erreur de formule (#N/A)."));
+        const auto rows = committed("select RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS");
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0][0].toText(), QStringLiteral("Filiale"));
+        QCOMPARE(m_module->montanttransactions->state(), DatasetState::Browse);
+    }
+
+    void booleensOuiNon() {
+        // Page 2: R is PRETINTERET, a yes/no list of VARCHAR(3); I is the name.
+        Ligne pret(19);
+        pret['G' - 'A'] = t("Pret");
+        pret['I' - 'A'] = true;
+        pret['R' - 'A'] = true;
+        Ligne emprunt = pret;
+        emprunt['G' - 'A'] = t("Emprunt");
+        emprunt['R' - 'A'] = false;
+        for (const QString& nom : {QStringLiteral("b.xlsx"), QStringLiteral("b.xls")}) {
+            const Lignes lignes = {titres(), pret, emprunt};
+            const BilanImport bilan =
+                importer(2, feuille(nom, nom.endsWith(u"x") ? xlsx(lignes) : xls(lignes)));
+            QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        }
+        QCOMPARE(committed("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order "
+                           "by LG")
+                     .size(),
+                 4);
+        const auto rows =
+            committed("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order by LG");
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(rows[i][0].toText(),
+                     i % 2 == 0 ? QStringLiteral("Oui") : QStringLiteral("Non"));
+            QCOMPARE(rows[i][1].toText(), QStringLiteral("Oui"));
+        }
+        // Page 3: G is AVECCONTREOUINON, one character wide.
+        Ligne sansContrepartie(14);
+        sansContrepartie['G' - 'A'] = false;
+        const BilanImport bilan = importer(3, {titres(), sansContrepartie});
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        QCOMPARE(committed("select AVECCONTREOUINON from OPERATIONSANSCONTRE")
+                     .value(0)
+                     .value(0)
+                     .toText(),
+                 QStringLiteral("N"));
     }
 
     void apercuCommeStocke() {
