@@ -58,11 +58,16 @@ QString BilanImport::rapport() const {
 
 ImportateurLignes::ImportateurLignes(Dataset& cible, const ReglageImport& reglage)
     : m_cible(cible), m_reglage(reglage) {
+    const TableDef& table = m_cible.table();
     for (const CorrespondanceColonne& c : m_reglage.correspondances) {
         const int index = indexColonne(c.lettre);
         if (index >= 0 && m_cible.field(c.colonne)) {
             const FieldDef* f = m_cible.field(c.colonne);
-            m_colonnes.append({index, c.lettre.trimmed().toUpper(), f->name, f});
+            // The company, the year and the line number are what a template fills down every
+            // row; the record rules give them to a line of their own.
+            const bool cle = (table.detail && (f->name == u"MFISCAL" || f->name == u"EXERCICE")) ||
+                             (table.lineNumbered() && f->name == u"LG");
+            m_colonnes.append({index, c.lettre.trimmed().toUpper(), f->name, f, cle});
         }
     }
 }
@@ -94,7 +99,7 @@ QString ImportateurLignes::verifierCorrespondances() const {
 
 bool ImportateurLignes::ligneVide(const LigneSource& ligne) const {
     for (const Colonne& c : m_colonnes) {
-        if (!ligne.cellule(c.index).estVide()) {
+        if (!c.cle && !ligne.cellule(c.index).estVide()) {
             return false;
         }
     }

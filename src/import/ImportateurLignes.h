@@ -27,7 +27,8 @@ struct ProblemeImport {
 struct BilanImport {
     /// Rows sent and committed.
     int importees = 0;
-    /// Rows of the sheet with no value in any mapped column, passed over.
+    /// Rows of the sheet with no value in any mapped column besides the company, the year
+    /// and the line number, passed over.
     int videsIgnorees = 0;
     /// Data rows of the sheet (from the first data row on).
     int total = 0;
@@ -47,9 +48,11 @@ struct BilanImport {
  * row (numbered and stamped by the rules), sets every mapped column whose cell holds a value
  * (text cut to the column's width, so a full item text of a coded list stores its code) and
  * posts it (stamped again, empty amounts zeroed, committed). An empty cell leaves its column
- * as the rules set it. The first row that fails stops the import: it is cancelled in the
- * dataset, the rows before it stay committed, and the problem names the sheet row and the
- * column. No widget is involved: the wizard and the command line both run it.
+ * as the rules set it. A row with nothing but the company, the year and the line number (a
+ * template filled down) is passed over and counted with the empty rows. The first row that fails
+ * stops the import: it is cancelled in the dataset, the rows before it stay committed, and the
+ * problem names the sheet row and the column. No widget is involved: the wizard and the command
+ * line both run it.
  */
 class ImportateurLignes {
 public:
@@ -84,8 +87,11 @@ private:
         QString lettre;
         QString nom;
         const FieldDef* definition;
+        /// The company, year or line number: filled by the record rules when left empty.
+        bool cle;
     };
-    /// No mapped cell holds a value.
+    /// No mapped cell holds a value besides the company, the year and the line number: a
+    /// template row, passed over like an empty one.
     bool ligneVide(const LigneSource& ligne) const;
     /// Appends, fills and posts one row; false, with the problem, when it fails.
     bool importerLigne(const LigneSource& ligne, int ligneFeuille, BilanImport& bilan);

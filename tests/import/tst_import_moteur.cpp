@@ -247,6 +247,43 @@ private slots:
             bilan.rapport().startsWith(QStringLiteral("Importation annulée : 2 lignes importées")));
     }
 
+    void modeleRempliVersLeBas() {
+        // Company, year and line number filled down 500 rows; two rows hold a line.
+        Lignes lignes = {titres()};
+        for (int lg = 1; lg <= 500; ++lg) {
+            lignes.append(ligne({{'A', t("1234567A")}, {'B', 2023}, {'C', lg}}));
+        }
+        lignes[3][7] = t("Filiale");
+        lignes[3][10] = 10;
+        lignes[7][16] = t("CUP");
+        lignes.append(ligne({{'C', 501}}));
+        const BilanImport bilan = importer(1, lignes);
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        QCOMPARE(bilan.importees, 2);
+        QCOMPARE(bilan.videsIgnorees, 499);
+        QCOMPARE(bilan.rapport(),
+                 QStringLiteral("2 lignes importées.\n499 ligne(s) vide(s) ignorée(s)."));
+        const auto rows = committed(
+            "select LG, RAISONSOCIALE, ACHATS, METHODE from OPERATIONSMONTANTS order by LG");
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0][0].toInt(), 3);
+        QCOMPARE(rows[0][1].toText(), QStringLiteral("Filiale"));
+        QCOMPARE(rows[1][0].toInt(), 7);
+        QCOMPARE(rows[1][3].toText(), QStringLiteral("CUP"));
+    }
+
+    void celluleIsoleeAuBoutImporteLaLigne() {
+        const QByteArray paquet =
+            modifierPartie(xlsx({titres(), ligne({{'C', 4}, {'H', t("Filiale")}})}),
+                           QStringLiteral("xl/worksheets/sheet1.xml"), "</sheetData>",
+                           "<row r=\"1048576\"><c r=\"XFD1048576\"><v>1</v></c></row></sheetData>");
+        const BilanImport bilan = importer(1, feuille(QStringLiteral("isolee.xlsx"), paquet));
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        QCOMPARE(bilan.importees, 1);
+        QCOMPARE(bilan.videsIgnorees, 1048574);
+        QCOMPARE(committed("select LG, RAISONSOCIALE from OPERATIONSMONTANTS").size(), 1);
+    }
+
     void erreurDeFormuleArreteALaLigne() {
         const QByteArray paquet =
             xlsx({titres(), ligne({{'H', t("Filiale")}, {'K', 5}}),
