@@ -126,6 +126,7 @@ public:
         m_reglages->clear();
         m_reglages->addItems(m_w->depot().noms());
         m_reglages->setCurrentIndex(std::max(0, m_reglages->findText(courant)));
+        m_w->signalerAvisDepot();
     }
 
     void initializePage() override {
@@ -549,17 +550,26 @@ void AssistantImport::BtnEnregistrerClick() {
     }
 }
 
+void AssistantImport::signalerAvisDepot() {
+    if (const QString avis = m_depot.prendreAvis(); !avis.isEmpty()) {
+        MessageBoxes::information(this, avis);
+    }
+}
+
 void AssistantImport::enregistrerReglage(const QString& nom) {
     try {
         m_depot.enregistrer(nom, m_reglage);
+        signalerAvisDepot();
         emit reglagesChanges();
     } catch (const ErreurImport& e) {
+        m_depot.prendreAvis();
         MessageBoxes::showError(this, e.text());
     }
 }
 
 bool AssistantImport::chargerReglage(const QString& nom) {
     const auto lu = m_depot.charger(nom);
+    signalerAvisDepot();
     if (!lu) {
         MessageBoxes::showError(this,
                                 QStringLiteral("La spécification « %1 » n'existe plus.").arg(nom));
@@ -585,8 +595,10 @@ bool AssistantImport::chargerReglage(const QString& nom) {
 void AssistantImport::supprimerReglage(const QString& nom) {
     try {
         m_depot.supprimer(nom);
+        signalerAvisDepot();
         emit reglagesChanges();
     } catch (const ErreurImport& e) {
+        m_depot.prendreAvis();
         MessageBoxes::showError(this, e.text());
     }
 }

@@ -56,6 +56,9 @@ public:
     bool chargerReglage(const QString& nom);
     void supprimerReglage(const QString& nom);
 
+    /// Tells the user, once, that the saved settings file did not read and was set aside.
+    void signalerAvisDepot();
+
     /// Runs the import on the chosen sheet; called by "Importer".
     void executer();
     /// "Importer": runs the import, shows its report and closes the wizard.

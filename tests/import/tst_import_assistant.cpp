@@ -6,10 +6,13 @@
 #include "import/AssistantImport.h"
 #include "widgets/MessageBoxRecorder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -206,6 +209,60 @@ private slots:
                      .contains("« abime.xlsx » est endommagé"),
                  qPrintable(boites.texts().join('\n')));
         QCOMPARE(stockees("OPERATIONSMONTANTS"), 0);
+    }
+
+    void reglagesIllisiblesMisDeCote_data() {
+        QTest::addColumn<QByteArray>("contenu");  // empty: a folder stands where the file should
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("JSON tronqué") << QByteArray("{\"version\": 1, \"reglages\": {\"Banque\": {")
+                                      << "son contenu n'est pas du JSON valide";
+        QTest::newRow("sans spécifications")
+            << QByteArray("{\"version\": 1}") << "il ne contient pas de spécifications";
+        QTest::newRow("ne s'ouvre pas") << QByteArray() << "il ne s'ouvre pas";
+    }
+
+    void reglagesIllisiblesMisDeCote() {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, raison);
+        QTemporaryDir dossier;
+        const QString fichier = dossier.filePath(QStringLiteral("reglages.json"));
+        if (contenu.isEmpty()) {
+            QVERIFY(QDir().mkdir(fichier));
+        } else {
+            QVERIFY(ecrire(fichier, contenu));
+        }
+        MessageBoxRecorder boites;
+        AssistantImport w(*m_module->montanttransactions, ReglageImport::pourPage(1),
+                          DepotReglages(fichier));
+        w.show();
+        const QStringList avis = boites.texts(MessageBoxes::Kind::Information);
+        QCOMPARE(avis.size(), 1);
+        QVERIFY2(avis[0].startsWith(QStringLiteral("Les spécifications d'importation enregistrées "
+                                                   "ne se lisent pas : le fichier « %1 » est "
+                                                   "illisible, %2")
+                                        .arg(QDir::toNativeSeparators(fichier), raison)),
+                 qPrintable(avis[0]));
+        const QStringList aCote = QDir(dossier.path())
+                                      .entryList({QStringLiteral("reglages.json.illisible-*")},
+                                                 QDir::AllEntries | QDir::NoDotAndDotDot);
+        QCOMPARE(aCote.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^reglages\\.json\\.illisible-\\d{8}-\\d{6}$"))
+                    .match(aCote[0])
+                    .hasMatch());
+        QVERIFY2(avis[0].contains(QStringLiteral("mis de côté sous le nom « %1 »").arg(aCote[0])),
+                 qPrintable(avis[0]));
+        QVERIFY(!QFileInfo::exists(fichier));
+
+        // Saving starts a new file and leaves the old one as it was.
+        w.enregistrerReglage(QStringLiteral("Nouveau"));
+        QCOMPARE(DepotReglages(fichier).noms(), QStringList{"Nouveau"});
+        if (!contenu.isEmpty()) {
+            QFile garde(dossier.filePath(aCote[0]));
+            QVERIFY(garde.open(QIODevice::ReadOnly));
+            QCOMPARE(garde.readAll(), contenu);
+        }
+        QCOMPARE(boites.texts(MessageBoxes::Kind::Information).size(), 1);
+        QCOMPARE(boites.texts(MessageBoxes::Kind::Error), QStringList());
     }
 
     void reglagesEnregistresChargesSupprimes() {
