@@ -741,9 +741,13 @@ FeuilleSource Classeur97::lireFeuille(qint64 p, const QString& nom, qint64& fin)
                         definir(ligne, colonne,
                                 Cellule::deErreur(codeErreur(static_cast<quint8>(m_flux[r + 2]))));
                         break;
-                    default:
+                    case 3:
                         // An empty text: the cell holds nothing.
                         definir(ligne, colonne, Cellule());
+                        break;
+                    default:
+                        // What some writers put before a workbook was ever calculated.
+                        definir(ligne, colonne, Cellule::deErreur(QString()));
                         break;
                 }
                 continue;

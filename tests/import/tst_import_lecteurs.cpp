@@ -434,6 +434,9 @@ private slots:
         QTest::newRow("xls, formule en erreur")
             << "t.xls" << xlsAvecB2(formuleXls(QByteArray::fromHex("020007000000ffff"))) << excel
             << div0;
+        QTest::newRow("xls, formule jamais calculée")
+            << "t.xls" << xlsAvecB2(formuleXls(QByteArray::fromHex("ffffffffffffffff"))) << excel
+            << QStringLiteral("formule dont le fichier ne donne pas le résultat");
         QTest::newRow("xml 2003") << "t.xml"
                                   << xmlAvecB2(QStringLiteral(
                                          "<Cell ss:Index=\"2\" ss:Formula=\"=NA()\">"
