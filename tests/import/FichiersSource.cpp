@@ -13,34 +13,6 @@ namespace fichiers {
 
 namespace {
 
-quint32 crc32(const QByteArray& data) {
-    static quint32 table[256];
-    static bool ready = false;
-    if (!ready) {
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k) {
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
-            table[i] = c;
-        }
-        ready = true;
-    }
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char ch : data) {
-        crc = table[(crc ^ static_cast<quint8>(ch)) & 0xFF] ^ (crc >> 8);
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
-void u16(QByteArray& b, quint16 v) {
-    b.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
-}
-void u32(QByteArray& b, quint32 v) {
-    u16(b, v & 0xFFFF);
-    u16(b, v >> 16);
-}
-
 QString echapper(const QString& t) {
     QString e = t.toHtmlEscaped();
     return e;
@@ -60,58 +32,6 @@ QString nombre(const QVariant& v) {
 }
 
 }  // namespace
-
-QByteArray zip(const QVector<QPair<QString, QByteArray>>& parts) {
-    QByteArray out;
-    QByteArray central;
-    for (const auto& [name, data] : parts) {
-        const QByteArray n = name.toUtf8();
-        const quint32 offset = static_cast<quint32>(out.size());
-        const quint32 crc = crc32(data);
-        u32(out, 0x04034b50);
-        u16(out, 20);
-        u16(out, 0x0800);
-        u16(out, 0);  // stored
-        u16(out, 0);
-        u16(out, 0x21);
-        u32(out, crc);
-        u32(out, data.size());
-        u32(out, data.size());
-        u16(out, n.size());
-        u16(out, 0);
-        out += n;
-        out += data;
-        u32(central, 0x02014b50);
-        u16(central, 20);
-        u16(central, 20);
-        u16(central, 0x0800);
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0x21);
-        u32(central, crc);
-        u32(central, data.size());
-        u32(central, data.size());
-        u16(central, n.size());
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0);
-        u32(central, 0);
-        u32(central, offset);
-        central += n;
-    }
-    const quint32 start = static_cast<quint32>(out.size());
-    out += central;
-    u32(out, 0x06054b50);
-    u16(out, 0);
-    u16(out, 0);
-    u16(out, parts.size());
-    u16(out, parts.size());
-    u32(out, central.size());
-    u32(out, start);
-    u16(out, 0);
-    return out;
-}
 
 QByteArray xlsx(const Lignes& lignes, const OptionsXlsx& options) {
     QStringList partagees;
@@ -322,49 +242,12 @@ QByteArray html(const Lignes& lignes) {
     return h.toUtf8();
 }
 
-QVector<QPair<QString, QByteArray>> parties(const QByteArray& zip) {
-    // zip() stores its parts one after the other, each behind a 30-byte header.
-    QVector<QPair<QString, QByteArray>> out;
-    auto lu16 = [&zip](qsizetype at) {
-        return static_cast<quint16>(static_cast<quint8>(zip[at]) | static_cast<quint8>(zip[at + 1])
-                                                                       << 8);
-    };
-    auto lu32 = [&](qsizetype at) { return lu16(at) | static_cast<quint32>(lu16(at + 2)) << 16; };
-    qsizetype p = 0;
-    while (p + 30 <= zip.size() && lu32(p) == 0x04034b50) {
-        const quint32 taille = lu32(p + 18);
-        const quint16 n = lu16(p + 26);
-        const quint16 extra = lu16(p + 28);
-        out.append({QString::fromUtf8(zip.mid(p + 30, n)), zip.mid(p + 30 + n + extra, taille)});
-        p += 30 + n + extra + taille;
-    }
-    return out;
-}
-
-QByteArray modifierPartie(const QByteArray& zip, const QString& part, const QByteArray& avant,
-                          const QByteArray& apres) {
-    auto contenu = parties(zip);
-    for (auto& [nom, donnees] : contenu) {
-        if (nom == part) {
-            donnees.replace(avant, apres);
-        }
-    }
-    return fichiers::zip(contenu);
-}
-
-QByteArray enregistrement(quint16 type, const QByteArray& donnees) {
-    QByteArray r;
-    u16(r, type);
-    u16(r, static_cast<quint16>(donnees.size()));
-    return r + donnees;
-}
-
 namespace {
 
 QByteArray octets16(std::initializer_list<quint16> valeurs) {
     QByteArray b;
     for (const quint16 v : valeurs) {
-        u16(b, v);
+        ecrire16(b, v);
     }
     return b;
 }
@@ -372,13 +255,13 @@ QByteArray octets16(std::initializer_list<quint16> valeurs) {
 QByteArray chaineBiff8(const QString& t, bool longueur16) {
     QByteArray b;
     if (longueur16) {
-        u16(b, static_cast<quint16>(t.size()));
+        ecrire16(b, static_cast<quint16>(t.size()));
     } else {
         b.append(static_cast<char>(t.size()));
     }
     b.append('\x01');
     for (const QChar c : t) {
-        u16(b, c.unicode());
+        ecrire16(b, c.unicode());
     }
     return b;
 }
@@ -393,11 +276,11 @@ QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
     }
     if (options.dimension.isEmpty()) {
         QByteArray d;
-        u32(d, 0);
-        u32(d, static_cast<quint32>(lignes.size()));
-        u16(d, 0);
-        u16(d, static_cast<quint16>(colonnes));
-        u16(d, 0);
+        ecrire32(d, 0);
+        ecrire32(d, static_cast<quint32>(lignes.size()));
+        ecrire16(d, 0);
+        ecrire16(d, static_cast<quint16>(colonnes));
+        ecrire16(d, 0);
         feuille += enregistrement(0x0200, d);
     } else {
         feuille += enregistrement(0x0200, options.dimension);
@@ -420,8 +303,8 @@ QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
                 const double d = v.toDouble();
                 quint64 bits;
                 std::memcpy(&bits, &d, 8);
-                u32(n, static_cast<quint32>(bits));
-                u32(n, static_cast<quint32>(bits >> 32));
+                ecrire32(n, static_cast<quint32>(bits));
+                ecrire32(n, static_cast<quint32>(bits >> 32));
                 feuille += enregistrement(0x0203, n);
             }
         }
@@ -440,84 +323,11 @@ QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
     const QByteArray nom = chaineBiff8(options.nomFeuille, false);
     const qsizetype positionFeuille = global.size() + 4 + 6 + nom.size() + 4;
     QByteArray boundsheet;
-    u32(boundsheet, static_cast<quint32>(positionFeuille));
+    ecrire32(boundsheet, static_cast<quint32>(positionFeuille));
     boundsheet.append('\0').append('\0');
     global += enregistrement(0x0085, boundsheet + nom);
     global += enregistrement(0x000A, QByteArray());
     return fichierCompose(global + feuille);
-}
-
-QByteArray fichierCompose(const QByteArray& fluxDonne) {
-    // Version 3, 512-byte sectors: the allocation table, the directory, then the stream, made
-    // at least 4096 bytes long so that it is an ordinary stream.
-    QByteArray flux = fluxDonne;
-    if (flux.size() < 4096) {
-        flux.append(QByteArray(4096 - flux.size(), '\0'));
-    }
-    const quint32 secteursFlux = static_cast<quint32>((flux.size() + 511) / 512);
-    quint32 secteursFat = 1;
-    while ((secteursFat + 1 + secteursFlux) > secteursFat * 128) {
-        ++secteursFat;
-    }
-    QByteArray entete;
-    entete.append("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-    entete.append(QByteArray(16, '\0'));
-    u16(entete, 0x003E);
-    u16(entete, 3);
-    u16(entete, 0xFFFE);
-    u16(entete, 9);
-    u16(entete, 6);
-    entete.append(QByteArray(6, '\0'));
-    u32(entete, 0);
-    u32(entete, secteursFat);
-    u32(entete, secteursFat);  // the directory follows the allocation table
-    u32(entete, 0);
-    u32(entete, 4096);
-    u32(entete, 0xFFFFFFFE);
-    u32(entete, 0);
-    u32(entete, 0xFFFFFFFE);
-    u32(entete, 0);
-    for (quint32 i = 0; i < 109; ++i) {
-        u32(entete, i < secteursFat ? i : 0xFFFFFFFF);
-    }
-    QByteArray fat;
-    for (quint32 i = 0; i < secteursFat; ++i) {
-        u32(fat, 0xFFFFFFFD);
-    }
-    u32(fat, 0xFFFFFFFE);
-    const quint32 premier = secteursFat + 1;
-    for (quint32 i = 0; i < secteursFlux; ++i) {
-        u32(fat, i + 1 < secteursFlux ? premier + i + 1 : 0xFFFFFFFE);
-    }
-    while (fat.size() < static_cast<qsizetype>(secteursFat) * 512) {
-        u32(fat, 0xFFFFFFFF);
-    }
-    auto entree = [](const QString& nom, quint8 type, quint32 enfant, quint32 debut,
-                     quint32 taille) {
-        QByteArray e;
-        for (const QChar c : nom) {
-            u16(e, c.unicode());
-        }
-        e.append(QByteArray(64 - e.size(), '\0'));
-        u16(e, nom.isEmpty() ? 0 : static_cast<quint16>(2 * nom.size() + 2));
-        e.append(static_cast<char>(type));
-        e.append('\x01');
-        u32(e, 0xFFFFFFFF);
-        u32(e, 0xFFFFFFFF);
-        u32(e, enfant);
-        e.append(QByteArray(36, '\0'));
-        u32(e, debut);
-        u32(e, taille);
-        u32(e, 0);
-        return e;
-    };
-    QByteArray repertoire = entree(QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0);
-    repertoire += entree(QStringLiteral("Workbook"), 2, 0xFFFFFFFF, premier,
-                         static_cast<quint32>(flux.size()));
-    repertoire += entree(QString(), 0, 0xFFFFFFFF, 0xFFFFFFFF, 0);
-    repertoire += entree(QString(), 0, 0xFFFFFFFF, 0xFFFFFFFF, 0);
-    flux.append(QByteArray(static_cast<qsizetype>(secteursFlux) * 512 - flux.size(), '\0'));
-    return entete + fat + repertoire + flux;
 }
 
 bool ecrire(const QString& path, const QByteArray& contenu) {

@@ -4,6 +4,8 @@
 // byte (as Excel and LibreOffice write them, or as openpyxl and web exports do), and files
 // written by other tools (python3-xlwt, python3-openpyxl) where the format is binary.
 
+#include "Conteneurs.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -15,9 +17,6 @@ namespace fichiers {
 /// double a number, a bool a boolean (in every format that has booleans).
 using Ligne = QVector<QVariant>;
 using Lignes = QVector<Ligne>;
-
-/// A zip archive of @p parts, stored without compression.
-QByteArray zip(const QVector<QPair<QString, QByteArray>>& parts);
 
 struct OptionsXlsx {
     /// Texts in the cells (t="inlineStr") rather than in the shared strings.
@@ -33,15 +32,6 @@ QByteArray xmlExcel(const Lignes& lignes);
 /// The rows as an HTML page with one table.
 QByteArray html(const Lignes& lignes);
 
-/// The parts of a zip that zip() wrote, in order.
-QVector<QPair<QString, QByteArray>> parties(const QByteArray& zip);
-/// @p zip with @p avant replaced by @p apres in its part @p part: what another tool, or a
-/// hostile hand, writes into a package.
-QByteArray modifierPartie(const QByteArray& zip, const QString& part, const QByteArray& avant,
-                          const QByteArray& apres);
-
-/// One BIFF record: its type, its size, its data.
-QByteArray enregistrement(quint16 type, const QByteArray& donnees);
 struct OptionsXls {
     QString nomFeuille = QStringLiteral("Feuil1");
     /// The sheet's DIMENSION record; one matching the cells when empty.
@@ -52,8 +42,6 @@ struct OptionsXls {
 /// The rows as an Excel 97-2003 workbook (BIFF8 in a compound file): texts as LABEL, numbers
 /// as NUMBER, booleans as BOOLERR records.
 QByteArray xls(const Lignes& lignes, const OptionsXls& options = {});
-/// A compound file holding @p flux as its "Workbook" stream.
-QByteArray fichierCompose(const QByteArray& flux);
 
 bool ecrire(const QString& path, const QByteArray& contenu);
 /// Written by python3-xlwt (.xls) or python3-openpyxl (.xlsx); false when the tool is missing.
