@@ -13,6 +13,15 @@ import zipfile
 ICI = os.path.dirname(os.path.abspath(__file__))
 
 
+class Zip(zipfile.ZipFile):
+    """A zip whose entries carry a fixed date, so that the seeds are the same at every run."""
+
+    def writestr(self, nom, donnees, compression=None):
+        info = zipfile.ZipInfo(nom, date_time=(2023, 12, 31, 0, 0, 0))
+        info.compress_type = self.compression if compression is None else compression
+        super().writestr(info, donnees)
+
+
 def ecrire(cible, nom, octets):
     dossier = os.path.join(ICI, cible)
     os.makedirs(dossier, exist_ok=True)
@@ -50,7 +59,7 @@ def paquet_xlsx(feuille, absolus=False, compression=zipfile.ZIP_DEFLATED):
     p = '/xl/' if absolus else ''
     r = '/' if absolus else ''
     b = io.BytesIO()
-    with zipfile.ZipFile(b, 'w', compression) as z:
+    with Zip(b, 'w', compression) as z:
         z.writestr('[Content_Types].xml', '<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="xml" ContentType="application/xml"/></Types>')
         z.writestr('_rels/.rels', '<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="%sxl/workbook.xml"/></Relationships>' % r)
         z.writestr('xl/workbook.xml', '<?xml version="1.0"?><workbook %s xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><workbookPr date1904="1"/><sheets><sheet name="Feuil1" sheetId="1" r:id="rId1"/><sheet name="Feuil2" sheetId="2" r:id="rId1"/></sheets></workbook>' % NS)
@@ -91,7 +100,7 @@ tables = {
 for nom, t in tables.items():
     ecrire('ods', 'contenu-' + nom, b'\x00' + (ODS % t).encode())
 b = io.BytesIO()
-with zipfile.ZipFile(b, 'w') as z:
+with Zip(b, 'w') as z:
     z.writestr('mimetype', 'application/vnd.oasis.opendocument.spreadsheet', zipfile.ZIP_STORED)
     z.writestr('content.xml', ODS % (tables['valeurs'] + tables['erreurs']), zipfile.ZIP_DEFLATED)
     z.writestr('META-INF/manifest.xml', '<?xml version="1.0"?><manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0"/>', zipfile.ZIP_DEFLATED)
@@ -139,6 +148,23 @@ cellules = (rec(0x00FD, pos(0, 0) + struct.pack('<I', 0)) + rec(0x00FD, pos(0, 1
             + rec(0x0006, pos(3, 1) + struct.pack('<BBBBBBH', 2, 0, 7, 0, 0, 0, 0xFFFF) + b'\x00' * 8)
             + rec(0x0006, pos(3, 2) + struct.pack('<d', 2.5) + b'\x00' * 8))
 ecrire('xls', 'flux', b'\x00' + flux_biff(cellules))
+
+
+def flux_biff5():
+    # Excel 5 and 95: texts as bytes of the workbook's code page.
+    feuille = rec(0x0809, struct.pack('<HHHH', 0x0500, 0x0010, 0, 0)) + rec(0x0200, struct.pack('<HHHHH', 0, 2, 0, 2, 0))
+    texte = 'Soci\u00e9t\u00e9 \u20ac'.encode('cp1252')
+    feuille += rec(0x0204, pos(0, 0) + struct.pack('<H', len(texte)) + texte)
+    feuille += rec(0x0203, pos(1, 1) + struct.pack('<d', -5)) + rec(0x000A)
+    glob = rec(0x0809, struct.pack('<HHHH', 0x0500, 0x0005, 0, 0)) + rec(0x0042, struct.pack('<H', 1252))
+    glob += rec(0x041E, struct.pack('<HB', 164, 10) + b'dd/mm/yyyy') + rec(0x00E0, struct.pack('<HH', 0, 164) + b'\x00' * 12)
+    nom = struct.pack('<B', 5) + 'F\u00e9uil'.encode('cp1252')
+    position = len(glob) + 4 + 6 + len(nom) + 4
+    glob += rec(0x0085, struct.pack('<IBB', position, 0, 0) + nom) + rec(0x000A)
+    return glob + feuille
+
+
+ecrire('xls', 'flux-excel95', b'\x00' + flux_biff5())
 try:
     import xlwt
     wb = xlwt.Workbook()

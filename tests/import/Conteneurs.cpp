@@ -123,7 +123,7 @@ QByteArray enregistrement(quint16 type, const QByteArray& donnees) {
     return r + donnees;
 }
 
-QByteArray fichierCompose(const QByteArray& fluxDonne) {
+QByteArray fichierCompose(const QByteArray& fluxDonne, const QString& nom) {
     // Version 3, 512-byte sectors: the allocation table, the directory, then the stream, made
     // at least 4096 bytes long so that it is an ordinary stream.
     QByteArray flux = fluxDonne;
@@ -188,8 +188,7 @@ QByteArray fichierCompose(const QByteArray& fluxDonne) {
         return e;
     };
     QByteArray repertoire = entree(QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0);
-    repertoire += entree(QStringLiteral("Workbook"), 2, 0xFFFFFFFF, premier,
-                         static_cast<quint32>(flux.size()));
+    repertoire += entree(nom, 2, 0xFFFFFFFF, premier, static_cast<quint32>(flux.size()));
     repertoire += entree(QString(), 0, 0xFFFFFFFF, 0xFFFFFFFF, 0);
     repertoire += entree(QString(), 0, 0xFFFFFFFF, 0xFFFFFFFF, 0);
     flux.append(QByteArray(static_cast<qsizetype>(secteursFlux) * 512 - flux.size(), '\0'));

@@ -25,7 +25,7 @@ QByteArray modifierPartie(const QByteArray& zip, const QString& part, const QByt
 
 /// One BIFF record: its type, its size, its data.
 QByteArray enregistrement(quint16 type, const QByteArray& donnees);
-/// A compound file holding @p flux as its "Workbook" stream.
-QByteArray fichierCompose(const QByteArray& flux);
+/// A compound file holding @p flux as its stream @p nom ("Book" for Excel 5 and 95).
+QByteArray fichierCompose(const QByteArray& flux, const QString& nom = QStringLiteral("Workbook"));
 
 }  // namespace fichiers

@@ -1,5 +1,7 @@
 #include "FichiersSource.h"
 
+#include "db/Win1252.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -268,19 +270,41 @@ QByteArray chaineBiff8(const QString& t, bool longueur16) {
 
 }  // namespace
 
+/// A BIFF5 text: its length, then its bytes in Windows-1252.
+QByteArray chaineBiff5(const QString& t, bool longueur16) {
+    QByteArray octets;
+    db::Win1252::encode(t, octets);
+    QByteArray b;
+    if (longueur16) {
+        ecrire16(b, static_cast<quint16>(octets.size()));
+    } else {
+        b.append(static_cast<char>(octets.size()));
+    }
+    return b + octets;
+}
+
 QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
-    QByteArray feuille = enregistrement(0x0809, octets16({0x0600, 0x0010, 0, 0, 0, 0, 0, 0}));
+    const quint16 version = options.excel95 ? 0x0500 : 0x0600;
+    auto chaine = [&options](const QString& t, bool longueur16) {
+        return options.excel95 ? chaineBiff5(t, longueur16) : chaineBiff8(t, longueur16);
+    };
+    QByteArray feuille = enregistrement(0x0809, octets16({version, 0x0010, 0, 0, 0, 0, 0, 0}));
     int colonnes = 0;
     for (const Ligne& l : lignes) {
         colonnes = std::max(colonnes, static_cast<int>(l.size()));
     }
     if (options.dimension.isEmpty()) {
         QByteArray d;
-        ecrire32(d, 0);
-        ecrire32(d, static_cast<quint32>(lignes.size()));
-        ecrire16(d, 0);
-        ecrire16(d, static_cast<quint16>(colonnes));
-        ecrire16(d, 0);
+        if (options.excel95) {
+            d = octets16(
+                {0, static_cast<quint16>(lignes.size()), 0, static_cast<quint16>(colonnes), 0});
+        } else {
+            ecrire32(d, 0);
+            ecrire32(d, static_cast<quint32>(lignes.size()));
+            ecrire16(d, 0);
+            ecrire16(d, static_cast<quint16>(colonnes));
+            ecrire16(d, 0);
+        }
         feuille += enregistrement(0x0200, d);
     } else {
         feuille += enregistrement(0x0200, options.dimension);
@@ -293,7 +317,7 @@ QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
                 continue;
             }
             if (v.typeId() == QMetaType::QString) {
-                feuille += enregistrement(0x0204, position + chaineBiff8(v.toString(), true));
+                feuille += enregistrement(0x0204, position + chaine(v.toString(), true));
             } else if (v.typeId() == QMetaType::Bool) {
                 feuille +=
                     enregistrement(0x0205, position + QByteArray(v.toBool() ? "\x01" : "\x00", 1) +
@@ -314,20 +338,21 @@ QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
     }
     feuille += enregistrement(0x000A, QByteArray());
 
-    QByteArray global = enregistrement(0x0809, octets16({0x0600, 0x0005, 0, 0, 0, 0, 0, 0}));
-    global += enregistrement(0x0042, octets16({1200}));
+    QByteArray global = enregistrement(0x0809, octets16({version, 0x0005, 0, 0, 0, 0, 0, 0}));
+    global += enregistrement(0x0042, octets16({quint16(options.excel95 ? 1252 : 1200)}));
     for (int i = 0; i < 16; ++i) {
         global += enregistrement(0x00E0, octets16({0, 0, 0xFFF5, 0x20, 0, 0, 0, 0, 0, 0}));
     }
     global += enregistrement(0x00E0, octets16({0, 0, 0x0001, 0x20, 0, 0, 0, 0, 0, 0}));
-    const QByteArray nom = chaineBiff8(options.nomFeuille, false);
+    const QByteArray nom = chaine(options.nomFeuille, false);
     const qsizetype positionFeuille = global.size() + 4 + 6 + nom.size() + 4;
     QByteArray boundsheet;
     ecrire32(boundsheet, static_cast<quint32>(positionFeuille));
     boundsheet.append('\0').append('\0');
     global += enregistrement(0x0085, boundsheet + nom);
     global += enregistrement(0x000A, QByteArray());
-    return fichierCompose(global + feuille);
+    return fichierCompose(global + feuille,
+                          options.excel95 ? QStringLiteral("Book") : QStringLiteral("Workbook"));
 }
 
 bool ecrire(const QString& path, const QByteArray& contenu) {

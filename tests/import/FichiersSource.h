@@ -38,6 +38,8 @@ struct OptionsXls {
     QByteArray dimension;
     /// Records written in the sheet after the cells (BOOLERR, FORMULA, ...).
     QVector<QByteArray> enregistrements;
+    /// An Excel 5/95 workbook (BIFF5, Windows-1252 texts, a "Book" stream) rather than BIFF8.
+    bool excel95 = false;
 };
 /// The rows as an Excel 97-2003 workbook (BIFF8 in a compound file): texts as LABEL, numbers
 /// as NUMBER, booleans as BOOLERR records.

@@ -132,6 +132,10 @@ private slots:
         QTest::newRow("xls de xlwt")
             << "t.xls" << int(FormatSource::Excel)
             << Ecrivain([](const QString& p) { return ecrireAvecPython(p, tableau(), "xlwt"); });
+        OptionsXls excel95;
+        excel95.excel95 = true;
+        QTest::newRow("xls Excel 95")
+            << "t.xls" << int(FormatSource::Excel) << octets(xls(tableau(), excel95));
         QTest::newRow("ods") << "t.ods" << int(FormatSource::OpenDocument)
                              << octets(ods(tableau()));
         QTest::newRow("csv") << "t.csv" << int(FormatSource::Texte) << octets(csv());
