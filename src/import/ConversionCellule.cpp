@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <limits>
+#include <stdexcept>
 
 using db::Decimal;
 using db::Value;
@@ -35,17 +36,22 @@ Value montantDeColonne(const QString& plain, const FieldDef& colonne, const QStr
     if (!d) {
         throw ErreurConversion(QStringLiteral("« %1 » n'est pas un montant valide").arg(affiche));
     }
-    const Decimal valeur = d->rescaled(colonne.scale);
     const int width = colonne.width > 0 ? colonne.width : 18;
-    const Decimal::Mantissa m = valeur.mantissa() < 0 ? -valeur.mantissa() : valeur.mantissa();
-    if (m >= puissanceDeDix(width)) {
+    std::optional<Decimal> valeur;
+    try {
+        valeur = d->rescaled(colonne.scale);
+    } catch (const std::overflow_error&) {
+        // Beyond what any decimal holds, and so beyond the column.
+    }
+    const Decimal::Mantissa limite = puissanceDeDix(width);
+    if (!valeur || valeur->mantissa() >= limite || valeur->mantissa() <= -limite) {
         throw ErreurConversion(
             QStringLiteral("le montant %1 dépasse la capacité de la colonne (%2 chiffres avant "
                            "la virgule au plus)")
                 .arg(affiche)
                 .arg(width - colonne.scale));
     }
-    return Value(valeur);
+    return Value(*valeur);
 }
 
 Value entierDeTexte(const QString& plain, const QString& affiche) {

@@ -640,6 +640,8 @@ private slots:
             << "beaucoup" << num << false << "!« beaucoup » n'est pas un montant valide";
         QTest::newRow("montant trop grand")
             << "1234567890123456" << num << false << "!dépasse la capacité";
+        QTest::newRow("montant au-delà de tout décimal")
+            << "12345678901234567890123456789012345678" << num << false << "!dépasse la capacité";
         QTest::newRow("année") << " 2023 " << ent << false << "2023";
         QTest::newRow("texte dans une année")
             << "deux mille" << ent << false << "!n'est pas un nombre entier";
