@@ -122,10 +122,13 @@ void FeuilleSource::compacter() {
     if (!m_definies.isEmpty()) {
         // Sorting costs n log n whatever order the file gave its cells in; of two values of one
         // cell, the later one stands, as it would in the spreadsheet.
-        std::stable_sort(m_definies.begin(), m_definies.end(),
-                         [](const CelluleDefinie& a, const CelluleDefinie& b) {
-                             return a.ligne != b.ligne ? a.ligne < b.ligne : a.colonne < b.colonne;
-                         });
+        const auto avant = [](const CelluleDefinie& a, const CelluleDefinie& b) {
+            return a.ligne != b.ligne ? a.ligne < b.ligne : a.colonne < b.colonne;
+        };
+        // Files give their cells in order, almost always: then there is nothing to sort.
+        if (!std::is_sorted(m_definies.cbegin(), m_definies.cend(), avant)) {
+            std::stable_sort(m_definies.begin(), m_definies.end(), avant);
+        }
         for (qsizetype i = 0; i < m_definies.size(); ++i) {
             const CelluleDefinie& d = m_definies[i];
             if (i + 1 < m_definies.size() && m_definies[i + 1].ligne == d.ligne &&

@@ -233,7 +233,7 @@ FeuilleSource Lecture::lireFeuille(const QString& part, const QString& nom) cons
         if (colonne >= kColonnesClasseur) {
             horsLimites(m_path, nom, ligne, colonne, kLignesClasseur, kColonnesClasseur);
         }
-        const QString type = a.value(QLatin1StringView("t")).toString();
+        const QStringView type = a.value(QLatin1StringView("t"));
         const int style = a.value(QLatin1StringView("s")).toInt();
         QString valeur;
         QString enLigne;
