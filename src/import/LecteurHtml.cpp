@@ -35,7 +35,8 @@ void lireLigne(xmlNode* tr, FeuilleSource& f, int& ligne, const QString& path) {
             if (colonne >= kColonnesClasseur) {
                 horsLimites(path, f.nom, ligne, colonne, kLignesClasseur, kColonnesClasseur);
             }
-            f.definir(ligne, colonne, Cellule::deTexte(texte));
+            f.definir(ligne, colonne,
+                      codeErreur(texte) ? Cellule::deErreur(texte) : Cellule::deTexte(texte));
         }
         int span = 1;
         if (xmlChar* attr = xmlGetProp(c, reinterpret_cast<const xmlChar*>("colspan"))) {

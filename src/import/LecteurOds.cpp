@@ -23,13 +23,6 @@ const QString kCalcExt =
 /// The longest text a spreadsheet cell holds.
 constexpr qsizetype kLongueurMaxTexte = 32767;
 
-/// The texts spreadsheets show for a formula that failed.
-bool codeErreur(const QString& t) {
-    static const QRegularExpression code(
-        QStringLiteral("^(#NULL!|#DIV/0!|#VALUE!|#REF!|#NAME\\?|#NUM!|#N/A|Err:\\d{3})$"));
-    return code.match(t).hasMatch();
-}
-
 class Lecture {
 public:
     Lecture(const QString& path, const QByteArray& xml) : m_path(path), m_r(xml) {}

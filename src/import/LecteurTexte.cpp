@@ -2,6 +2,7 @@
 
 #include "db/Win1252.h"
 #include "import/ErreurImport.h"
+#include "import/LecteursInternes.h"
 
 #include <QStringDecoder>
 
@@ -54,7 +55,11 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
 
     auto finirChamp = [&] {
         if (!champ.isEmpty() || champCite) {
-            feuille.definir(ligne, colonne, Cellule::deTexte(champ));
+            // A spreadsheet writes an error cell as the error it shows.
+            const QString t = champ.trimmed();
+            feuille.definir(
+                ligne, colonne,
+                lecteurs::codeErreur(t) ? Cellule::deErreur(t) : Cellule::deTexte(champ));
         }
         ++colonne;
         champ.clear();

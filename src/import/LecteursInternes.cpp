@@ -3,6 +3,7 @@
 #include "import/ErreurImport.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <limits>
@@ -92,6 +93,12 @@ QString raisonXml(const QXmlStreamReader& r) {
         d = QStringLiteral(" ; ") + d.mid(2, d.size() - 3);
     }
     return QStringLiteral("%1 (%2%3)").arg(raison, ou, d);
+}
+
+bool codeErreur(const QString& texte) {
+    static const QRegularExpression code(
+        QStringLiteral("^(#NULL!|#DIV/0!|#VALUE!|#REF!|#NAME\\?|#NUM!|#N/A|Err:\\d{3})$"));
+    return texte.startsWith(u'#') || texte.startsWith(u'E') ? code.match(texte).hasMatch() : false;
 }
 
 bool formatDeDate(int id, const QString& code) {

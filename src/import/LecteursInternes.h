@@ -51,6 +51,10 @@ QString raisonXml(const QXmlStreamReader& r);
 /// " (détail : ...)" with @p texte trimmed of its final full stop; empty for an empty text.
 QString detail(const QString& texte);
 
+/// Whether @p texte is what a spreadsheet shows for a failed formula ("#N/A", "#DIV/0!"...,
+/// or LibreOffice's "Err:502"): how a text export (.csv, HTML) writes an error cell.
+bool codeErreur(const QString& texte);
+
 /// Whether an Excel number format (its built-in @p id, or its @p code) shows a date.
 bool formatDeDate(int id, const QString& code);
 /// A spreadsheet's day count (from 30 December 1899, or 1 January 1904) as a date cell;

@@ -431,6 +431,12 @@ private slots:
             << odsAvecB2(QStringLiteral("<table:table-cell table:formula=\"of:=1/0\">"
                                         "<text:p>#DIV/0!</text:p></table:table-cell>"))
             << int(FormatSource::OpenDocument) << div0;
+        QTest::newRow("csv exporté d'un tableur")
+            << "t.csv" << QByteArray("MFISCAL;ACHATS;RAISON\r\n9999999Z;#N/A;Filiale\r\n")
+            << int(FormatSource::Texte) << na;
+        QTest::newRow("page HTML exportée")
+            << "t.html" << html({deuxLignes()[0], {t("9999999Z"), t("#DIV/0!"), t("Filiale")}})
+            << int(FormatSource::Html) << div0;
         QTest::newRow("xls, cellule d'erreur")
             << "t.xls"
             << xlsAvecB2(enregistrement(0x0205, position(1, 1) + QByteArray("\x2A\x01", 2)))
