@@ -284,6 +284,30 @@ private slots:
         QCOMPARE(committed("select LG, RAISONSOCIALE from OPERATIONSMONTANTS").size(), 1);
     }
 
+    void lignesRepeteesEtMonnaieDeLibreOffice() {
+        // LibreOffice writes identical neighbouring rows once, and an amount typed in a
+        // currency cell as a currency value: each row is a line, each amount its value.
+        const QByteArray contenu = modifierPartie(
+            modifierPartie(ods({titres(), ligne({{'H', t("Filiale")}, {'K', 5}})}),
+                           QStringLiteral("content.xml"), "<table:table-row><table:table-cell/>",
+                           "<table:table-row table:number-rows-repeated=\"3\"><table:table-cell/>"),
+            QStringLiteral("content.xml"), "office:value-type=\"float\" office:value=\"5\"",
+            "office:value-type=\"currency\" office:currency=\"TND\" office:value=\"1234.567\"");
+        const QString path = m_dir.filePath(QStringLiteral("repetees.ods"));
+        ecrire(path, contenu);
+        const BilanImport bilan =
+            importer(1, LecteurSource::lire(path, FormatSource::OpenDocument, {}).feuilles.front());
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        const auto rows =
+            committed("select LG, RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS order by LG");
+        QCOMPARE(rows.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(rows[i][0].toInt(), i + 1);
+            QCOMPARE(rows[i][1].toText(), QStringLiteral("Filiale"));
+            QCOMPARE(rows[i][2].toText(), QStringLiteral("1234.567"));
+        }
+    }
+
     void erreurDeFormuleArreteALaLigne() {
         const QByteArray paquet =
             xlsx({titres(), ligne({{'H', t("Filiale")}, {'K', 5}}),
