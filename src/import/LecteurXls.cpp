@@ -15,7 +15,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <map>
+#include <limits>
 #include <optional>
 
 namespace lecteurs {
