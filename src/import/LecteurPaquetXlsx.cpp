@@ -367,6 +367,11 @@ Classeur Lecture::lire() {
     // more than its parts.
     QHash<QString, FeuilleSource> lues;
     for (const FeuilleDecrite& d : feuilles) {
+        if (!m_paquet.contient(d.part)) {
+            throw ErreurImport(QStringLiteral("%1 est endommagé : la feuille « %2 » manque (la "
+                                              "partie %3 n'est pas dans le fichier).")
+                                   .arg(nomFichier(m_path), d.nom, d.part));
+        }
         auto it = lues.constFind(d.part);
         if (it == lues.constEnd()) {
             it = lues.insert(d.part, lireFeuille(d.part, d.nom));

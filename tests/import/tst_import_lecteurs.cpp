@@ -544,6 +544,14 @@ private slots:
         QTest::newRow("xlsx tronqué")
             << "t.xlsx" << paquet.left(paquet.size() / 2) << int(FormatSource::Excel)
             << QStringLiteral("son contenu compressé ne se lit pas (la fin de l'archive manque)");
+        QTest::newRow("xlsx dont la feuille manque")
+            << "t.xlsx"
+            << modifierPartie(paquet, QStringLiteral("xl/_rels/workbook.xml.rels"),
+                              "worksheets/sheet1.xml", "worksheets/feuille.xml")
+            << int(FormatSource::Excel)
+            << QStringLiteral(
+                   "la feuille « Feuil1 » manque (la partie xl/worksheets/feuille.xml "
+                   "n'est pas dans le fichier)");
         QTest::newRow("ods au XML mal formé")
             << "t.ods"
             << modifierPartie(ods(deuxLignes()), QStringLiteral("content.xml"), "</table:table>",
