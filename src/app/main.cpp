@@ -7,7 +7,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "declaration/GenerateCommand.h"
-#include "import/AssistantImport.h"
+#include "import/ui/AssistantImport.h"
 #include "import/ImportCommand.h"
 #include "operations/TFrmoperations.h"
 

@@ -4,7 +4,7 @@
 #include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
 #include "declaration/ProblemLocation.h"
-#include "declaration/Tfrmgeneration.h"
+#include "declaration/ui/Tfrmgeneration.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"

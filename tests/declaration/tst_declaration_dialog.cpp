@@ -1,9 +1,9 @@
 #include "CompleteDeclaration.h"
-#include "declaration/FolderChooser.h"
+#include "declaration/ui/FolderChooser.h"
 #include "declaration/GenerateCommand.h"
 #include "declaration/ProblemListModel.h"
-#include "declaration/Tfrmgeneration.h"
-#include "declaration/Tfrmproblemes.h"
+#include "declaration/ui/Tfrmgeneration.h"
+#include "declaration/ui/Tfrmproblemes.h"
 #include "widgets/MessageBoxRecorder.h"
 #include "widgets/QtTranslations.h"
 

@@ -3,7 +3,7 @@
 // import settings kept in the user's configuration folder.
 #include "FichiersSource.h"
 #include "TestDatabase.h"
-#include "import/AssistantImport.h"
+#include "import/ui/AssistantImport.h"
 #include "widgets/MessageBoxRecorder.h"
 
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 // shared dataset: the imported lines appear in the list and the page's totals match it.
 #include "FichiersSource.h"
 #include "UiTestSupport.h"
-#include "import/AssistantImport.h"
+#include "import/ui/AssistantImport.h"
 #include "operations/TFrmoperations.h"
 #include "widgets/MessageBoxRecorder.h"
 

@@ -1,4 +1,4 @@
-#include "import/AssistantImport.h"
+#include "import/ui/AssistantImport.h"
 
 #include "data/Dataset.h"
 #include "import/ErreurImport.h"
