@@ -1,14 +1,14 @@
 #include "app/DesktopApplication.h"
 #include "app/StopSignals.h"
-#include "data/BackupCommand.h"
+#include "commands/BackupCommand.h"
+#include "commands/GenerateCommand.h"
+#include "commands/ImportCommand.h"
 #include "data/DatabaseCreator.h"
 #include "data/DemoData.h"
 #include "data/TDataprix.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
-#include "declaration/GenerateCommand.h"
 #include "import/ui/AssistantImport.h"
-#include "import/ImportCommand.h"
 #include "operations/TFrmoperations.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Backup and restore through the services interface, from the command line.
 #include "TestDatabase.h"
-#include "data/BackupCommand.h"
+#include "commands/BackupCommand.h"
 #include "data/DemoData.h"
 #include "data/Schema.h"
 #include "db/Statement.h"

@@ -1,6 +1,6 @@
 #include "CompleteDeclaration.h"
+#include "commands/GenerateCommand.h"
 #include "declaration/DeclarationValidator.h"
-#include "declaration/GenerateCommand.h"
 
 #include <QTest>
 #include <QTextStream>

@@ -2,7 +2,7 @@
 // files, and the exit codes scripts rely on.
 #include "FichiersSource.h"
 #include "TestDatabase.h"
-#include "import/ImportCommand.h"
+#include "commands/ImportCommand.h"
 
 #include <QDir>
 #include <QProcess>

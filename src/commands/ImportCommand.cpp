@@ -1,6 +1,6 @@
-#include "import/ImportCommand.h"
+#include "commands/ImportCommand.h"
 
-#include "data/CommandeSociete.h"
+#include "commands/CommandeSociete.h"
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"

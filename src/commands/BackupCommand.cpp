@@ -1,6 +1,6 @@
-#include "data/BackupCommand.h"
+#include "commands/BackupCommand.h"
 
-#include "data/CommandeSociete.h"
+#include "commands/CommandeSociete.h"
 
 #include "data/Configuration.h"
 #include "db/BackupService.h"

@@ -1,6 +1,6 @@
-#include "declaration/GenerateCommand.h"
+#include "commands/GenerateCommand.h"
 
-#include "data/CommandeSociete.h"
+#include "commands/CommandeSociete.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "declaration/DeclarationError.h"

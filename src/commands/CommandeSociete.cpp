@@ -1,4 +1,4 @@
-#include "data/CommandeSociete.h"
+#include "commands/CommandeSociete.h"
 
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
