@@ -4,7 +4,7 @@
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/ImportateurLignes.h"
 #include "import/LecteurSource.h"
 
@@ -157,7 +157,7 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
     Classeur classeur;
     try {
         classeur = LecteurSource::lire(options.file, reglage.format, reglage.texte);
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         err << e.text() << Qt::endl;
         return code(Exit::FileUnreadable);
     }

@@ -1,6 +1,6 @@
 #include "import/DepotReglages.h"
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +31,7 @@ void DepotReglages::ecrire(const QJsonObject& reglages) {
     const QJsonObject racine{{"version", 1}, {"reglages", reglages}};
     if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(racine).toJson()) < 0 ||
         !f.commit()) {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("Les spécifications d'importation ne peuvent pas être enregistrées "
                            "dans « %1 » : %2.")
                 .arg(QDir::toNativeSeparators(m_fichier), f.errorString()));

@@ -23,9 +23,9 @@ public:
     QStringList noms() const;
     std::optional<ReglageImport> charger(const QString& nom) const;
     /// Saves @p reglage under @p nom, replacing one of the same name; throws
-    /// ErreurImport when the file cannot be written.
+    /// ImportError when the file cannot be written.
     void enregistrer(const QString& nom, const ReglageImport& reglage);
-    /// False when there was no such name. Throws ErreurImport when the file cannot be written.
+    /// False when there was no such name. Throws ImportError when the file cannot be written.
     bool supprimer(const QString& nom);
 
 private:

@@ -1,5 +1,5 @@
 #include "db/Win1252.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QFile>
@@ -12,9 +12,9 @@ namespace lecteurs {
 Classeur lireDBase(const QString& path) {
     DBFHandle h = DBFOpen(QFile::encodeName(path).constData(), "rb");
     if (!h) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" n'est pas une table dBase lisible (fichier endommagé, "
-                                          "tronqué ou d'un autre format)."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" n'est pas une table dBase lisible (fichier endommagé, "
+                                         "tronqué ou d'un autre format)."));
     }
     const QByteArray page = QByteArray(DBFGetCodePage(h) ? DBFGetCodePage(h) : "").toUpper();
     const bool utf8Declare = page.contains("UTF-8") || page.contains("UTF8");

@@ -1,4 +1,4 @@
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QStringDecoder>
@@ -86,13 +86,13 @@ Classeur lireHtml(const QByteArray& contenu, const QString& path) {
         contenu.constData(), static_cast<int>(contenu.size()), nullptr, codage,
         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     if (!doc) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" n'est pas une page HTML lisible."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" n'est pas une page HTML lisible."));
     }
     Classeur classeur;
     chercherTables(xmlDocGetRootElement(doc), classeur);
     xmlFreeDoc(doc);
     if (classeur.feuilles.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" ne contient aucun tableau HTML."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" ne contient aucun tableau HTML."));
     }
     return classeur;
 }

@@ -1,4 +1,4 @@
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QFileInfo>
@@ -81,9 +81,9 @@ Classeur lireOrcus(const QString& path, GenreOrcus genre) {
         filtre->read_file(QFile::encodeName(path).toStdString());
         doc->recalc_formula_cells();
     } catch (const std::exception& e) {
-        throw ErreurImport(QStringLiteral("%1 est endommagé ou n'est pas dans le format choisi "
-                                          "(%2).")
-                               .arg(nomFichier(path), QString::fromLocal8Bit(e.what())));
+        throw ImportError(QStringLiteral("%1 est endommagé ou n'est pas dans le format choisi "
+                                         "(%2).")
+                              .arg(nomFichier(path), QString::fromLocal8Bit(e.what())));
     }
 
     const ixion::model_context& cx = doc->get_model_context();

@@ -1,4 +1,4 @@
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurSource.h"
 
 #include <QFileInfo>
@@ -28,7 +28,7 @@ public:
                     std::string(name));
             }
         } catch (const std::exception& e) {
-            throw ErreurImport(
+            throw ImportError(
                 QStringLiteral("Le classeur « %1 » est endommagé ou tronqué : son contenu "
                                "compressé ne se lit pas (%2).")
                     .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(e.what())));
@@ -51,7 +51,7 @@ public:
             ok = false;
         }
         if (!ok) {
-            throw ErreurImport(
+            throw ImportError(
                 QStringLiteral("Le classeur « %1 » est endommagé : la partie %2 ne se lit pas.")
                     .arg(QFileInfo(m_path).fileName(), part));
         }
@@ -148,9 +148,9 @@ Structure structure(const Paquet& p) {
         s.workbook = QStringLiteral("xl/workbook.xml");
     }
     if (s.workbook.isEmpty() || !p.contient(s.workbook)) {
-        throw ErreurImport(QStringLiteral("Le fichier « %1 » n'est pas un classeur Excel : il ne "
-                                          "contient pas de classeur.")
-                               .arg(QFileInfo(p.path()).fileName()));
+        throw ImportError(QStringLiteral("Le fichier « %1 » n'est pas un classeur Excel : il ne "
+                                         "contient pas de classeur.")
+                              .arg(QFileInfo(p.path()).fileName()));
     }
     const QString base = dossierDe(s.workbook);
     const auto rels = relations(p.lire(relsDe(s.workbook)));
@@ -187,8 +187,8 @@ Structure structure(const Paquet& p) {
         }
     }
     if (r.hasError()) {
-        throw ErreurImport(QStringLiteral("Le classeur « %1 » est endommagé : %2.")
-                               .arg(QFileInfo(p.path()).fileName(), r.errorString()));
+        throw ImportError(QStringLiteral("Le classeur « %1 » est endommagé : %2.")
+                              .arg(QFileInfo(p.path()).fileName(), r.errorString()));
     }
     return s;
 }
@@ -384,7 +384,7 @@ FeuilleSource lireFeuille(const QByteArray& xml, const QString& nom, const QStri
         f.definir(ligne, colonne, cell);
     }
     if (r.hasError()) {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("La feuille « %1 » est endommagée : %2.").arg(nom, r.errorString()));
     }
     f.compacter();

@@ -1,6 +1,6 @@
 #include "import/LecteurSource.h"
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurTexte.h"
 #include "import/LecteursInternes.h"
 
@@ -51,7 +51,7 @@ bool pageHtml(const QByteArray& contenu) {
 }
 
 [[noreturn]] void autreFormat(const QString& path, const QString& attendu, const QString& conseil) {
-    throw ErreurImport(nomFichier(path) + QStringLiteral(" n'est pas %1%2.").arg(attendu, conseil));
+    throw ImportError(nomFichier(path) + QStringLiteral(" n'est pas %1%2.").arg(attendu, conseil));
 }
 
 QString conseilSelon(Contenu c, const QByteArray& contenu) {
@@ -86,18 +86,17 @@ void verifierOds(const QString& path, const QByteArray& contenu) {
             QByteArray(reinterpret_cast<const char*>(manifest.data()),
                        static_cast<qsizetype>(manifest.size()))
                 .contains("encryption-data")) {
-            throw ErreurImport(
-                nomFichier(path) +
-                QStringLiteral(" est protégé par un mot de passe (chiffré) : "
-                               "enregistrez-le sans mot de passe puis recommencez."));
+            throw ImportError(nomFichier(path) +
+                              QStringLiteral(" est protégé par un mot de passe (chiffré) : "
+                                             "enregistrez-le sans mot de passe puis recommencez."));
         }
-    } catch (const ErreurImport&) {
+    } catch (const ImportError&) {
         throw;
     } catch (const std::exception& e) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est endommagé ou tronqué : son contenu compressé ne "
-                                          "se lit pas (%1).")
-                               .arg(QString::fromLocal8Bit(e.what())));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est endommagé ou tronqué : son contenu compressé ne "
+                                         "se lit pas (%1).")
+                              .arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
@@ -120,20 +119,19 @@ Classeur lireXlsx(const QString& path) {
 Classeur LecteurSource::lire(const QString& path, FormatSource format, const OptionsTexte& texte) {
     QFile file(path);
     if (!file.exists()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est introuvable."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" est introuvable."));
     }
     if (QFileInfo(path).isDir()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est un dossier, pas un fichier."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" est un dossier, pas un fichier."));
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        throw ErreurImport(
-            nomFichier(path) +
-            QStringLiteral(" ne peut pas être ouvert : %1.").arg(file.errorString()));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" ne peut pas être ouvert : %1.").arg(file.errorString()));
     }
     const QByteArray contenu = file.readAll();
     file.close();
     if (contenu.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est vide."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" est vide."));
     }
     const Contenu genre = genreDeContenu(contenu.left(4096));
 
@@ -148,7 +146,7 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
                 classeur = lireXlsx(path);
             } else if (genre == Contenu::Ole) {
                 if (paquetChiffre(contenu)) {
-                    throw ErreurImport(
+                    throw ImportError(
                         nomFichier(path) +
                         QStringLiteral(" est protégé par un mot de passe (chiffré) : "
                                        "enregistrez-le sans mot de passe puis recommencez."));
@@ -178,11 +176,11 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
             try {
                 classeur.feuilles.append(
                     LecteurTexte::lire(contenu, texte, QFileInfo(path).completeBaseName()));
-            } catch (const ErreurImport& e) {
+            } catch (const ImportError& e) {
                 QString t = e.text();
-                throw ErreurImport(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
-                                       .replace(QStringLiteral("Le fichier n'est"),
-                                                nomFichier(path) + QStringLiteral(" n'est")));
+                throw ImportError(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
+                                      .replace(QStringLiteral("Le fichier n'est"),
+                                               nomFichier(path) + QStringLiteral(" n'est")));
             }
             break;
         case FormatSource::Html:
@@ -211,7 +209,7 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
         }
     }
     if (classeur.feuilles.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" ne contient aucune feuille."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" ne contient aucune feuille."));
     }
     return classeur;
 }

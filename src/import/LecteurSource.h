@@ -15,7 +15,7 @@
  * own package reader; a sheet that holds cells is never returned empty.
  *
  * Every failure (missing, damaged, truncated or encrypted file, another format than the one
- * chosen) throws ErreurImport with a French text that names the file.
+ * chosen) throws ImportError with a French text that names the file.
  */
 class LecteurSource {
 public:
@@ -25,7 +25,7 @@ public:
 /// The reader of .xlsx packages that liborcus misreads; also used to check what it read.
 class LecteurPaquetXlsx {
 public:
-    /// What the package holds, sheet by sheet. Throws ErreurImport.
+    /// What the package holds, sheet by sheet. Throws ImportError.
     static Classeur lire(const QString& path);
     struct Analyse {
         /// The package has what liborcus cannot read: inline strings, absolute part names.
@@ -33,6 +33,6 @@ public:
         /// For each sheet, in order: whether its part holds at least one cell with a value.
         QVector<bool> feuillesAvecCellules;
     };
-    /// Looks into the package without reading its cells. Throws ErreurImport.
+    /// Looks into the package without reading its cells. Throws ImportError.
     static Analyse analyser(const QString& path);
 };

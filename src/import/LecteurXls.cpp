@@ -1,4 +1,4 @@
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QFile>
@@ -30,23 +30,23 @@ Classeur lireXls(const QString& path) {
     const int rc = freexl_open(QFile::encodeName(path).constData(), &p.h);
     if (rc != FREEXL_OK) {
         if (rc == FREEXL_FILE_NOT_FOUND) {
-            throw ErreurImport(nomFichier(path) + QStringLiteral(" est introuvable."));
+            throw ImportError(nomFichier(path) + QStringLiteral(" est introuvable."));
         }
         if (rc == FREEXL_INVALID_CFBF_HEADER) {
-            throw ErreurImport(nomFichier(path) +
-                               QStringLiteral(" n'est pas un classeur Excel (.xls)."));
+            throw ImportError(nomFichier(path) +
+                              QStringLiteral(" n'est pas un classeur Excel (.xls)."));
         }
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est endommagé ou tronqué : le classeur Excel (.xls) "
-                                          "ne se lit pas (code %1).")
-                               .arg(rc));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est endommagé ou tronqué : le classeur Excel (.xls) "
+                                         "ne se lit pas (code %1).")
+                              .arg(rc));
     }
     unsigned int info = 0;
     if (freexl_get_info(p.h, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
         info == FREEXL_BIFF_OBFUSCATED) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est protégé par un mot de passe (chiffré) : "
-                                          "enregistrez-le sans mot de passe puis recommencez."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est protégé par un mot de passe (chiffré) : "
+                                         "enregistrez-le sans mot de passe puis recommencez."));
     }
     unsigned int sheets = 0;
     freexl_get_info(p.h, FREEXL_BIFF_SHEET_COUNT, &sheets);
@@ -58,7 +58,7 @@ Classeur lireXls(const QString& path) {
             f.nom = texteUtf8(nom);
         }
         if (freexl_select_active_worksheet(p.h, s) != FREEXL_OK) {
-            throw ErreurImport(
+            throw ImportError(
                 nomFichier(path) +
                 QStringLiteral(" est endommagé : la feuille %1 ne se lit pas.").arg(f.nom));
         }
@@ -69,12 +69,12 @@ Classeur lireXls(const QString& path) {
             for (unsigned short c = 0; c < cols; ++c) {
                 FreeXL_CellValue v;
                 if (freexl_get_cell_value(p.h, r, c, &v) != FREEXL_OK) {
-                    throw ErreurImport(nomFichier(path) +
-                                       QStringLiteral(" est endommagé : la cellule %1%2 de la "
-                                                      "feuille « %3 » ne se lit pas.")
-                                           .arg(lettreColonne(c))
-                                           .arg(r + 1)
-                                           .arg(f.nom));
+                    throw ImportError(nomFichier(path) +
+                                      QStringLiteral(" est endommagé : la cellule %1%2 de la "
+                                                     "feuille « %3 » ne se lit pas.")
+                                          .arg(lettreColonne(c))
+                                          .arg(r + 1)
+                                          .arg(f.nom));
                 }
                 Cellule cell;
                 switch (v.type) {

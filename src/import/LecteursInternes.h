@@ -1,6 +1,6 @@
 #pragma once
 
-// The readers behind LecteurSource, one per library. Each throws ErreurImport.
+// The readers behind LecteurSource, one per library. Each throws ImportError.
 
 #include "import/Classeur.h"
 

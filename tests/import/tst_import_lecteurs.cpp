@@ -2,7 +2,7 @@
 // that must be refused with a clear French message rather than read as empty or crash.
 #include "FichiersSource.h"
 #include "import/ConversionCellule.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurSource.h"
 #include "import/LecteurTexte.h"
 
@@ -172,7 +172,7 @@ private slots:
         try {
             LecteurSource::lire(path, static_cast<FormatSource>(format), OptionsTexte{});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             QVERIFY2(e.text().contains(attendu), qPrintable(e.text()));
             QVERIFY2(e.text().contains(fichier), qPrintable(e.text()));
         }
@@ -182,7 +182,7 @@ private slots:
         try {
             LecteurSource::lire(QStringLiteral("/nulle/part/t.xlsx"), FormatSource::Excel, {});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             QCOMPARE(e.text(), QStringLiteral("Le fichier « t.xlsx » est introuvable."));
         }
     }

@@ -1,7 +1,7 @@
 #include "import/ui/AssistantImport.h"
 
 #include "data/Dataset.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurSource.h"
 #include "widgets/MessageBoxes.h"
 
@@ -504,7 +504,7 @@ const FeuilleSource* AssistantImport::feuille() const {
 bool AssistantImport::lireFichier() {
     try {
         m_classeur = LecteurSource::lire(m_fichier, m_reglage.format, m_reglage.texte);
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         m_classeur = Classeur();
         MessageBoxes::showError(this, e.text());
         return false;
@@ -553,7 +553,7 @@ void AssistantImport::enregistrerReglage(const QString& nom) {
     try {
         m_depot.enregistrer(nom, m_reglage);
         emit reglagesChanges();
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         MessageBoxes::showError(this, e.text());
     }
 }
@@ -586,7 +586,7 @@ void AssistantImport::supprimerReglage(const QString& nom) {
     try {
         m_depot.supprimer(nom);
         emit reglagesChanges();
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         MessageBoxes::showError(this, e.text());
     }
 }
