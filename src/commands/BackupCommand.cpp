@@ -1,6 +1,6 @@
 #include "commands/BackupCommand.h"
 
-#include "commands/CommandeSociete.h"
+#include "commands/SocieteCommand.h"
 
 #include "data/Configuration.h"
 #include "db/BackupService.h"
@@ -134,7 +134,7 @@ QString BackupCommand::restoredDatabase(const QString& folder) {
 }
 
 int BackupCommand::run(const QStringList& arguments) {
-    return CommandeSociete::surFluxStandard(
+    return SocieteCommand::surFluxStandard(
         [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
 }
 

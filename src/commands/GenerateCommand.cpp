@@ -1,6 +1,6 @@
 #include "commands/GenerateCommand.h"
 
-#include "commands/CommandeSociete.h"
+#include "commands/SocieteCommand.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "declaration/DeclarationError.h"
@@ -87,7 +87,7 @@ QString GenerateCommand::usage() {
 }
 
 int GenerateCommand::run(const QStringList& arguments) {
-    return CommandeSociete::surFluxStandard(
+    return SocieteCommand::surFluxStandard(
         [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
 }
 
@@ -105,8 +105,8 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
         return code(Exit::Usage);
     }
 
-    CommandeSociete::Cible cible;
-    if (const QString faute = CommandeSociete::lire(options.company, options.year, cible);
+    SocieteCommand::Cible cible;
+    if (const QString faute = SocieteCommand::lire(options.company, options.year, cible);
         !faute.isEmpty()) {
         err << faute << Qt::endl;
         return code(Exit::Usage);
@@ -121,7 +121,7 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
     int result = code(Exit::Success);
     {
         TDataprix module;
-        result = static_cast<int>(CommandeSociete::ouvrir(module, options.database, cible, err));
+        result = static_cast<int>(SocieteCommand::ouvrir(module, options.database, cible, err));
         if (result == code(Exit::Success)) {
             try {
                 if (check) {

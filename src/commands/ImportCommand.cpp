@@ -1,6 +1,6 @@
 #include "commands/ImportCommand.h"
 
-#include "commands/CommandeSociete.h"
+#include "commands/SocieteCommand.h"
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
@@ -94,7 +94,7 @@ QString ImportCommand::usage() {
 }
 
 int ImportCommand::run(const QStringList& arguments) {
-    return CommandeSociete::surFluxStandard(
+    return SocieteCommand::surFluxStandard(
         [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
 }
 
@@ -115,8 +115,8 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         return usageError(
             QStringLiteral("Page non valable : %1 (1, 2, 3 ou 4).").arg(options.page));
     }
-    CommandeSociete::Cible cible;
-    if (const QString faute = CommandeSociete::lire(options.company, options.year, cible);
+    SocieteCommand::Cible cible;
+    if (const QString faute = SocieteCommand::lire(options.company, options.year, cible);
         !faute.isEmpty()) {
         return usageError(faute);
     }
@@ -181,7 +181,7 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
     int result = code(Exit::Success);
     {
         TDataprix module;
-        result = static_cast<int>(CommandeSociete::ouvrir(module, options.database, cible, err));
+        result = static_cast<int>(SocieteCommand::ouvrir(module, options.database, cible, err));
         if (result == code(Exit::Success)) {
             try {
                 Dataset& lignes = *module.dataset(ReglageImport::datasetDeLaPage(page));

@@ -12,7 +12,7 @@ class TDataprix;
  * --company and --year, the opening of the database and the look-up of the company
  * year, with their French reports and exit codes.
  */
-class CommandeSociete {
+class SocieteCommand {
 public:
     /// Exit codes shared by these commands.
     enum class Ouverture : int {
