@@ -1,5 +1,6 @@
 #include "commands/GenerateCommand.h"
 
+#include "commands/CommandLine.h"
 #include "commands/SocieteCommand.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
@@ -9,64 +10,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QTextStream>
 
 namespace {
 
-struct Options {
-    QString company;
-    QString year;
-    QString output;
-    QString database;
-};
-
 int code(GenerateCommand::Exit exit) {
     return static_cast<int>(exit);
-}
-
-/// Reads the options; returns the French reason when the command line cannot be used.
-QString parse(const QStringList& arguments, Options& options) {
-    const QHash<QString, QString*> valued = {
-        {QStringLiteral("--company"), &options.company},
-        {QStringLiteral("--year"), &options.year},
-        {QStringLiteral("--output"), &options.output},
-        {QStringLiteral("--database"), &options.database},
-    };
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (argument == QLatin1StringView("--generate") ||
-            argument == QLatin1StringView("--check")) {
-            continue;
-        }
-        QString name = argument;
-        QString value;
-        bool hasValue = false;
-        const qsizetype equal = argument.indexOf(u'=');
-        if (argument.startsWith(QLatin1StringView("--")) && equal > 2) {
-            name = argument.left(equal);
-            value = argument.mid(equal + 1);
-            hasValue = true;
-        }
-        const auto target = valued.constFind(name);
-        if (target == valued.constEnd()) {
-            return QStringLiteral("Option inconnue : %1.").arg(argument);
-        }
-        if (!hasValue) {
-            if (i + 1 >= arguments.size()) {
-                return QStringLiteral("L'option %1 attend une valeur.").arg(name);
-            }
-            value = arguments.at(++i);
-        }
-        **target = value;
-    }
-    if (options.company.isEmpty()) {
-        return QStringLiteral("L'identifiant de la société manque (--company).");
-    }
-    if (options.year.isEmpty()) {
-        return QStringLiteral("L'exercice manque (--year).");
-    }
-    return QString();
 }
 
 /// "5 problèmes", "1 problème", "aucun problème".
@@ -79,41 +28,23 @@ QString problemCount(qsizetype count) {
 
 }  // namespace
 
-QString GenerateCommand::usage() {
-    return QStringLiteral(
-        "Usage : ardoz --generate --company IDENTIFIANT --year EXERCICE "
-        "[--output REPERTOIRE] [--database FICHIER]\n"
-        "        ardoz --check --company IDENTIFIANT --year EXERCICE [--database FICHIER]");
-}
-
-int GenerateCommand::run(const QStringList& arguments) {
-    return SocieteCommand::surFluxStandard(
-        [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
-}
-
 int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    Options options;
-    QString problem = parse(arguments, options);
-    const bool check = arguments.contains(QStringLiteral("--check"));
-    if (problem.isEmpty() && check && !options.output.isEmpty()) {
-        problem = QStringLiteral(
-            "Le contrôle n'écrit aucun fichier : --output ne s'emploie pas "
-            "avec --check.");
-    }
-    if (!problem.isEmpty()) {
-        err << problem << '\n' << usage() << Qt::endl;
-        return code(Exit::Usage);
-    }
+    return CommandLine::run(arguments, out, err);
+}
 
+int GenerateCommand::execute(const CommandOptions& options, QTextStream& out, QTextStream& err) {
+    const bool check = options.isSet(u"--check");
     SocieteCommand::Cible cible;
-    if (const QString faute = SocieteCommand::lire(options.company, options.year, cible);
+    if (const QString faute =
+            SocieteCommand::lire(options.value(u"--company"), options.value(u"--year"), cible);
         !faute.isEmpty()) {
         err << faute << Qt::endl;
         return code(Exit::Usage);
     }
     const QString& identifiant = cible.identifiant;
     const QString& yearText = cible.exerciceTexte;
-    const QString folder = options.output.isEmpty() ? QDir::currentPath() : options.output;
+    const QString output = options.value(u"--output");
+    const QString folder = output.isEmpty() ? QDir::currentPath() : output;
 
     // The command may run inside a program that has its own data module; that one is
     // the active one again once the command is done.
@@ -121,7 +52,8 @@ int GenerateCommand::run(const QStringList& arguments, QTextStream& out, QTextSt
     int result = code(Exit::Success);
     {
         TDataprix module;
-        result = static_cast<int>(SocieteCommand::ouvrir(module, options.database, cible, err));
+        result = static_cast<int>(
+            SocieteCommand::ouvrir(module, options.value(u"--database"), cible, err));
         if (result == code(Exit::Success)) {
             try {
                 if (check) {
