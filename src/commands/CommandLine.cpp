@@ -4,9 +4,9 @@
 #include "commands/CreateDatabaseCommand.h"
 #include "commands/GenerateCommand.h"
 #include "commands/ImportCommand.h"
-#include "commands/SocieteCommand.h"
 
 #include <QTextStream>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -186,8 +186,14 @@ CommandLine::CommandLine(const QStringList& arguments) : m_arguments(arguments) 
 }
 
 int CommandLine::run() const {
-    return SocieteCommand::surFluxStandard(
-        [this](QTextStream& out, QTextStream& err) { return run(out, err); });
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+    const int result = run(out, err);
+    out.flush();
+    err.flush();
+    return result;
 }
 
 int CommandLine::run(QTextStream& out, QTextStream& err) const {

@@ -8,19 +8,6 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
-#include <cstdio>
-
-int SocieteCommand::surFluxStandard(const std::function<int(QTextStream&, QTextStream&)>& command) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    const int result = command(out, err);
-    out.flush();
-    err.flush();
-    return result;
-}
-
 QString SocieteCommand::lire(const QString& company, const QString& year, Cible& cible) {
     cible.identifiant = company.trimmed().toUpper();
     if (cible.identifiant.size() < 2 || cible.identifiant.size() > 8 ||

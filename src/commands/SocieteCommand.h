@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QTextStream;
 class TDataprix;
 
@@ -30,9 +28,6 @@ public:
         QString exerciceTexte;
         int exercice = 0;
     };
-
-    /// Runs @p command on standard output and standard error as UTF-8 text, flushed after.
-    static int surFluxStandard(const std::function<int(QTextStream&, QTextStream&)>& command);
 
     /**
      * Reads @p company (up to 7 characters of MFISCAL, then the key letter) and @p year into
