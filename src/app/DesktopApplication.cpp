@@ -4,8 +4,6 @@
 #include "app/TfRMMAIN.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
-#include "import/ui/AssistantImport.h"
-#include "operations/TFrmoperations.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/QtTranslations.h"
@@ -92,8 +90,6 @@ int DesktopApplication::run(int& argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Ardoz Prix de Transfert"));
     app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
-    // Each operations page's "Import Excel" runs the import wizard on the page's dataset.
-    TFrmoperations::setImportExcel(AssistantImport::importerPage);
     return run(app);
 }
 

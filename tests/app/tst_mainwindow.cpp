@@ -5,6 +5,7 @@
 #include "companies/Tfrmsocietes.h"
 #include "declaration/ProblemLocation.h"
 #include "declaration/ui/Tfrmgeneration.h"
+#include "import/ui/AssistantImport.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
@@ -396,6 +397,19 @@ private slots:
             QCOMPARE(fenetres[i]->page(), i % 4 + 1);
         }
         QVERIFY(fenetres[4] != fenetres[0]);
+        // The main window offers the import: "Import Excel" opens the wizard on the page's
+        // dataset.
+        bool assistant = false;
+        whenModalOpens([&assistant, &fenetres](QWidget* modal) {
+            auto* wizard = qobject_cast<AssistantImport*>(modal);
+            QVERIFY(wizard);
+            QCOMPARE(&wizard->cible(), fenetres[1]->dataset());
+            assistant = true;
+            wizard->reject();
+        });
+        QVERIFY(fenetres[1]->boutonImportExcel()->isEnabled());
+        fenetres[1]->boutonImportExcel()->click();
+        QVERIFY(assistant);
         QVERIFY(boxes.isEmpty());
         desktop.finish();
     }

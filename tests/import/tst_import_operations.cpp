@@ -33,7 +33,6 @@ private slots:
         m_module->societe->open();
     }
     void cleanup() {
-        TFrmoperations::setImportExcel({});
         m_services.reset();
         m_module.reset();
         m_db.reset();
@@ -70,7 +69,7 @@ private slots:
         const QString path = m_dir.filePath(QStringLiteral("page%1.xlsx").arg(page));
         QVERIFY(ecrire(path, xlsx({Ligne(20), l1, l2})));
         // The wizard as the button runs it, driven without its modal loop.
-        TFrmoperations::setImportExcel([&path](QWidget* fenetre, int p, Dataset& cible) {
+        m_services->setImportExcel([&path](QWidget* fenetre, int p, Dataset& cible) {
             AssistantImport assistant(cible, ReglageImport::pourPage(p), DepotReglages(), fenetre);
             assistant.setFichier(path);
             QVERIFY(assistant.lireFichier());

@@ -84,8 +84,12 @@ public:
         return fenetre;
     }
     QMdiArea& zone() { return m_zone; }
+    ImportExcel importExcel() override { return m_import; }
+    /// The import the operations pages' "Import Excel" runs from now on.
+    void setImportExcel(ImportExcel import) { m_import = std::move(import); }
 
 private:
+    ImportExcel m_import;
     ContexteSocieteActive m_contexte;
     ExecuteurSql m_executerSql;
     QMdiArea m_zone;
