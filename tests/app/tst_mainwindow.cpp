@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/DesktopApplication.h"
 #include "app/TfRMMAIN.h"
@@ -11,7 +12,6 @@
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QDir>
 #include <QGroupBox>

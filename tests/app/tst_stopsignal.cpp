@@ -1,9 +1,9 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/DesktopApplication.h"
 #include "app/StopSignals.h"
 #include "data/Dataset.h"
 #include "db/DatabaseError.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QDir>
 #include <QElapsedTimer>

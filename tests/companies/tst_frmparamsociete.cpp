@@ -1,10 +1,10 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "companies/Tfrmparamsociete.h"
 #include "db/DatabaseError.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/FormulaireSaisie.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/PageLignes.h"
 
 #include <QAbstractItemView>

@@ -1,8 +1,8 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "companies/Tfrmsocietes.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 #include "widgets/TFrmMotPasse.h"
 

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/TfRMMAIN.h"
 #include "group/Tfrminfogroupe.h"
@@ -7,7 +8,6 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/FormulaireSaisie.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/PageLignes.h"
 #include "widgets/SearchEdit.h"
 

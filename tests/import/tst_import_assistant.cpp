@@ -2,9 +2,9 @@
 // with its "Importing..." progress that can be cancelled between rows, and the named
 // import settings kept in the user's configuration folder.
 #include "FichiersSource.h"
+#include "MessageBoxRecorder.h"
 #include "TestDatabase.h"
 #include "import/ui/AssistantImport.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QLineEdit>
 #include <QProgressDialog>

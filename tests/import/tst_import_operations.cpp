@@ -1,10 +1,10 @@
 // The "Import Excel" button of the operations window runs the import wizard on the page's
 // shared dataset: the imported lines appear in the list and the page's totals match it.
 #include "FichiersSource.h"
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "import/ui/AssistantImport.h"
 #include "operations/TFrmoperations.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QLineEdit>
 #include <QPushButton>

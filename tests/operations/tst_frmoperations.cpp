@@ -1,10 +1,10 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "data/CodeLists.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmChoix.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
 #include <QLabel>

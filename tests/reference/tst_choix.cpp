@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "ReferenceTestSupport.h"
 #include "UiTestSupport.h"
 #include "data/QueryDataset.h"
@@ -6,7 +7,6 @@
 #include "reference/TFrmterritoireSELECT.h"
 #include "reference/TfrmSOCIETESESELECT.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
 #include <QAbstractItemModelTester>

@@ -1,9 +1,9 @@
+#include "MessageBoxRecorder.h"
 #include "ReferenceTestSupport.h"
 #include "UiTestSupport.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
 #include <QAbstractItemModelTester>

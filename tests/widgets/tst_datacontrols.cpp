@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "data/CodeLists.h"
 #include "db/DatabaseError.h"
@@ -8,7 +9,6 @@
 #include "widgets/DBNumberEdit.h"
 #include "widgets/FormulaireSaisie.h"
 #include "widgets/KeyboardNavigator.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>

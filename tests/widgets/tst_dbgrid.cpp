@@ -1,6 +1,6 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "widgets/ContexteSocieteActive.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/PasswordEdit.h"
 #include "widgets/SearchEdit.h"

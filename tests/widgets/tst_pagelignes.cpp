@@ -1,8 +1,8 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyboardNavigator.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/PageLignes.h"
 
 #include <QPushButton>
