@@ -503,9 +503,9 @@ private slots:
             db::Statement effacer(desktop.dataModule()->IBTransaction1);
             effacer.prepare(QStringLiteral("delete from SOCIETE"));
             effacer.execute();
-            QCOMPARE(committedValue(database, "select count(*) from SOCIETE"), 1);
+            QCOMPARE(database.count("select count(*) from SOCIETE"), 1);
         }
-        QCOMPARE(committedValue(database, "select count(*) from SOCIETE"), 0);
+        QCOMPARE(database.count("select count(*) from SOCIETE"), 0);
         QVERIFY(boxes.isEmpty());
     }
 };

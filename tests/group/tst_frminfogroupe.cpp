@@ -50,8 +50,8 @@ class TestFrmInfoGroupe : public QObject {
     }
 
     qint64 compter(const QString& table, const QString& condition) {
-        return committedValue(
-            *m_db, QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
+        return m_db->count(
+            QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
     }
 
     static void taper(FormulaireSaisie* formulaire, const QString& colonne, const QString& texte) {

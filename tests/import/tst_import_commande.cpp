@@ -45,19 +45,10 @@ class TestImportCommande : public QObject {
     }
 
     QStringList lignesStockees(const QString& sql) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction t(c);
-        c.setDefaultTransaction(&t);
-        t.start();
-        db::Statement q(t);
-        q.prepare(sql);
-        q.execute();
         QStringList rows;
-        while (q.fetch()) {
+        for (const QVector<db::Value>& row : m_db->rows(sql)) {
             QStringList cells;
-            for (const db::Value& v : q.row()) {
+            for (const db::Value& v : row) {
                 cells.append(v.toText());
             }
             rows.append(cells.join(u'|'));

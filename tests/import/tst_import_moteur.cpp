@@ -36,24 +36,6 @@ class TestImportMoteur : public QObject {
     std::unique_ptr<TDataprix> m_module;
     QTemporaryDir m_dir;
 
-    /// Rows committed, read through a connection of its own.
-    QVector<QVector<Value>> committed(const QString& sql) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction tr(c);
-        c.setDefaultTransaction(&tr);
-        tr.start();
-        db::Statement q(tr);
-        q.prepare(sql);
-        q.execute();
-        QVector<QVector<Value>> rows;
-        while (q.fetch()) {
-            rows.append(q.row());
-        }
-        return rows;
-    }
-
     FeuilleSource feuille(const Lignes& lignes) {
         const QString path = m_dir.filePath(QStringLiteral("source.xlsx"));
         ecrire(path, xlsx(lignes));
@@ -99,7 +81,7 @@ private slots:
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
         QCOMPARE(bilan.importees, 3);
         QCOMPARE(bilan.rapport(), QStringLiteral("3 lignes importées."));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select MFISCAL, EXERCICE, LG, ACHATS, VENTES from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 3);
         for (int i = 0; i < 3; ++i) {
@@ -127,7 +109,7 @@ private slots:
         QCOMPARE(bilan.probleme->texte(),
                  QStringLiteral("Ligne 3, colonne C (LG) : le numéro de ligne 2 existe déjà pour "
                                 "cette société et cet exercice."));
-        QCOMPARE(committed("select LG from OPERATIONSMONTANTS order by LG").size(), 2);
+        QCOMPARE(m_db->rows("select LG from OPERATIONSMONTANTS order by LG").size(), 2);
         QCOMPARE(ds.state(), DatasetState::Browse);
         QCOMPARE(ds.rowCount(), 2);
     }
@@ -144,7 +126,7 @@ private slots:
                          ligne({{'Q', t("MPRM: pour « Méthode du prix de revient majoré »")},
                                 {'S', t("MPB  :pour « Méthode du partage des bénéfices ».")}})});
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select TYPEMONTANT, NATUREOPERATIONS, METHODE, CHANGEMENTMETHODE, QUALITE, "
             "NATURRELATION from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 2);
@@ -168,7 +150,7 @@ private slots:
         lignes.append(pret);
         const BilanImport bilan = importer(2, lignes);
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select TYPEPRETEMPRUNT, SOLDEOUVERTURE, AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, "
             "TAUXINTERET, LG from OPERATIONPRETEMPRUNT");
         QCOMPARE(rows.size(), 1);
@@ -191,7 +173,7 @@ private slots:
             QStringLiteral("Importation arrêtée. Ligne 3, colonne K (ACHATS) : « abc » n'est "
                            "pas un montant valide.\n1 ligne importée avant ce problème ; elles "
                            "restent enregistrées. Rien n'a été écrit après elles."));
-        const auto rows = committed("select ACHATS, LG from OPERATIONSMONTANTS");
+        const auto rows = m_db->rows("select ACHATS, LG from OPERATIONSMONTANTS");
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0][0].toText(), QStringLiteral("1234.500"));
         Dataset& ds = *m_module->montanttransactions;
@@ -214,7 +196,7 @@ private slots:
         QCOMPARE(bilan.probleme->texte(),
                  QStringLiteral("Ligne 2, colonne N (EXERCICEFIN) : « fin 2024 » n'est pas un "
                                 "nombre entier valide."));
-        QVERIFY(committed("select LG from OPERATIONRESCRITFISCAUX").isEmpty());
+        QVERIFY(m_db->rows("select LG from OPERATIONRESCRITFISCAUX").isEmpty());
     }
 
     void annulationEntreDeuxLignes() {
@@ -230,7 +212,7 @@ private slots:
         QVERIFY(bilan.annule);
         QCOMPARE(bilan.importees, 2);
         QCOMPARE(vues, (QVector<int>{1, 2}));
-        QCOMPARE(committed("select LG from OPERATIONSMONTANTS").size(), 2);
+        QCOMPARE(m_db->rows("select LG from OPERATIONSMONTANTS").size(), 2);
         QVERIFY(
             bilan.rapport().startsWith(QStringLiteral("Importation annulée : 2 lignes importées")));
     }

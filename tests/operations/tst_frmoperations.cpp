@@ -60,8 +60,8 @@ class TestFrmoperations : public QObject {
     bool active() { return QTest::qWaitForWindowActive(&m_services->zone()); }
 
     qint64 compter(const QString& table, const QString& condition) {
-        return committedValue(
-            *m_db, QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
+        return m_db->count(
+            QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
     }
 
 private slots:

@@ -49,8 +49,7 @@ class TestPageLignes : public QObject {
     }
 
     qint64 compter(const QString& condition) {
-        return committedValue(
-            *m_db, QStringLiteral("select count(*) from CAPITALLIEE where ") + condition);
+        return m_db->count(QStringLiteral("select count(*) from CAPITALLIEE where ") + condition);
     }
 
 private slots:
