@@ -194,16 +194,15 @@ private:
         const C holding = {{"MATRICULEFISCAL", txt("7777777Z")},
                            {"RAISONSOCIALE", txt("Holding Tunis")},
                            {"QUALITE", txt("3")}};
-        f.insert(QStringLiteral("CAPITALLIEE"), {{"MFISCALLIE", txt("1111111A")},
-                                                 {"RAISONSOCIALE", txt("Alpha SARL")},
-                                                 {"AUTREQUALITE", txt(QStringLiteral("Sœur"))},
-                                                 {"POURCENTCAPITAL", dec("99.5")},
-                                                 {"POURVENVOTE", dec("100")}});
-        f.insert(QStringLiteral("CAPITALDECLARANTE"), {{"MFISCALLIE", txt("7777777Z")},
-                                                       {"RAISONSOCIALE", txt("Holding Tunis")},
-                                                       {"QUALITE", txt("3")},
-                                                       {"POURCENTCAPITAL", dec("60")},
-                                                       {"POURVENVOTE", dec("60")}});
+        const C parts = {{"POURCENTCAPITAL", dec("12.5")}, {"POURVENVOTE", dec("10")}};
+        f.insert(QStringLiteral("CAPITALLIEE"), C{{"MFISCALLIE", txt("1111111A")},
+                                                  {"RAISONSOCIALE", txt("Alpha SARL")},
+                                                  {"AUTREQUALITE", txt(QStringLiteral("Sœur"))}} +
+                                                    parts);
+        f.insert(QStringLiteral("CAPITALDECLARANTE"), C{{"MFISCALLIE", txt("7777777Z")},
+                                                        {"RAISONSOCIALE", txt("Holding Tunis")},
+                                                        {"QUALITE", txt("3")}} +
+                                                          parts);
         f.insert(QStringLiteral("LISTEACTIFINCORPOREL"),
                  alpha + C{{"NATUREACTIF", txt("10")},
                            {"ONEREUXGRATUIT", txt("O")},
@@ -215,13 +214,13 @@ private:
         f.insert(QStringLiteral("OPERATIONPRETEMPRUNT"),
                  holding + C{{"TYPEPRETEMPRUNT", txt("E")},
                              {"NATURERELATION", txt("2")},
-                             {"SOLDEOUVERTURE", dec("500000")},
-                             {"DEVISE", txt("USD")},
-                             {"AUGMENTATIONS", dec("0")},
-                             {"DIMINUTIONS", dec("100000")},
-                             {"SOLDECLOTURE", dec("400000")},
-                             {"PRETINTERET", txt("Non")},
-                             {"TAUXINTERET", dec("0")}});
+                             {"SOLDEOUVERTURE", dec("0")},
+                             {"DEVISE", txt("TND")},
+                             {"AUGMENTATIONS", dec("75000.125")},
+                             {"DIMINUTIONS", dec("0")},
+                             {"SOLDECLOTURE", dec("75000.125")},
+                             {"PRETINTERET", txt("Oui")},
+                             {"TAUXINTERET", dec("7.5")}});
         f.insert(QStringLiteral("OPERATIONSANSCONTRE"),
                  alpha + C{{"QUALITE", txt("4")},
                            {"NATURERELATION", txt("4")},
