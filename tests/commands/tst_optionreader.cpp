@@ -1,6 +1,7 @@
 // The one option reader of the command line: one behaviour in every mode, texts from the
 // table, the help written from the same table, and the choice between the desktop and a
 // command.
+#include "CommandResult.h"
 #include "commands/CommandLine.h"
 
 #include <QTest>
@@ -8,20 +9,10 @@
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Result = CommandResult;
 
 Result run(const QStringList& arguments) {
-    Result r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = CommandLine::run(QStringList{QStringLiteral("ardoz")} + arguments, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return runCaptured(CommandLine::run, QStringList{QStringLiteral("ardoz")} + arguments);
 }
 
 using Use = OptionSpec::Use;

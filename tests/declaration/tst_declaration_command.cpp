@@ -1,3 +1,4 @@
+#include "CommandResult.h"
 #include "CompleteDeclaration.h"
 #include "commands/GenerateCommand.h"
 #include "declaration/DeclarationValidator.h"
@@ -7,22 +8,12 @@
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Result = CommandResult;
 
 Result runCommand(const QStringList& options,
                   const QString& command = QStringLiteral("--generate")) {
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.code =
-        GenerateCommand::run(QStringList{QStringLiteral("ardoz"), command} + options, out, err);
-    out.flush();
-    err.flush();
-    return result;
+    return runCaptured(GenerateCommand::run,
+                       QStringList{QStringLiteral("ardoz"), command} + options);
 }
 
 QByteArray readFile(const QString& path) {

@@ -1,5 +1,6 @@
 // ardoz --import: the page's preset through the same engine, French conventions for text
 // files, and the exit codes scripts rely on.
+#include "CommandResult.h"
 #include "FichiersSource.h"
 #include "TestDatabase.h"
 #include "commands/ImportCommand.h"
@@ -14,20 +15,10 @@ using namespace fichiers;
 
 namespace {
 
-struct Resultat {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Resultat = CommandResult;
 
 Resultat lancer(const QStringList& options) {
-    Resultat r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = ImportCommand::run(QStringList{QStringLiteral("ardoz")} + options, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return runCaptured(ImportCommand::run, QStringList{QStringLiteral("ardoz")} + options);
 }
 
 }  // namespace
