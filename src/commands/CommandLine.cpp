@@ -4,6 +4,7 @@
 #include "commands/CreateDatabaseCommand.h"
 #include "commands/GenerateCommand.h"
 #include "commands/ImportCommand.h"
+#include "commands/NextYearCommand.h"
 
 #include <QTextStream>
 #include <cstdio>
@@ -58,6 +59,12 @@ const OptionSpec kImport[] = {
     {u"--first-row", u"LIGNE", Use::Optional},
     {u"--separator", u"CARACTERE", Use::Optional},
 };
+const OptionSpec kNextYear[] = {
+    {u"--next-year", nullptr, Use::Required},
+    kCompany,
+    kYear,
+    kDatabase,
+};
 const OptionSpec kHelp[] = {{u"--help", nullptr, Use::Required, nullptr, u"-h"}};
 const OptionSpec kVersion[] = {{u"--version", nullptr, Use::Required}};
 
@@ -101,6 +108,11 @@ const CommandMode kModes[] = {
      u"N : 1 montants des transactions, 2 prêts et emprunts, 3 opérations sans contrepartie "
      u"monétaire, 4 opérations avec accord préalable.",
      ImportCommand::execute},
+    {kNextYear,
+     u"crée l'exercice EXERCICE + 1 d'une société à partir de l'exercice EXERCICE : "
+     u"identification, liens en capital, groupe et actifs recopiés, prêts et emprunts reportés "
+     u"avec leur solde de clôture ; rend 7 si l'exercice suivant existe déjà",
+     nullptr, NextYearCommand::execute},
     {kHelp, u"affiche cette aide", nullptr, help, true},
     {kVersion, u"affiche la version du programme", nullptr, version, true},
 };

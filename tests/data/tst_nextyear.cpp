@@ -1,4 +1,7 @@
+#include "CommandResult.h"
 #include "CompleteDeclaration.h"
+#include "commands/CommandLine.h"
+#include "commands/NextYearCommand.h"
 #include "data/ExecuteurSql.h"
 #include "data/NextYearCreator.h"
 #include "data/Schema.h"
@@ -99,6 +102,12 @@ void fillCompany(DeclarationFixture& f) {
     f.insert(QStringLiteral("SOCIETE"),
              {{"MFISCAL", Value(u"7654321")}, {"CLE", Value(u"B")}, {"EXERCICE", Value(2023)}},
              false);
+}
+
+CommandResult nextYear(const QStringList& options) {
+    return runCaptured(
+        NextYearCommand::run,
+        QStringList{QStringLiteral("ardoz"), QStringLiteral("--next-year")} + options);
 }
 
 }  // namespace
@@ -396,6 +405,70 @@ private slots:
             f.database().count(QStringLiteral("select count(*) from LISTEACTIFCORPOREL "
                                               "where MFISCAL = '1234567A' and EXERCICE = 2024")),
             1);
+    }
+
+    void commandLine() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        fillCompany(f);
+        const QString base = f.database().databasePath();
+        const QStringList cible = {"--company", "1234567a", "--year", "2023", "--database", base};
+
+        CommandResult r = nextYear(cible);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QStringLiteral("Exercice 2024 créé : 3 liens en capital, 1 fiche groupe, "
+                                       "3 actifs, 2 prêts reportés.\n"));
+        QCOMPARE(r.err, QString());
+        QCOMPARE(f.database().count("select count(*) from SOCIETE where EXERCICE = 2024"), 1);
+
+        r = nextYear(cible);
+        QCOMPARE(r.code, int(NextYearCommand::Exit::NextYearExists));
+        QCOMPARE(r.code, 7);
+        QCOMPARE(r.err, QStringLiteral("L'exercice 2024 de %1 (1234567A) existe déjà : rien n'a "
+                                       "été créé.\n")
+                            .arg(kNom));
+        QVERIFY(r.out.isEmpty());
+
+        // From the year just made, to the one after.
+        r = nextYear({"--company=1234567A", "--year=2024", "--database=" + base});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(r.out.startsWith(QStringLiteral("Exercice 2025 créé : 3 liens en capital")));
+
+        r = nextYear({"--company", "1234567A", "--database", base});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(QStringLiteral("L'exercice manque (--year).")), qPrintable(r.err));
+        r = nextYear({"--company", "12", "--year", "2023", "--database", base});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(QStringLiteral("Identifiant de société non valable")),
+                 qPrintable(r.err));
+        r = nextYear({"--company", "1234567A", "--year", "2023", "--database",
+                      f.outputFolder() + "/absente/TALMORIX.gdb"});
+        QCOMPARE(r.code, 3);
+        r = nextYear({"--company", "9999999Z", "--year", "2023", "--database", base});
+        QCOMPARE(r.code, 4);
+        r = nextYear({"--company", "1234567A", "--year", "2019", "--database", base});
+        QCOMPARE(r.code, 5);
+        QCOMPARE(r.err, QStringLiteral(
+                            "Exercice inconnu : la société 1234567A n'a pas d'exercice 2019.\n"));
+
+        // A failure midway: exit 1, the French report, nothing of the year.
+        f.database().execute({QStringLiteral(
+            "create trigger ECHEC_PRET for OPERATIONPRETEMPRUNT before insert as begin "
+            "new.LG = 1 / 0; end")});
+        r = nextYear({"--company", "7654321B", "--year", "2023", "--database", base});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(
+            r.err.startsWith(QStringLiteral("L'exercice 2024 de 7654321B n'a pas été créé : ")),
+            qPrintable(r.err));
+        QCOMPARE(f.database().count("select count(*) from SOCIETE where MFISCAL = '7654321' and "
+                                    "EXERCICE = 2024"),
+                 0);
+        QCOMPARE(f.database().count("select count(*) from CAPITALLIEE where MFISCAL = '7654321B' "
+                                    "and EXERCICE = 2024"),
+                 0);
+
+        QVERIFY(CommandLine::help().contains(QStringLiteral(
+            "ardoz --next-year --company IDENTIFIANT --year EXERCICE [--database FICHIER]")));
     }
 };
 
