@@ -250,12 +250,12 @@ void Tfrmsocietes::BtnExerciceSuivantClick() {
     const QString mfiscal = m_societe->value(QStringLiteral("MFISCAL")).toText();
     const QString cle = m_societe->value(QStringLiteral("CLE")).toText();
     const int exercice = static_cast<int>(m_societe->value(QStringLiteral("EXERCICE")).toInt());
-    const QString societe = NextYearCreator::designation(
+    const QString deSociete = NextYearCreator::deSociete(
         m_societe->value(QStringLiteral("RAISONSOCIALE")).toText(), mfiscal + cle);
     if (!MessageBoxes::confirm(
-            this, QStringLiteral("Créer l'exercice %1 de %2 à partir de l'exercice %3 ?")
+            this, QStringLiteral("Créer l'exercice %1 %2 à partir de l'exercice %3 ?")
                       .arg(exercice + 1)
-                      .arg(societe)
+                      .arg(deSociete)
                       .arg(exercice))) {
         return;
     }

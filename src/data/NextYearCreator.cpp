@@ -143,9 +143,16 @@ QDate NextYearCreator::oneYearLater(const QDate& date) {
     return date.addYears(1);
 }
 
-QString NextYearCreator::designation(const QString& raisonSociale, const QString& identifiant) {
+QString NextYearCreator::deSociete(const QString& raisonSociale, const QString& identifiant) {
     const QString nom = raisonSociale.trimmed();
-    return nom.isEmpty() ? identifiant : QStringLiteral("%1 (%2)").arg(nom, identifiant);
+    if (nom.isEmpty()) {
+        return QStringLiteral("de ") + identifiant;
+    }
+    // Elided before a vowel, accented or not; a name that begins with an "h" is left alone,
+    // as French cannot tell from the letter alone.
+    const QChar initiale = nom.normalized(QString::NormalizationForm_D).front().toLower();
+    const bool voyelle = QStringView(u"aeiouy").contains(initiale);
+    return QStringLiteral("%1%2 (%3)").arg(voyelle ? u"d'" : u"de ", nom, identifiant);
 }
 
 QString NextYearCreator::sentence(int year, const Counts& counts) {
@@ -195,7 +202,7 @@ NextYearCreator::Result NextYearCreator::create(const QString& mfiscal, const QS
     }
     const QVector<db::Value> anneeN = lecture.row();
     lecture.closeCursor();
-    const QString nommee = designation(
+    const QString deNommee = deSociete(
         anneeN.at(columns.indexOf(QStringLiteral("RAISONSOCIALE"))).toText(), identifiant);
 
     // Counts the rows of year N+1 that @p sql selects.
@@ -212,9 +219,9 @@ NextYearCreator::Result NextYearCreator::create(const QString& mfiscal, const QS
                                  "CLE = :cle and EXERCICE = :exercice"),
                   mfiscal) > 0) {
         result.outcome = Outcome::NextYearExists;
-        result.text = QStringLiteral("L'exercice %1 de %2 existe déjà : rien n'a été créé.")
+        result.text = QStringLiteral("L'exercice %1 %2 existe déjà : rien n'a été créé.")
                           .arg(suivant)
-                          .arg(nommee);
+                          .arg(deNommee);
         return result;
     }
     // Rows of N+1 left behind when that year of the company was deleted would collide with
@@ -233,10 +240,10 @@ NextYearCreator::Result NextYearCreator::create(const QString& mfiscal, const QS
     if (!restes.isEmpty()) {
         result.outcome = Outcome::NextYearExists;
         result.text = QStringLiteral(
-                          "L'exercice %1 de %2 a déjà des lignes enregistrées (%3), "
+                          "L'exercice %1 %2 a déjà des lignes enregistrées (%3), "
                           "sans fiche de société : rien n'a été créé.")
                           .arg(suivant)
-                          .arg(nommee, restes.join(QStringLiteral(", ")));
+                          .arg(deNommee, restes.join(QStringLiteral(", ")));
         return result;
     }
 
@@ -285,9 +292,9 @@ NextYearCreator::Result NextYearCreator::create(const QString& mfiscal, const QS
         } catch (const db::DatabaseError&) {
             // The transaction went with the connection: nothing of N+1 was committed either.
         }
-        throw db::DatabaseError(QStringLiteral("L'exercice %1 de %2 n'a pas été créé : %3")
+        throw db::DatabaseError(QStringLiteral("L'exercice %1 %2 n'a pas été créé : %3")
                                     .arg(suivant)
-                                    .arg(nommee, e.text()),
+                                    .arg(deNommee, e.text()),
                                 e.kind());
     }
     result.outcome = Outcome::Created;

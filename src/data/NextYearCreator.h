@@ -61,8 +61,11 @@ public:
 
     /// "Exercice 2024 créé : 3 liens en capital, 1 fiche groupe, 4 actifs, aucun prêt reporté."
     static QString sentence(int year, const Counts& counts);
-    /// "Valide SA (1111111A)", or the identifier alone for a company without a name.
-    static QString designation(const QString& raisonSociale, const QString& identifiant);
+    /**
+     * The company as the messages name it after "l'exercice 2024": "de Valide SA (1111111A)",
+     * "d'Ardoz SA (1234567A)" before a vowel, "de 1111111A" for a company without a name.
+     */
+    static QString deSociete(const QString& raisonSociale, const QString& identifiant);
     /// @p date one year later; the last day of February stays the last day of February.
     static QDate oneYearLater(const QDate& date);
 

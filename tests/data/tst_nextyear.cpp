@@ -264,6 +264,26 @@ private slots:
         QCOMPARE(NextYearCreator::sentence(2024, counts), phrase);
     }
 
+    void theCompanyAsMessagesNameIt_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QString>("texte");
+        QTest::newRow("consonne") << "Valide SA"
+                                  << "de Valide SA (1111111A)";
+        QTest::newRow("voyelle") << "  Ardoz Électronique SA "
+                                 << "d'Ardoz Électronique SA (1111111A)";
+        QTest::newRow("voyelle accentuée")
+            << QStringLiteral("Électro Sud") << QStringLiteral("d'Électro Sud (1111111A)");
+        QTest::newRow("h") << "Hammamet Textile"
+                           << "de Hammamet Textile (1111111A)";
+        QTest::newRow("sans nom") << "  "
+                                  << "de 1111111A";
+    }
+    void theCompanyAsMessagesNameIt() {
+        QFETCH(QString, nom);
+        QFETCH(QString, texte);
+        QCOMPARE(NextYearCreator::deSociete(nom, QStringLiteral("1111111A")), texte);
+    }
+
     void lastDayOfFebruary_data() {
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QDate>("later");
