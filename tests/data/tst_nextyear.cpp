@@ -237,7 +237,7 @@ private slots:
         QTest::addColumn<int>("actifs");
         QTest::addColumn<int>("prets");
         QTest::addColumn<QString>("phrase");
-        QTest::newRow("issue") << 3 << 1 << 4 << 0
+        QTest::newRow("exemple") << 3 << 1 << 4 << 0
                                << "Exercice 2024 créé : 3 liens en capital, 1 fiche groupe, "
                                   "4 actifs, aucun prêt reporté.";
         QTest::newRow("aucun") << 0 << 0 << 0 << 0
