@@ -1,8 +1,8 @@
 // libFuzzer target: OpenDocument spreadsheets through our reader, whole (odd first byte) or as
 // the content.xml of a valid package (even first byte), then every cell displayed and
-// converted. Only ErreurImport may leave the reader.
+// converted. Only ImportError may leave the reader.
 #include "Harnais.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         harnais::parcourir(lecteurs::lireOds(entier ? octets : harnais::paquetOds(octets),
                                              QStringLiteral("fuzz.ods")));
-    } catch (const ErreurImport&) {
+    } catch (const ImportError&) {
     }
     return 0;
 }

@@ -1,9 +1,9 @@
 // libFuzzer target: arbitrary bytes through the delimited-text reader, then every cell through
 // the conversions into each column type, with the separator, delimiter, encoding and value
 // formats taken from the first bytes. Any crash, hang or sanitizer report is a fault; refusals
-// (ErreurImport, ErreurConversion) are the expected outcome for malformed input.
+// (ImportError, ErreurConversion) are the expected outcome for malformed input.
 #include "import/ConversionCellule.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurTexte.h"
 
 #include <cstddef>
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
         }
-    } catch (const ErreurImport&) {
+    } catch (const ImportError&) {
     }
     return 0;
 }

@@ -1,9 +1,9 @@
 // libFuzzer target: Excel 97-2003 workbooks through our compound-file and BIFF reader, whole
 // (odd first byte) or as the workbook stream of a valid compound file (even first byte), then
-// every cell displayed and converted. Only ErreurImport may leave the reader.
+// every cell displayed and converted. Only ImportError may leave the reader.
 #include "Conteneurs.h"
 #include "Harnais.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         harnais::parcourir(lecteurs::lireXls(entier ? octets : fichiers::fichierCompose(octets),
                                              QStringLiteral("fuzz.xls")));
-    } catch (const ErreurImport&) {
+    } catch (const ImportError&) {
     }
     return 0;
 }

@@ -1,8 +1,8 @@
 // libFuzzer target: .xlsx packages through our package reader, whole (odd first byte) or as the
 // XML of a sheet in a valid package (even first byte), then every cell displayed and converted.
-// Only ErreurImport may leave the reader; anything else, or a sanitizer report, is a fault.
+// Only ImportError may leave the reader; anything else, or a sanitizer report, is a fault.
 #include "Harnais.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         harnais::parcourir(lecteurs::lireXlsx(entier ? octets : harnais::paquetXlsx(octets),
                                               QStringLiteral("fuzz.xlsx")));
-    } catch (const ErreurImport&) {
+    } catch (const ImportError&) {
     }
     return 0;
 }

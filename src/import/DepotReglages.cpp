@@ -1,6 +1,6 @@
 #include "import/DepotReglages.h"
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QDateTime>
@@ -64,7 +64,7 @@ QJsonObject DepotReglages::lire(bool pourEcrire) const {
                  "réparez-le.")
                  .arg(fichier, raison);
     if (pourEcrire) {
-        throw ErreurImport(m_avis);
+        throw ImportError(m_avis);
     }
     return QJsonObject();
 }
@@ -81,7 +81,7 @@ void DepotReglages::ecrire(const QJsonObject& reglages) {
     const QJsonObject racine{{"version", 1}, {"reglages", reglages}};
     if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(racine).toJson()) < 0 ||
         !f.commit()) {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("Les spécifications d'importation ne peuvent pas être enregistrées "
                            "dans « %1 » : le fichier ne peut pas être écrit%2.")
                 .arg(QDir::toNativeSeparators(m_fichier), lecteurs::detail(f.errorString())));

@@ -28,9 +28,9 @@ public:
     QStringList noms() const;
     std::optional<ReglageImport> charger(const QString& nom) const;
     /// Saves @p reglage under @p nom, replacing one of the same name; throws
-    /// ErreurImport when the file cannot be written.
+    /// ImportError when the file cannot be written.
     void enregistrer(const QString& nom, const ReglageImport& reglage);
-    /// False when there was no such name. Throws ErreurImport when the file cannot be written.
+    /// False when there was no such name. Throws ImportError when the file cannot be written.
     bool supprimer(const QString& nom);
 
     /// The French notice for the user about a settings file that did not read, once; empty
@@ -39,7 +39,7 @@ public:
 
 private:
     /// The saved settings. A file that does not read is set aside (see above); when it cannot
-    /// be, @p pourEcrire throws ErreurImport rather than let it be written over.
+    /// be, @p pourEcrire throws ImportError rather than let it be written over.
     QJsonObject lire(bool pourEcrire = false) const;
     void ecrire(const QJsonObject& reglages);
 

@@ -7,24 +7,6 @@
 
 #include <QRegularExpression>
 
-QString ProblemeImport::texte() const {
-    QString t;
-    if (ligne > 0) {
-        t = QStringLiteral("Ligne %1").arg(ligne);
-        if (!lettre.isEmpty()) {
-            t += QStringLiteral(", colonne %1 (%2)").arg(lettre, colonne);
-        } else if (!colonne.isEmpty()) {
-            t += QStringLiteral(", colonne %1").arg(colonne);
-        }
-        t += QStringLiteral(" : ");
-    }
-    t += raison;
-    if (!t.endsWith(u'.')) {
-        t += u'.';
-    }
-    return t;
-}
-
 namespace {
 
 QString lignes(int n) {
@@ -106,8 +88,8 @@ bool ImportateurLignes::ligneVide(const LigneSource& ligne) const {
     return true;
 }
 
-ProblemeImport ImportateurLignes::problemeEnvoi(const QString& erreur, int ligne) const {
-    ProblemeImport p;
+ImportProblem ImportateurLignes::problemeEnvoi(const QString& erreur, int ligne) const {
+    ImportProblem p;
     p.ligne = ligne;
     auto nommer = [&](const QString& colonne) {
         for (const Colonne& c : m_colonnes) {
@@ -147,7 +129,7 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
     bilan.premiereLigne = premiere + 1;
     const QString motif = verifierCorrespondances();
     if (!motif.isEmpty()) {
-        bilan.probleme = ProblemeImport{0, QString(), QString(), motif};
+        bilan.probleme = ImportProblem{0, QString(), QString(), motif};
         return bilan;
     }
     // A line being typed on the page is sent first, as leaving it would; should it be
@@ -155,7 +137,7 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
     try {
         m_cible.checkBrowseMode();
     } catch (const db::DatabaseError& e) {
-        bilan.probleme = ProblemeImport{
+        bilan.probleme = ImportProblem{
             0, QString(), QString(),
             QStringLiteral("la ligne en cours de saisie n'a pas pu être enregistrée, rien n'a "
                            "été importé : %1")
@@ -217,11 +199,11 @@ bool ImportateurLignes::importerLigne(const LigneSource& ligne, int ligneFeuille
                              ConversionCellule::convertir(cell, *c.definition, m_reglage.valeurs));
         } catch (const ErreurConversion& e) {
             m_cible.cancel();
-            bilan.probleme = ProblemeImport{ligneFeuille, c.lettre, c.nom, e.raison()};
+            bilan.probleme = ImportProblem{ligneFeuille, c.lettre, c.nom, e.raison()};
             return false;
         } catch (const db::DatabaseError& e) {
             m_cible.cancel();
-            bilan.probleme = ProblemeImport{ligneFeuille, c.lettre, c.nom, e.text()};
+            bilan.probleme = ImportProblem{ligneFeuille, c.lettre, c.nom, e.text()};
             return false;
         }
     }

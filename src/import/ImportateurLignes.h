@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/Classeur.h"
+#include "import/ImportProblem.h"
 #include "import/ReglageImport.h"
 
 #include <QString>
@@ -9,19 +10,6 @@
 
 class Dataset;
 struct FieldDef;
-
-/// The first row that failed: its sheet row, the column (letter and column name) and why.
-struct ProblemeImport {
-    /// Sheet row, 1-based; 0 when the problem is not a row's (a line being typed).
-    int ligne = 0;
-    /// Column letter and table column; empty when the row failed as a whole.
-    QString lettre;
-    QString colonne;
-    QString raison;
-
-    /// "Ligne 5, colonne K (ACHATS) : « abc » n'est pas un montant valide."
-    QString texte() const;
-};
 
 /// What an import did.
 struct BilanImport {
@@ -35,7 +23,7 @@ struct BilanImport {
     /// The sheet row the data started at.
     int premiereLigne = 1;
     bool annule = false;
-    std::optional<ProblemeImport> probleme;
+    std::optional<ImportProblem> probleme;
 
     bool reussi() const { return !annule && !probleme; }
     /// The French report for the user: rows imported, and the problem or the cancellation.
@@ -96,7 +84,7 @@ private:
     /// Appends, fills and posts one row; false, with the problem, when it fails.
     bool importerLigne(const LigneSource& ligne, int ligneFeuille, BilanImport& bilan);
     LigneApercu ligneApercu(const LigneSource& ligne, int ligneFeuille) const;
-    ProblemeImport problemeEnvoi(const QString& erreur, int ligne) const;
+    ImportProblem problemeEnvoi(const QString& erreur, int ligne) const;
 
     Dataset& m_cible;
     ReglageImport m_reglage;

@@ -1,5 +1,5 @@
 #include "db/Win1252.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QFile>
@@ -13,9 +13,9 @@ namespace lecteurs {
 Classeur lireDBase(const QString& path) {
     DBFHandle h = DBFOpen(QFile::encodeName(path).constData(), "rb");
     if (!h) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" n'est pas une table dBase lisible (fichier endommagé, "
-                                          "tronqué ou d'un autre format)."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" n'est pas une table dBase lisible (fichier endommagé, "
+                                         "tronqué ou d'un autre format)."));
     }
     const QByteArray page = QByteArray(DBFGetCodePage(h) ? DBFGetCodePage(h) : "").toUpper();
     const bool utf8Declare = page.contains("UTF-8") || page.contains("UTF8");
@@ -48,10 +48,10 @@ Classeur lireDBase(const QString& path) {
                            static_cast<qint64>(enregistrements) * h->nRecordLength;
     if (enregistrements < 0 || h->nRecordLength < 1 || attendu > QFileInfo(path).size()) {
         DBFClose(h);
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est tronqué : son en-tête annonce %1 enregistrements "
-                                          "que le fichier ne contient pas.")
-                               .arg(enregistrements));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est tronqué : son en-tête annonce %1 enregistrements "
+                                         "que le fichier ne contient pas.")
+                              .arg(enregistrements));
     }
     int ligne = 1;
     for (int r = 0; r < enregistrements; ++r) {

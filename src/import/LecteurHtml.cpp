@@ -1,4 +1,4 @@
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QStringDecoder>
@@ -94,12 +94,12 @@ Classeur lireHtml(const QByteArray& contenu, const QString& path) {
             HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET),
         xmlFreeDoc);
     if (!doc) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" n'est pas une page HTML lisible."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" n'est pas une page HTML lisible."));
     }
     Classeur classeur;
     chercherTables(xmlDocGetRootElement(doc.get()), classeur, path);
     if (classeur.feuilles.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" ne contient aucun tableau HTML."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" ne contient aucun tableau HTML."));
     }
     return classeur;
 }

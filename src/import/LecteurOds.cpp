@@ -3,7 +3,7 @@
 // Repeated rows and cells, with which LibreOffice writes identical neighbours and the empty
 // rest of a sheet once, stay one row or one cell run here: reading costs what the file holds.
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 #include "import/PaquetZip.h"
 
@@ -31,8 +31,7 @@ public:
 
 private:
     [[noreturn]] void endommage(const QString& raison) const {
-        throw ErreurImport(
-            QStringLiteral("%1 est endommagé : %2.").arg(nomFichier(m_path), raison));
+        throw ImportError(QStringLiteral("%1 est endommagé : %2.").arg(nomFichier(m_path), raison));
     }
     bool est(const QString& ns, QLatin1StringView nom) const {
         return m_r.namespaceUri() == ns && m_r.name() == nom;
@@ -243,9 +242,9 @@ Classeur Lecture::lire() {
 Classeur lireOds(const QByteArray& contenu, const QString& path) {
     const PaquetZip paquet(contenu, path);
     if (!paquet.contient(QStringLiteral("content.xml"))) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" n'est pas un classeur OpenDocument : il ne contient "
-                                          "pas de feuilles (content.xml)."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" n'est pas un classeur OpenDocument : il ne contient "
+                                         "pas de feuilles (content.xml)."));
     }
     Lecture lecture(path, paquet.lire(QStringLiteral("content.xml")));
     return lecture.lire();

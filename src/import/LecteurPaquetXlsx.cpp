@@ -2,7 +2,7 @@
 // (shared or inline strings, relative or absolute part names), every cell it holds, and only
 // those: a lone cell at XFD1048576 costs one cell.
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 #include "import/PaquetZip.h"
 
@@ -54,8 +54,8 @@ public:
 
 private:
     [[noreturn]] void endommage(const QString& quoi, const QXmlStreamReader& r) const {
-        throw ErreurImport(QStringLiteral("%1 est endommagé : %2 %3.")
-                               .arg(nomFichier(m_path), quoi, raisonXml(r)));
+        throw ImportError(QStringLiteral("%1 est endommagé : %2 %3.")
+                              .arg(nomFichier(m_path), quoi, raisonXml(r)));
     }
     QHash<QString, Relation> relations(const QString& part) const;
     QString texteRiche(QXmlStreamReader& r) const;
@@ -265,7 +265,7 @@ FeuilleSource Lecture::lireFeuille(const QString& part, const QString& nom) cons
             bool ok = false;
             const qsizetype index = valeur.trimmed().toLongLong(&ok);
             if (!ok || index < 0 || index >= m_partagees.size()) {
-                throw ErreurImport(
+                throw ImportError(
                     QStringLiteral("%1 est endommagé : la cellule %2%3 de la feuille « %4 » "
                                    "renvoie à une chaîne partagée qui n'existe pas.")
                         .arg(nomFichier(m_path), lettreColonne(static_cast<int>(colonne)))
@@ -299,8 +299,8 @@ FeuilleSource Lecture::lireFeuille(const QString& part, const QString& nom) cons
         f.definir(static_cast<int>(ligne), static_cast<int>(colonne), cell);
     }
     if (r.hasError()) {
-        throw ErreurImport(QStringLiteral("%1 est endommagé : la feuille « %2 » est illisible, %3.")
-                               .arg(nomFichier(m_path), nom, raisonXml(r)));
+        throw ImportError(QStringLiteral("%1 est endommagé : la feuille « %2 » est illisible, %3.")
+                              .arg(nomFichier(m_path), nom, raisonXml(r)));
     }
     f.compacter();
     return f;
@@ -317,9 +317,9 @@ Classeur Lecture::lire() {
         workbook = QStringLiteral("xl/workbook.xml");
     }
     if (workbook.isEmpty() || !m_paquet.contient(workbook)) {
-        throw ErreurImport(nomFichier(m_path) +
-                           QStringLiteral(" n'est pas un classeur Excel : il ne contient pas de "
-                                          "classeur."));
+        throw ImportError(nomFichier(m_path) +
+                          QStringLiteral(" n'est pas un classeur Excel : il ne contient pas de "
+                                         "classeur."));
     }
     const QString base = dossierDe(workbook);
     const auto rels = relations(relsDe(workbook));
@@ -368,9 +368,9 @@ Classeur Lecture::lire() {
     QHash<QString, FeuilleSource> lues;
     for (const FeuilleDecrite& d : feuilles) {
         if (!m_paquet.contient(d.part)) {
-            throw ErreurImport(QStringLiteral("%1 est endommagé : la feuille « %2 » manque (la "
-                                              "partie %3 n'est pas dans le fichier).")
-                                   .arg(nomFichier(m_path), d.nom, d.part));
+            throw ImportError(QStringLiteral("%1 est endommagé : la feuille « %2 » manque (la "
+                                             "partie %3 n'est pas dans le fichier).")
+                                  .arg(nomFichier(m_path), d.nom, d.part));
         }
         auto it = lues.constFind(d.part);
         if (it == lues.constEnd()) {

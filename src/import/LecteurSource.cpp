@@ -1,6 +1,6 @@
 #include "import/LecteurSource.h"
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurTexte.h"
 #include "import/LecteursInternes.h"
 #include "import/PaquetZip.h"
@@ -53,7 +53,7 @@ bool pageHtml(const QByteArray& contenu) {
 }
 
 [[noreturn]] void autreFormat(const QString& path, const QString& attendu, const QString& conseil) {
-    throw ErreurImport(nomFichier(path) + QStringLiteral(" n'est pas %1%2.").arg(attendu, conseil));
+    throw ImportError(nomFichier(path) + QStringLiteral(" n'est pas %1%2.").arg(attendu, conseil));
 }
 
 QString conseilSelon(Contenu c, const QByteArray& contenu) {
@@ -81,9 +81,9 @@ void verifierOds(const QString& path, const QByteArray& contenu) {
     }
     const PaquetZip paquet(contenu, path);
     if (paquet.lire(QStringLiteral("META-INF/manifest.xml")).contains("encryption-data")) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est protégé par un mot de passe (chiffré) : "
-                                          "enregistrez-le sans mot de passe puis recommencez."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est protégé par un mot de passe (chiffré) : "
+                                         "enregistrez-le sans mot de passe puis recommencez."));
     }
 }
 
@@ -124,7 +124,7 @@ Classeur lireSelonFormat(const QString& path, const QByteArray& contenu, FormatS
                 classeur = lecteurs::lireXlsx(contenu, path);
             } else if (genre == Contenu::Ole) {
                 if (paquetChiffre(contenu)) {
-                    throw ErreurImport(
+                    throw ImportError(
                         nomFichier(path) +
                         QStringLiteral(" est protégé par un mot de passe (chiffré) : "
                                        "enregistrez-le sans mot de passe puis recommencez."));
@@ -154,11 +154,11 @@ Classeur lireSelonFormat(const QString& path, const QByteArray& contenu, FormatS
             try {
                 classeur.feuilles.append(
                     LecteurTexte::lire(contenu, texte, QFileInfo(path).completeBaseName()));
-            } catch (const ErreurImport& e) {
+            } catch (const ImportError& e) {
                 QString t = e.text();
-                throw ErreurImport(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
-                                       .replace(QStringLiteral("Le fichier n'est"),
-                                                nomFichier(path) + QStringLiteral(" n'est")));
+                throw ImportError(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
+                                      .replace(QStringLiteral("Le fichier n'est"),
+                                               nomFichier(path) + QStringLiteral(" n'est")));
             }
             break;
         case FormatSource::Html:
@@ -194,29 +194,29 @@ Classeur lireSelonFormat(const QString& path, const QByteArray& contenu, FormatS
 Classeur LecteurSource::lire(const QString& path, FormatSource format, const OptionsTexte& texte) {
     QFile file(path);
     if (!file.exists()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est introuvable."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" est introuvable."));
     }
     if (QFileInfo(path).isDir()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est un dossier, pas un fichier."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" est un dossier, pas un fichier."));
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        throw ErreurImport(
+        throw ImportError(
             nomFichier(path) +
             QStringLiteral(" ne peut pas être ouvert : %1.").arg(raisonOuverture(file)));
     }
     if (file.size() > kTailleMaxFichier) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est trop volumineux pour une importation (plus de "
-                                          "1 Go)."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est trop volumineux pour une importation (plus de "
+                                         "1 Go)."));
     }
     const QByteArray contenu = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" ne peut pas être lu : %1.").arg(raisonOuverture(file)));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" ne peut pas être lu : %1.").arg(raisonOuverture(file)));
     }
     file.close();
     if (contenu.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est vide."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" est vide."));
     }
 
     Classeur classeur;
@@ -224,32 +224,32 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
     // French report of an unreadable file: nothing else leaves the readers.
     try {
         classeur = lireSelonFormat(path, contenu, format, texte);
-    } catch (const ErreurImport&) {
+    } catch (const ImportError&) {
         throw;
     } catch (const std::bad_alloc&) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est illisible : sa lecture demande plus de mémoire "
-                                          "que l'ordinateur n'en a de libre."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : sa lecture demande plus de mémoire "
+                                         "que l'ordinateur n'en a de libre."));
     } catch (const std::length_error& e) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est illisible : il annonce une taille qu'aucun "
-                                          "classeur n'a%1.")
-                               .arg(detail(QString::fromLocal8Bit(e.what()))));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : il annonce une taille qu'aucun "
+                                         "classeur n'a%1.")
+                              .arg(detail(QString::fromLocal8Bit(e.what()))));
     } catch (const std::exception& e) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est illisible : il est endommagé ou n'est pas dans "
-                                          "le format choisi%1.")
-                               .arg(detail(QString::fromLocal8Bit(e.what()))));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : il est endommagé ou n'est pas dans "
+                                         "le format choisi%1.")
+                              .arg(detail(QString::fromLocal8Bit(e.what()))));
     } catch (...) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est illisible : il est endommagé ou n'est pas dans "
-                                          "le format choisi."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : il est endommagé ou n'est pas dans "
+                                         "le format choisi."));
     }
     for (FeuilleSource& f : classeur.feuilles) {
         f.compacter();
     }
     if (classeur.feuilles.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" ne contient aucune feuille."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" ne contient aucune feuille."));
     }
     return classeur;
 }

@@ -15,7 +15,7 @@
  * A file is never trusted: what it says of its own sizes and positions is checked before
  * anything is reserved for it, a cell beyond what its format can hold makes it unreadable,
  * and reading costs what the file holds. Every failure (missing, damaged, truncated,
- * encrypted or hostile file, another format than the one chosen) throws ErreurImport with a
+ * encrypted or hostile file, another format than the one chosen) throws ImportError with a
  * French text that names the file, and nothing else leaves the readers.
  */
 class LecteurSource {

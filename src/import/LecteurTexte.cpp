@@ -1,7 +1,7 @@
 #include "import/LecteurTexte.h"
 
 #include "db/Win1252.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QStringDecoder>
@@ -16,7 +16,7 @@ QString LecteurTexte::decoder(const QByteArray& contenu, OptionsTexte::Codage co
         return utf16(contenu.mid(2));
     }
     if (contenu.contains('\0')) {
-        throw ErreurImport(QStringLiteral(
+        throw ImportError(QStringLiteral(
             "Le fichier n'est pas un fichier texte : il contient des données binaires."));
     }
     switch (codage) {
@@ -113,7 +113,7 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
         }
     }
     if (guillemets) {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("Le fichier texte est tronqué ou mal formé : le délimiteur %1 ouvert à "
                            "la ligne %2 n'est jamais fermé.")
                 .arg(quote)

@@ -7,7 +7,7 @@
 // results formulas were saved with are read as what they are.
 
 #include "db/Win1252.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QHash>
@@ -76,7 +76,7 @@ private:
     };
 
     [[noreturn]] void endommage(const QString& raison) const {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("%1 est endommagé ou tronqué : %2.").arg(nomFichier(m_path), raison));
     }
 
@@ -258,7 +258,7 @@ public:
 
 private:
     [[noreturn]] void endommage(const QString& raison) const {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("%1 est endommagé ou tronqué : %2.").arg(nomFichier(m_path), raison));
     }
     Enregistrement enregistrement(qint64 p) const {
@@ -447,15 +447,15 @@ void Classeur97::lireChainesPartagees(QVector<Enregistrement> morceaux) {
 void Classeur97::lireGlobal() {
     const Enregistrement bof = enregistrement(0);
     if (bof.type != 0x0809 || bof.taille < 4) {
-        throw ErreurImport(nomFichier(m_path) +
-                           QStringLiteral(" n'est pas un classeur Excel 97-2003 lisible : son "
-                                          "classeur ne commence pas comme un classeur."));
+        throw ImportError(nomFichier(m_path) +
+                          QStringLiteral(" n'est pas un classeur Excel 97-2003 lisible : son "
+                                         "classeur ne commence pas comme un classeur."));
     }
     const quint16 version = u16(m_flux, bof.debut);
     if (version != 0x0600 && version != 0x0500) {
-        throw ErreurImport(nomFichier(m_path) +
-                           QStringLiteral(" est un classeur Excel d'une version que le programme "
-                                          "ne lit pas : enregistrez-le au format .xlsx."));
+        throw ImportError(nomFichier(m_path) +
+                          QStringLiteral(" est un classeur Excel d'une version que le programme "
+                                         "ne lit pas : enregistrez-le au format .xlsx."));
     }
     m_biff8 = version == 0x0600;
     m_pageDeCode = m_biff8 ? 1200 : 1252;
@@ -467,7 +467,7 @@ void Classeur97::lireGlobal() {
             case 0x000A:  // EOF
                 return;
             case 0x002F:  // FILEPASS
-                throw ErreurImport(
+                throw ImportError(
                     nomFichier(m_path) +
                     QStringLiteral(" est protégé par un mot de passe (chiffré) : "
                                    "enregistrez-le sans mot de passe puis recommencez."));
@@ -634,7 +634,7 @@ FeuilleSource Classeur97::lireFeuille(qint64 p, const QString& nom, qint64& fin)
                 const qint64 lignes = m_biff8 ? u32(m_flux, e.debut + 4) : u16(m_flux, e.debut + 2);
                 const qint64 colonnes = u16(m_flux, e.debut + (m_biff8 ? 10 : 6));
                 if (lignes > kLignesXls || colonnes > kColonnesXls) {
-                    throw ErreurImport(
+                    throw ImportError(
                         nomFichier(m_path) +
                         QStringLiteral(" est illisible : la feuille « %1 » annonce des cellules "
                                        "jusqu'en %2%3 (%4 lignes, %5 colonnes), au-delà de ce "
@@ -814,9 +814,9 @@ Classeur lireXls(const QByteArray& contenu, const QString& path) {
         flux = fichier.flux(QStringLiteral("Book"));
     }
     if (!flux) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" n'est pas un classeur Excel (.xls) : il ne contient "
-                                          "pas de classeur."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" n'est pas un classeur Excel (.xls) : il ne contient "
+                                         "pas de classeur."));
     }
     Classeur97 classeur(*flux, path);
     return classeur.lire();

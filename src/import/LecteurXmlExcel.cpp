@@ -2,7 +2,7 @@
 // ss:Index and ss:MergeAcross, and the typed value of each cell (texts, exact numbers, dates,
 // booleans, and the errors of formulas).
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QRegularExpression>
@@ -167,7 +167,7 @@ Classeur Lecture::lire() {
         }
     }
     if (m_r.hasError()) {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("%1 est endommagé : %2 %3.")
                 .arg(nomFichier(m_path),
                      m_feuille.isEmpty()

@@ -1,6 +1,6 @@
 #include "import/LecteursInternes.h"
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -49,7 +49,7 @@ void horsLimites(const QString& path, const QString& feuille, qint64 ligne, qint
             ? QStringLiteral("la dernière colonne %1 (%2)")
                   .arg(classeur, lettreColonne(colonnesMax - 1))
             : QStringLiteral("la dernière ligne %1 (%2)").arg(classeur, milliers(lignesMax));
-    throw ErreurImport(
+    throw ImportError(
         nomFichier(path) +
         QStringLiteral(" est illisible : la feuille « %1 » a une cellule en %2, "
                        "au-delà de %3.")
@@ -58,10 +58,10 @@ void horsLimites(const QString& path, const QString& feuille, qint64 ligne, qint
 
 void referenceInvalide(const QString& path, const QString& feuille, const QString& ref) {
     const QString vue = coupee(ref);
-    throw ErreurImport(nomFichier(path) +
-                       QStringLiteral(" est illisible : la feuille « %1 » a une cellule dont la "
-                                      "référence « %2 » n'en est pas une.")
-                           .arg(feuille, vue));
+    throw ImportError(nomFichier(path) +
+                      QStringLiteral(" est illisible : la feuille « %1 » a une cellule dont la "
+                                     "référence « %2 » n'en est pas une.")
+                          .arg(feuille, vue));
 }
 
 QString detail(const QString& texte) {

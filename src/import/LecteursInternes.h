@@ -1,6 +1,6 @@
 #pragma once
 
-// The readers behind LecteurSource, one per format. Each throws ErreurImport, and nothing
+// The readers behind LecteurSource, one per format. Each throws ImportError, and nothing
 // else: what a library or the memory allocator throws is turned into the French report by
 // LecteurSource.
 

@@ -1,6 +1,6 @@
 #include "import/PaquetZip.h"
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 
 #include <QFileInfo>
 
@@ -22,7 +22,7 @@ constexpr qint64 kRapportMaxDeflate = 1032;
 }  // namespace
 
 void PaquetZip::endommage(const QString& raison) const {
-    throw ErreurImport(
+    throw ImportError(
         QStringLiteral("Le fichier « %1 » est endommagé ou tronqué : %2.").arg(m_fichier, raison));
 }
 

@@ -14,7 +14,7 @@
  * compressed bytes (about a thousand to one) nor beyond kTailleMaxPartie. Memory and time
  * stay bounded by the file, whatever its directory claims.
  *
- * Every failure throws ErreurImport with a French text naming the file.
+ * Every failure throws ImportError with a French text naming the file.
  */
 class PaquetZip {
 public:

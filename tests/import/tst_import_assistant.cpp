@@ -2,9 +2,9 @@
 // with its "Importing..." progress that can be cancelled between rows, and the named
 // import settings kept in the user's configuration folder.
 #include "FichiersSource.h"
+#include "MessageBoxRecorder.h"
 #include "TestDatabase.h"
-#include "import/AssistantImport.h"
-#include "widgets/MessageBoxRecorder.h"
+#include "import/ui/AssistantImport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,17 +35,8 @@ class TestImportAssistant : public QObject {
         return path;
     }
 
-    int stockees(const QString& table) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction t(c);
-        c.setDefaultTransaction(&t);
-        t.start();
-        db::Statement q(t);
-        q.prepare(QStringLiteral("select count(*) from ") + table);
-        q.execute();
-        return q.fetch() ? int(q.row().at(0).toInt()) : -1;
+    qint64 stockees(const QString& table) {
+        return m_db->count(QStringLiteral("select count(*) from ") + table);
     }
 
     static void choisirFichier(AssistantImport& w, const QString& path) {

@@ -1,8 +1,9 @@
 // ardoz --import: the page's preset through the same engine, French conventions for text
 // files, and the exit codes scripts rely on.
+#include "CommandResult.h"
 #include "FichiersSource.h"
 #include "TestDatabase.h"
-#include "import/ImportCommand.h"
+#include "commands/ImportCommand.h"
 
 #include <QDir>
 #include <QProcess>
@@ -14,20 +15,10 @@ using namespace fichiers;
 
 namespace {
 
-struct Resultat {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Resultat = CommandResult;
 
 Resultat lancer(const QStringList& options) {
-    Resultat r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = ImportCommand::run(QStringList{QStringLiteral("ardoz")} + options, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return runCaptured(ImportCommand::run, QStringList{QStringLiteral("ardoz")} + options);
 }
 
 }  // namespace
@@ -45,19 +36,10 @@ class TestImportCommande : public QObject {
     }
 
     QStringList lignesStockees(const QString& sql) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction t(c);
-        c.setDefaultTransaction(&t);
-        t.start();
-        db::Statement q(t);
-        q.prepare(sql);
-        q.execute();
         QStringList rows;
-        while (q.fetch()) {
+        for (const QVector<db::Value>& row : m_db->rows(sql)) {
             QStringList cells;
-            for (const db::Value& v : q.row()) {
+            for (const db::Value& v : row) {
                 cells.append(v.toText());
             }
             rows.append(cells.join(u'|'));

@@ -2,7 +2,7 @@
 // that must be refused with a clear French message rather than read as empty or crash.
 #include "FichiersSource.h"
 #include "import/ConversionCellule.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurSource.h"
 #include "import/LecteurTexte.h"
 
@@ -237,7 +237,7 @@ private slots:
         try {
             LecteurSource::lire(path, static_cast<FormatSource>(format), OptionsTexte{});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             QVERIFY2(e.text().contains(attendu), qPrintable(e.text()));
             QVERIFY2(e.text().contains(fichier), qPrintable(e.text()));
         }
@@ -323,7 +323,7 @@ private slots:
         try {
             LecteurSource::lire(path, static_cast<FormatSource>(format), OptionsTexte{});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             QVERIFY2(e.text().startsWith(
                          QStringLiteral("Le fichier « %1 » est illisible : ").arg(fichier)),
                      qPrintable(e.text()));
@@ -570,7 +570,7 @@ private slots:
         try {
             LecteurSource::lire(path, static_cast<FormatSource>(format), {});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             const QString m = e.text();
             QVERIFY2(m.startsWith(QStringLiteral("Le fichier « %1 » est ").arg(fichier)),
                      qPrintable(m));
@@ -588,7 +588,7 @@ private slots:
         try {
             LecteurSource::lire(QStringLiteral("/nulle/part/t.xlsx"), FormatSource::Excel, {});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             QCOMPARE(e.text(), QStringLiteral("Le fichier « t.xlsx » est introuvable."));
         }
     }

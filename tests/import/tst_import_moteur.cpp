@@ -36,24 +36,6 @@ class TestImportMoteur : public QObject {
     std::unique_ptr<TDataprix> m_module;
     QTemporaryDir m_dir;
 
-    /// Rows committed, read through a connection of its own.
-    QVector<QVector<Value>> committed(const QString& sql) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction tr(c);
-        c.setDefaultTransaction(&tr);
-        tr.start();
-        db::Statement q(tr);
-        q.prepare(sql);
-        q.execute();
-        QVector<QVector<Value>> rows;
-        while (q.fetch()) {
-            rows.append(q.row());
-        }
-        return rows;
-    }
-
     FeuilleSource feuille(const Lignes& lignes) {
         const QString path = m_dir.filePath(QStringLiteral("source.xlsx"));
         ecrire(path, xlsx(lignes));
@@ -111,7 +93,7 @@ private slots:
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
         QCOMPARE(bilan.importees, 3);
         QCOMPARE(bilan.rapport(), QStringLiteral("3 lignes importées."));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select MFISCAL, EXERCICE, LG, ACHATS, VENTES from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 3);
         for (int i = 0; i < 3; ++i) {
@@ -139,7 +121,7 @@ private slots:
         QCOMPARE(bilan.probleme->texte(),
                  QStringLiteral("Ligne 3, colonne C (LG) : le numéro de ligne 2 existe déjà pour "
                                 "cette société et cet exercice."));
-        QCOMPARE(committed("select LG from OPERATIONSMONTANTS order by LG").size(), 2);
+        QCOMPARE(m_db->rows("select LG from OPERATIONSMONTANTS order by LG").size(), 2);
         QCOMPARE(ds.state(), DatasetState::Browse);
         QCOMPARE(ds.rowCount(), 2);
     }
@@ -156,7 +138,7 @@ private slots:
                          ligne({{'Q', t("MPRM: pour « Méthode du prix de revient majoré »")},
                                 {'S', t("MPB  :pour « Méthode du partage des bénéfices ».")}})});
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select TYPEMONTANT, NATUREOPERATIONS, METHODE, CHANGEMENTMETHODE, QUALITE, "
             "NATURRELATION from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 2);
@@ -180,7 +162,7 @@ private slots:
         lignes.append(pret);
         const BilanImport bilan = importer(2, lignes);
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select TYPEPRETEMPRUNT, SOLDEOUVERTURE, AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, "
             "TAUXINTERET, LG from OPERATIONPRETEMPRUNT");
         QCOMPARE(rows.size(), 1);
@@ -203,7 +185,7 @@ private slots:
             QStringLiteral("Importation arrêtée. Ligne 3, colonne K (ACHATS) : « abc » n'est "
                            "pas un montant valide.\n1 ligne importée avant ce problème ; elles "
                            "restent enregistrées. Rien n'a été écrit après elles."));
-        const auto rows = committed("select ACHATS, LG from OPERATIONSMONTANTS");
+        const auto rows = m_db->rows("select ACHATS, LG from OPERATIONSMONTANTS");
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0][0].toText(), QStringLiteral("1234.500"));
         Dataset& ds = *m_module->montanttransactions;
@@ -226,7 +208,7 @@ private slots:
         QCOMPARE(bilan.probleme->texte(),
                  QStringLiteral("Ligne 2, colonne N (EXERCICEFIN) : « fin 2024 » n'est pas un "
                                 "nombre entier valide."));
-        QVERIFY(committed("select LG from OPERATIONRESCRITFISCAUX").isEmpty());
+        QVERIFY(m_db->rows("select LG from OPERATIONRESCRITFISCAUX").isEmpty());
     }
 
     void annulationEntreDeuxLignes() {
@@ -242,7 +224,7 @@ private slots:
         QVERIFY(bilan.annule);
         QCOMPARE(bilan.importees, 2);
         QCOMPARE(vues, (QVector<int>{1, 2}));
-        QCOMPARE(committed("select LG from OPERATIONSMONTANTS").size(), 2);
+        QCOMPARE(m_db->rows("select LG from OPERATIONSMONTANTS").size(), 2);
         QVERIFY(
             bilan.rapport().startsWith(QStringLiteral("Importation annulée : 2 lignes importées")));
     }
@@ -263,7 +245,7 @@ private slots:
         QCOMPARE(bilan.videsIgnorees, 499);
         QCOMPARE(bilan.rapport(),
                  QStringLiteral("2 lignes importées.\n499 ligne(s) vide(s) ignorée(s)."));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select LG, RAISONSOCIALE, ACHATS, METHODE from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0][0].toInt(), 3);
@@ -281,7 +263,7 @@ private slots:
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
         QCOMPARE(bilan.importees, 1);
         QCOMPARE(bilan.videsIgnorees, 1048574);
-        QCOMPARE(committed("select LG, RAISONSOCIALE from OPERATIONSMONTANTS").size(), 1);
+        QCOMPARE(m_db->rows("select LG, RAISONSOCIALE from OPERATIONSMONTANTS").size(), 1);
     }
 
     void lignesRepeteesEtMonnaieDeLibreOffice() {
@@ -299,7 +281,7 @@ private slots:
             importer(1, LecteurSource::lire(path, FormatSource::OpenDocument, {}).feuilles.front());
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
         const auto rows =
-            committed("select LG, RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS order by LG");
+            m_db->rows("select LG, RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 3);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(rows[i][0].toInt(), i + 1);
@@ -323,7 +305,7 @@ private slots:
         QCOMPARE(bilan.probleme->texte(),
                  QStringLiteral("Ligne 3, colonne H (RAISONSOCIALE) : la cellule contient une "
                                 "erreur de formule (#N/A)."));
-        const auto rows = committed("select RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS");
+        const auto rows = m_db->rows("select RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS");
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0][0].toText(), QStringLiteral("Filiale"));
         QCOMPARE(m_module->montanttransactions->state(), DatasetState::Browse);
@@ -344,12 +326,12 @@ private slots:
                 importer(2, feuille(nom, nom.endsWith(u"x") ? xlsx(lignes) : xls(lignes)));
             QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
         }
-        QCOMPARE(committed("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order "
-                           "by LG")
+        QCOMPARE(m_db->rows("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order "
+                            "by LG")
                      .size(),
                  4);
         const auto rows =
-            committed("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order by LG");
+            m_db->rows("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order by LG");
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(rows[i][0].toText(),
                      i % 2 == 0 ? QStringLiteral("Oui") : QStringLiteral("Non"));
@@ -360,7 +342,7 @@ private slots:
         sansContrepartie['G' - 'A'] = false;
         const BilanImport bilan = importer(3, {titres(), sansContrepartie});
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
-        QCOMPARE(committed("select AVECCONTREOUINON from OPERATIONSANSCONTRE")
+        QCOMPARE(m_db->rows("select AVECCONTREOUINON from OPERATIONSANSCONTRE")
                      .value(0)
                      .value(0)
                      .toText(),

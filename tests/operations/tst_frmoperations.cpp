@@ -1,10 +1,10 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "data/CodeLists.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmChoix.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
 #include <QLabel>
@@ -60,8 +60,8 @@ class TestFrmoperations : public QObject {
     bool active() { return QTest::qWaitForWindowActive(&m_services->zone()); }
 
     qint64 compter(const QString& table, const QString& condition) {
-        return committedValue(
-            *m_db, QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
+        return m_db->count(
+            QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
     }
 
 private slots:

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "data/CodeLists.h"
 #include "db/DatabaseError.h"
@@ -8,7 +9,6 @@
 #include "widgets/DBNumberEdit.h"
 #include "widgets/FormulaireSaisie.h"
 #include "widgets/KeyboardNavigator.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
@@ -108,8 +108,7 @@ private slots:
         QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("GAMMA"));
         QVERIFY(!form.nom->link().isDirty());
         societe().post();
-        QCOMPARE(
-            committedValue(*m_db, "select count(*) from SOCIETE where RAISONSOCIALE = 'GAMMA'"), 1);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where RAISONSOCIALE = 'GAMMA'"), 1);
     }
 
     void typingInAnEmptyDatasetStartsANewRow() {
@@ -212,9 +211,8 @@ private slots:
         QCOMPARE(societe().value("CHIFFREAFFAIREANNUEL").toDecimal(), Decimal(250, 3));
         QCOMPARE(form.chiffre->text(), QStringLiteral("000,250"));
         societe().post();
-        QCOMPARE(committedValue(*m_db,
-                                "select CHIFFREAFFAIREANNUEL * 1000 from SOCIETE where "
-                                "MFISCAL = '1111111'"),
+        QCOMPARE(m_db->count("select CHIFFREAFFAIREANNUEL * 1000 from SOCIETE where "
+                             "MFISCAL = '1111111'"),
                  250);
     }
 
@@ -239,8 +237,7 @@ private slots:
         ailleurs->setFocus(Qt::TabFocusReason);
         QCOMPARE(solde->text(), QStringLiteral("5,000"));
         prets.post();
-        QCOMPARE(committedValue(*m_db, "select SOLDEOUVERTURE * 1000 from OPERATIONPRETEMPRUNT"),
-                 5000);
+        QCOMPARE(m_db->count("select SOLDEOUVERTURE * 1000 from OPERATIONPRETEMPRUNT"), 5000);
     }
 
     void aNumberThatDoesNotParseIsRefusedAndKeepsTheFocus() {
@@ -440,10 +437,9 @@ private slots:
         form.leave();
         QCOMPARE(societe().value("DESCRIPTION").toText(), QStringLiteral("ligne 1\r\nligne 2"));
         societe().post();
-        QCOMPARE(committedValue(*m_db,
-                                "select count(*) from SOCIETE where DESCRIPTION = "
-                                "'ligne 1' || ascii_char(13) || ascii_char(10) || "
-                                "'ligne 2'"),
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where DESCRIPTION = "
+                             "'ligne 1' || ascii_char(13) || ascii_char(10) || "
+                             "'ligne 2'"),
                  1);
         societe().open();
         QCOMPARE(form.description->toPlainText(), QStringLiteral("ligne 1\nligne 2"));
@@ -516,8 +512,7 @@ private slots:
         // Moving to another row posts the row first, with the pending text.
         societe().next();
         QCOMPARE(form.nom->text(), QStringLiteral("BETA"));
-        QCOMPARE(
-            committedValue(*m_db, "select count(*) from SOCIETE where RAISONSOCIALE = 'OMEGA'"), 1);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where RAISONSOCIALE = 'OMEGA'"), 1);
     }
 };
 

@@ -1,19 +1,30 @@
-#include "import/ImportCommand.h"
+#include "commands/ImportCommand.h"
 
-#include "data/CommandeSociete.h"
+#include "commands/CommandLine.h"
+#include "commands/SocieteCommand.h"
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/ImportateurLignes.h"
 #include "import/LecteurSource.h"
 
-#include <QHash>
 #include <QTextStream>
 
 namespace {
 
+/// The values given on the command line; empty when not given.
 struct Options {
+    explicit Options(const CommandOptions& given)
+        : file(given.value(u"--import")),
+          page(given.value(u"--page")),
+          company(given.value(u"--company")),
+          year(given.value(u"--year")),
+          database(given.value(u"--database")),
+          sheet(given.value(u"--sheet")),
+          firstRow(given.value(u"--first-row")),
+          separator(given.value(u"--separator")) {}
+
     QString file;
     QString page;
     QString company;
@@ -22,88 +33,24 @@ struct Options {
     QString sheet;
     QString firstRow;
     QString separator;
-    bool fileGiven = false;
 };
 
 int code(ImportCommand::Exit exit) {
     return static_cast<int>(exit);
 }
 
-QString parse(const QStringList& arguments, Options& options) {
-    const QHash<QString, QString*> valued = {
-        {QStringLiteral("--import"), &options.file},
-        {QStringLiteral("--page"), &options.page},
-        {QStringLiteral("--company"), &options.company},
-        {QStringLiteral("--year"), &options.year},
-        {QStringLiteral("--database"), &options.database},
-        {QStringLiteral("--sheet"), &options.sheet},
-        {QStringLiteral("--first-row"), &options.firstRow},
-        {QStringLiteral("--separator"), &options.separator},
-    };
-    QSet<QString> seen;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        QString name = argument;
-        QString value;
-        bool hasValue = false;
-        const qsizetype equal = argument.indexOf(u'=');
-        if (argument.startsWith(QLatin1StringView("--")) && equal > 2) {
-            name = argument.left(equal);
-            value = argument.mid(equal + 1);
-            hasValue = true;
-        }
-        const auto target = valued.constFind(name);
-        if (target == valued.constEnd()) {
-            return QStringLiteral("Option inconnue : %1.").arg(argument);
-        }
-        if (seen.contains(name)) {
-            return QStringLiteral("L'option %1 est donnée deux fois.").arg(name);
-        }
-        seen.insert(name);
-        if (!hasValue) {
-            if (i + 1 >= arguments.size()) {
-                return QStringLiteral("L'option %1 attend une valeur.").arg(name);
-            }
-            value = arguments.at(++i);
-        }
-        **target = value;
-    }
-    if (options.file.isEmpty()) {
-        return QStringLiteral("Le fichier à importer manque (--import FICHIER).");
-    }
-    if (options.page.isEmpty()) {
-        return QStringLiteral("La page manque (--page 1 à 4).");
-    }
-    if (options.company.isEmpty()) {
-        return QStringLiteral("L'identifiant de la société manque (--company).");
-    }
-    if (options.year.isEmpty()) {
-        return QStringLiteral("L'exercice manque (--year).");
-    }
-    return QString();
-}
-
 }  // namespace
 
 QString ImportCommand::usage() {
-    return QStringLiteral(
-        "Usage : ardoz --import FICHIER --page N --company IDENTIFIANT --year EXERCICE "
-        "[--database FICHIER] [--sheet FEUILLE] [--first-row LIGNE] [--separator CARACTERE]\n"
-        "N : 1 montants des transactions, 2 prêts et emprunts, 3 opérations sans contrepartie "
-        "monétaire, 4 opérations avec accord préalable.");
-}
-
-int ImportCommand::run(const QStringList& arguments) {
-    return CommandeSociete::surFluxStandard(
-        [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
+    return CommandLine::usage(u"--import");
 }
 
 int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    Options options;
-    if (const QString problem = parse(arguments, options); !problem.isEmpty()) {
-        err << problem << '\n' << usage() << Qt::endl;
-        return code(Exit::Usage);
-    }
+    return CommandLine::run(arguments, out, err);
+}
+
+int ImportCommand::execute(const CommandOptions& given, QTextStream& out, QTextStream& err) {
+    const Options options(given);
     auto usageError = [&err](const QString& text) {
         err << text << '\n' << usage() << Qt::endl;
         return code(Exit::Usage);
@@ -115,8 +62,8 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
         return usageError(
             QStringLiteral("Page non valable : %1 (1, 2, 3 ou 4).").arg(options.page));
     }
-    CommandeSociete::Cible cible;
-    if (const QString faute = CommandeSociete::lire(options.company, options.year, cible);
+    SocieteCommand::Cible cible;
+    if (const QString faute = SocieteCommand::lire(options.company, options.year, cible);
         !faute.isEmpty()) {
         return usageError(faute);
     }
@@ -157,7 +104,7 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
     Classeur classeur;
     try {
         classeur = LecteurSource::lire(options.file, reglage.format, reglage.texte);
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         err << e.text() << Qt::endl;
         return code(Exit::FileUnreadable);
     }
@@ -181,7 +128,7 @@ int ImportCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
     int result = code(Exit::Success);
     {
         TDataprix module;
-        result = static_cast<int>(CommandeSociete::ouvrir(module, options.database, cible, err));
+        result = static_cast<int>(SocieteCommand::ouvrir(module, options.database, cible, err));
         if (result == code(Exit::Success)) {
             try {
                 Dataset& lignes = *module.dataset(ReglageImport::datasetDeLaPage(page));

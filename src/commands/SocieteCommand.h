@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QTextStream;
 class TDataprix;
 
@@ -12,7 +10,7 @@ class TDataprix;
  * --company and --year, the opening of the database and the look-up of the company
  * year, with their French reports and exit codes.
  */
-class CommandeSociete {
+class SocieteCommand {
 public:
     /// Exit codes shared by these commands.
     enum class Ouverture : int {
@@ -30,9 +28,6 @@ public:
         QString exerciceTexte;
         int exercice = 0;
     };
-
-    /// Runs @p command on standard output and standard error as UTF-8 text, flushed after.
-    static int surFluxStandard(const std::function<int(QTextStream&, QTextStream&)>& command);
 
     /**
      * Reads @p company (up to 7 characters of MFISCAL, then the key letter) and @p year into

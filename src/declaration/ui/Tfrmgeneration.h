@@ -1,6 +1,6 @@
 #pragma once
 
-#include "declaration/Tfrmproblemes.h"
+#include "declaration/ui/Tfrmproblemes.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -7,9 +7,9 @@
  * A source that cannot be read: missing, damaged, truncated, encrypted, of another format
  * than the one chosen, or a sheet that does not exist. Carries the French text to show.
  */
-class ErreurImport : public std::runtime_error {
+class ImportError : public std::runtime_error {
 public:
-    explicit ErreurImport(const QString& text);
+    explicit ImportError(const QString& text);
 
     const QString& text() const noexcept { return m_text; }
 

@@ -1,7 +1,7 @@
-#include "import/AssistantImport.h"
+#include "import/ui/AssistantImport.h"
 
 #include "data/Dataset.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurSource.h"
 #include "widgets/MessageBoxes.h"
 
@@ -505,7 +505,7 @@ const FeuilleSource* AssistantImport::feuille() const {
 bool AssistantImport::lireFichier() {
     try {
         m_classeur = LecteurSource::lire(m_fichier, m_reglage.format, m_reglage.texte);
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         m_classeur = Classeur();
         MessageBoxes::showError(this, e.text());
         return false;
@@ -561,7 +561,7 @@ void AssistantImport::enregistrerReglage(const QString& nom) {
         m_depot.enregistrer(nom, m_reglage);
         signalerAvisDepot();
         emit reglagesChanges();
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         m_depot.prendreAvis();
         MessageBoxes::showError(this, e.text());
     }
@@ -597,7 +597,7 @@ void AssistantImport::supprimerReglage(const QString& nom) {
         m_depot.supprimer(nom);
         signalerAvisDepot();
         emit reglagesChanges();
-    } catch (const ErreurImport& e) {
+    } catch (const ImportError& e) {
         m_depot.prendreAvis();
         MessageBoxes::showError(this, e.text());
     }

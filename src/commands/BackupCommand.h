@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class CommandOptions;
 class QTextStream;
 
 /**
@@ -16,7 +17,7 @@ class QTextStream;
  * "host:path"), while it stays in use; FILE.fbk is written on this machine. The restore
  * creates FOLDER/TALMORIX.gdb, FOLDER being a folder of this machine or "host:/path" on a
  * server, and never replaces an existing database. Progress goes to standard error, the
- * path of the file made to standard output. Options may also be written --name=value.
+ * path of the file made to standard output.
  */
 class BackupCommand {
 public:
@@ -28,14 +29,14 @@ public:
         DatabaseFailed = 3,  ///< the database or its server refused or failed
     };
 
-    /// True when the command line asks for a backup or a restore.
-    static bool handles(const QStringList& arguments);
-    /// Runs the command; @p arguments is the command line, program name first.
-    static int run(const QStringList& arguments);
-    /// As run(), writing to @p out and @p err instead of the standard streams.
+    /**
+     * Runs the command line @p arguments (the program's name first), which asks for --backup
+     * or --restore, as the program does.
+     */
     static int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    /// Runs the backup, or the restore, on options read by the command line.
+    static int execute(const CommandOptions& options, QTextStream& out, QTextStream& err);
 
-    static QString usage();
     /// The database a restore into @p folder creates ("host:/path" folders included).
     static QString restoredDatabase(const QString& folder);
 };

@@ -1,12 +1,12 @@
-#include "declaration/Tfrmgeneration.h"
+#include "declaration/ui/Tfrmgeneration.h"
 
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
 #include "declaration/DeclarationError.h"
 #include "declaration/DeclarationValidator.h"
 #include "declaration/DeclarationWriter.h"
-#include "declaration/FolderChooser.h"
-#include "declaration/Tfrmproblemes.h"
+#include "declaration/ui/FolderChooser.h"
+#include "declaration/ui/Tfrmproblemes.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <QStringList>
 
+class CommandOptions;
 class QTextStream;
 
 /**
@@ -15,7 +15,7 @@ class QTextStream;
  * ID is the full identifier (MFISCAL followed by CLE). Without --database the database
  * named by ../CheminBase.ini is used. The company row of that identifier and year becomes
  * the current row of `societe` and DeclarationWriter writes the same file the dialog
- * would, into DIR (default: the working folder). Options may also be written --name=value.
+ * would, into DIR (default: the working folder).
  *
  * --generate prints the file's path on standard output and the number of problems the
  * administration's schema finds on standard error. --check writes no file: it prints one
@@ -37,16 +37,15 @@ public:
     };
 
     /**
-     * Runs the command (the check when @p arguments holds --check). @p arguments is the
-     * command line as the program received it, program name first. Generation prints the
-     * file's path and a line feed on standard output and returns 0; the check prints the
-     * problems and returns 0 without any, 1 with some. On any failure the French message
-     * goes to standard error and one of the other Exit codes is returned.
+     * Runs the command line @p arguments (the program's name first), which asks for
+     * --generate or --check, as the program does. Generation prints the file's path and a
+     * line feed on @p out and returns 0; the check prints the problems and returns 0 without
+     * any, 1 with some. On any failure the French message goes to @p err and one of the other
+     * Exit codes is returned.
      */
-    static int run(const QStringList& arguments);
-
-    /// As run(), writing to @p out and @p err instead of the standard streams.
     static int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
-    static QString usage();
+    /// Runs the generation, or the check when --check is set, on options read by the
+    /// command line.
+    static int execute(const CommandOptions& options, QTextStream& out, QTextStream& err);
 };

@@ -1,4 +1,4 @@
-#include "declaration/Tfrmproblemes.h"
+#include "declaration/ui/Tfrmproblemes.h"
 
 #include "declaration/DeclarationValidator.h"
 #include "declaration/ProblemListModel.h"

@@ -1,4 +1,4 @@
-#include "declaration/FolderChooser.h"
+#include "declaration/ui/FolderChooser.h"
 
 #include "widgets/MessageBoxes.h"
 

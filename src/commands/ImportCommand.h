@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class CommandOptions;
 class QTextStream;
 
 /**
@@ -16,8 +17,7 @@ class QTextStream;
  * followed by CLE). The format comes from the file's extension; the page's preset mapping is
  * used. A text file reads with the French conventions (separator ";", decimal comma, dates
  * dd/mm/yyyy) unless --separator changes the separator ("tab" for a tabulation). Without
- * --database the database named by ../CheminBase.ini is used. Options may also be written
- * --name=value.
+ * --database the database named by ../CheminBase.ini is used.
  */
 class ImportCommand {
 public:
@@ -32,12 +32,15 @@ public:
     };
 
     /**
-     * Runs the command; @p arguments is the command line, program name first. Prints the
-     * number of rows imported on standard output and returns 0; on a failure prints the
-     * French report on standard error and returns one of the non-zero Exit codes.
+     * Runs the command line @p arguments (the program's name first), which asks for
+     * --import, as the program does. Prints the number of rows imported on @p out and
+     * returns 0; on a failure prints the French report on @p err and returns one of the
+     * non-zero Exit codes.
      */
-    static int run(const QStringList& arguments);
     static int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    /// Runs the import on options read by the command line.
+    static int execute(const CommandOptions& options, QTextStream& out, QTextStream& err);
 
+    /// "Usage : " and the usage line, with the pages.
     static QString usage();
 };

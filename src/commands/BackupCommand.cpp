@@ -1,7 +1,6 @@
-#include "data/BackupCommand.h"
+#include "commands/BackupCommand.h"
 
-#include "data/CommandeSociete.h"
-
+#include "commands/CommandLine.h"
 #include "data/Configuration.h"
 #include "db/BackupService.h"
 #include "db/DatabaseError.h"
@@ -15,67 +14,6 @@ namespace {
 
 int code(BackupCommand::Exit exit) {
     return static_cast<int>(exit);
-}
-
-struct Options {
-    QString backup;
-    QString restore;
-    QString database;
-    QString folder;
-};
-
-/// Reads the options; returns the French reason when the command line cannot be used.
-QString parse(const QStringList& arguments, Options& options) {
-    QStringList positional;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        QString name = argument;
-        QString value;
-        bool hasValue = false;
-        const qsizetype equal = argument.indexOf(u'=');
-        if (argument.startsWith(QLatin1StringView("--")) && equal > 2) {
-            name = argument.left(equal);
-            value = argument.mid(equal + 1);
-            hasValue = true;
-        }
-        QString* target = nullptr;
-        if (name == QLatin1StringView("--backup")) {
-            target = &options.backup;
-        } else if (name == QLatin1StringView("--restore")) {
-            target = &options.restore;
-        } else if (name == QLatin1StringView("--database")) {
-            target = &options.database;
-        } else if (!argument.startsWith(QLatin1StringView("--"))) {
-            positional.append(argument);
-            continue;
-        } else {
-            return QStringLiteral("Option inconnue : %1.").arg(argument);
-        }
-        if (!hasValue) {
-            if (i + 1 >= arguments.size()) {
-                return QStringLiteral("L'option %1 attend une valeur.").arg(name);
-            }
-            value = arguments.at(++i);
-        }
-        *target = value;
-    }
-    if (options.backup.isEmpty() == options.restore.isEmpty()) {
-        return QStringLiteral("Indiquez soit --backup FICHIER, soit --restore FICHIER DOSSIER.");
-    }
-    if (!options.restore.isEmpty()) {
-        if (positional.size() != 1) {
-            return QStringLiteral(
-                "Le dossier de la nouvelle base manque (--restore FICHIER "
-                "DOSSIER).");
-        }
-        if (!options.database.isEmpty()) {
-            return QStringLiteral("--database ne s'emploie qu'avec --backup.");
-        }
-        options.folder = positional.first();
-    } else if (!positional.isEmpty()) {
-        return QStringLiteral("Argument inattendu : %1.").arg(positional.first());
-    }
-    return QString();
 }
 
 /// Progress on standard error, a line now and then.
@@ -104,22 +42,6 @@ private:
 
 }  // namespace
 
-bool BackupCommand::handles(const QStringList& arguments) {
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString name = arguments.at(i).section(u'=', 0, 0);
-        if (name == QLatin1StringView("--backup") || name == QLatin1StringView("--restore")) {
-            return true;
-        }
-    }
-    return false;
-}
-
-QString BackupCommand::usage() {
-    return QStringLiteral(
-        "Usage : ardoz --backup FICHIER.fbk [--database BASE]\n"
-        "        ardoz --restore FICHIER.fbk DOSSIER");
-}
-
 QString BackupCommand::restoredDatabase(const QString& folder) {
     QString server;
     QString path;
@@ -133,18 +55,18 @@ QString BackupCommand::restoredDatabase(const QString& folder) {
     return server + u':' + path + QStringLiteral("TALMORIX.gdb");
 }
 
-int BackupCommand::run(const QStringList& arguments) {
-    return CommandeSociete::surFluxStandard(
-        [&arguments](QTextStream& out, QTextStream& err) { return run(arguments, out, err); });
+int BackupCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    return CommandLine::run(arguments, out, err);
 }
 
-int BackupCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    Options options;
-    const QString problem = parse(arguments, options);
-    if (!problem.isEmpty()) {
-        err << problem << '\n' << usage() << Qt::endl;
-        return code(Exit::Usage);
-    }
+int BackupCommand::execute(const CommandOptions& given, QTextStream& out, QTextStream& err) {
+    const struct {
+        QString backup;
+        QString restore;
+        QString database;
+        QString folder;
+    } options{given.value(u"--backup"), given.value(u"--restore"), given.value(u"--database"),
+              given.positional().value(0)};
     ProgressPrinter printer(err);
 
     if (!options.backup.isEmpty()) {

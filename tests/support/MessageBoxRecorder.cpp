@@ -1,4 +1,4 @@
-#include "widgets/MessageBoxRecorder.h"
+#include "MessageBoxRecorder.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "data/CommandeSociete.h"
+#include "commands/SocieteCommand.h"
 
 #include "data/Dataset.h"
 #include "data/TDataprix.h"
@@ -8,21 +8,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
-#include <cstdio>
-
-int CommandeSociete::surFluxStandard(
-    const std::function<int(QTextStream&, QTextStream&)>& command) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    const int result = command(out, err);
-    out.flush();
-    err.flush();
-    return result;
-}
-
-QString CommandeSociete::lire(const QString& company, const QString& year, Cible& cible) {
+QString SocieteCommand::lire(const QString& company, const QString& year, Cible& cible) {
     cible.identifiant = company.trimmed().toUpper();
     if (cible.identifiant.size() < 2 || cible.identifiant.size() > 8 ||
         !cible.identifiant.back().isLetter()) {
@@ -42,8 +28,8 @@ QString CommandeSociete::lire(const QString& company, const QString& year, Cible
     return QString();
 }
 
-CommandeSociete::Ouverture CommandeSociete::ouvrir(TDataprix& module, const QString& database,
-                                                   const Cible& cible, QTextStream& err) {
+SocieteCommand::Ouverture SocieteCommand::ouvrir(TDataprix& module, const QString& database,
+                                                 const Cible& cible, QTextStream& err) {
     try {
         if (database.isEmpty()) {
             module.DataModuleCreate();
