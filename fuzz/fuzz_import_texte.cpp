@@ -1,9 +1,9 @@
 // libFuzzer target: arbitrary bytes through the delimited-text reader, then every cell through
 // the conversions into each column type, with the separator, delimiter, encoding and value
 // formats taken from the first bytes. Any crash, hang or sanitizer report is a fault; refusals
-// (ErreurImport, ErreurConversion) are the expected outcome for malformed input.
+// (ImportError, ErreurConversion) are the expected outcome for malformed input.
 #include "import/ConversionCellule.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurTexte.h"
 
 #include <cstddef>
@@ -36,17 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              static_cast<qsizetype>(size - 3));
     try {
         const FeuilleSource f = LecteurTexte::lire(contenu, options, QStringLiteral("fuzz"));
-        for (const auto& ligne : f.lignes) {
-            for (const Cellule& c : ligne) {
+        for (const LigneSource& ligne : f.lignes()) {
+            for (const Plage& p : ligne.plages) {
                 for (const FieldDef& col : colonnes) {
                     try {
-                        (void)ConversionCellule::convertir(c, col, formats);
+                        (void)ConversionCellule::convertir(p.cellule, col, formats);
                     } catch (const ErreurConversion&) {
                     }
                 }
             }
         }
-    } catch (const ErreurImport&) {
+    } catch (const ImportError&) {
     }
     return 0;
 }

@@ -2,11 +2,10 @@
 # Installs the Debian 12 packages the build, the tests and the program need.
 set -euo pipefail
 packages=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
-    liborcus-dev libixion-dev libfreexl-dev libboost-dev libshp-dev
-    libxml2-dev libxml2-utils iso-codes
+    zlib1g-dev libshp-dev libxml2-dev libxml2-utils iso-codes
     python3-xmlschema python3-openpyxl python3-xlwt
 )
 missing=()

@@ -9,11 +9,36 @@
 #include "widgets/QtTranslations.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 namespace {
 
 // The run in progress; only touched on the user-interface thread.
 DesktopApplication* gEnCours = nullptr;
+
+bool hasDisplay(int argc, char** argv) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(variable)) {
+            return true;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QLatin1StringView("-platform") ||
+            argument == QLatin1StringView("--platform") ||
+            argument.startsWith(QLatin1StringView("-platform=")) ||
+            argument.startsWith(QLatin1StringView("--platform="))) {
+            return true;
+        }
+    }
+    return false;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
+}
 
 }  // namespace
 
@@ -51,6 +76,21 @@ void DesktopApplication::arreter() {
     // "Quitter" ends the main event loop; a signal must also end the loop of a dialog open
     // before that loop runs (the connection error at start), which quit() leaves alone.
     QCoreApplication::exit(0);
+}
+
+int DesktopApplication::run(int& argc, char** argv) {
+    if (!hasDisplay(argc, argv)) {
+        QTextStream(stderr) << QStringLiteral(
+                                   "Aucun affichage disponible (ni DISPLAY ni WAYLAND_DISPLAY) : "
+                                   "l'application ne peut pas s'ouvrir ; ardoz --help donne les "
+                                   "commandes sans fenêtre.")
+                            << Qt::endl;
+        return 1;
+    }
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Ardoz Prix de Transfert"));
+    app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
+    return run(app);
 }
 
 int DesktopApplication::run(QApplication& app, const QString& configPath) {

@@ -25,6 +25,13 @@ public:
     DesktopApplication(const DesktopApplication&) = delete;
     DesktopApplication& operator=(const DesktopApplication&) = delete;
 
+    /**
+     * The desktop program as main starts it: without a display says so in one French line
+     * and returns 1; otherwise creates the application on @p argc and @p argv (Qt reads its
+     * own options there) and runs it.
+     */
+    static int run(int& argc, char** argv);
+
     /// Runs the whole desktop program on @p app, with @p configPath as start() takes it;
     /// returns the event loop's exit code.
     static int run(QApplication& app, const QString& configPath = QString());

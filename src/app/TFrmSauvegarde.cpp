@@ -1,6 +1,6 @@
 #include "app/TFrmSauvegarde.h"
 
-#include "data/BackupCommand.h"
+#include "commands/BackupCommand.h"
 #include "data/TDataprix.h"
 #include "db/BackupService.h"
 #include "db/DatabaseError.h"

@@ -10,9 +10,10 @@
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "declaration/ProblemLocation.h"
-#include "declaration/Tfrmgeneration.h"
-#include "declaration/Tfrmproblemes.h"
+#include "declaration/ui/Tfrmgeneration.h"
+#include "declaration/ui/Tfrmproblemes.h"
 #include "group/Tfrminfogroupe.h"
+#include "import/ui/AssistantImport.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
@@ -304,6 +305,12 @@ QGroupBox* TfRMMAIN::creerPanneauScript() {
 
 QString TfRMMAIN::libelleSocieteActive() const {
     return m_societeActive->text();
+}
+
+ServicesFenetres::ImportExcel TfRMMAIN::importExcel() {
+    return [](QWidget* fenetre, int page, Dataset& dataset) {
+        AssistantImport::importerPage(fenetre, page, dataset);
+    };
 }
 
 QMdiSubWindow* TfRMMAIN::ouvrirFenetre(QWidget* form) {

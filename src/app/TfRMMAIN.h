@@ -44,6 +44,8 @@ public:
 
     ContexteSocieteActive& contexte() override { return *m_contexte; }
     ExecuteurSql& ExecuterSql() override { return m_ExecuterSql; }
+    /// The import wizard, on the page's dataset.
+    ImportExcel importExcel() override;
     QMdiArea* zoneFenetres() const { return m_zoneFenetres; }
     QTabWidget* pages() const { return m_pages; }
     /// The second text of the active-company label.

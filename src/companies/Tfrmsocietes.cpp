@@ -1,10 +1,12 @@
 #include "companies/Tfrmsocietes.h"
 
 #include "companies/Tfrmparamsociete.h"
+#include "data/NextYearCreator.h"
 #include "db/DatabaseError.h"
 #include "db/Win1252.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/PendingChanges.h"
 #include "widgets/SearchEdit.h"
 #include "widgets/ServicesFenetres.h"
 #include "widgets/TFrmMotPasse.h"
@@ -34,6 +36,8 @@ constexpr Colonne kColonnes[] = {
 
 const QString kParametreNom = QStringLiteral("raisonsociale");
 constexpr int kLongueurMotif = 1024;
+const QString kInfoExerciceSuivant =
+    QStringLiteral("Créer l'exercice suivant de cette société à partir de celui-ci");
 
 }  // namespace
 
@@ -79,15 +83,24 @@ Tfrmsocietes::Tfrmsocietes(ServicesFenetres& services, QWidget* parent)
     m_modifier->setObjectName(QStringLiteral("BtnModifier"));
     m_supprimer->setObjectName(QStringLiteral("BtnSupprimer"));
     m_fermer->setObjectName(QStringLiteral("BtnFermer"));
+    // Alt+X: a letter no command page of the main window takes.
+    m_exerciceSuivant = new QPushButton(QStringLiteral("E&xercice suivant"), this);
+    m_exerciceSuivant->setObjectName(QStringLiteral("BtnExerciceSuivant"));
+    m_exerciceSuivant->setToolTip(kInfoExerciceSuivant);
+    m_exerciceSuivant->setAccessibleName(QStringLiteral("Exercice suivant"));
+    m_exerciceSuivant->setAccessibleDescription(kInfoExerciceSuivant);
 
     // The grid's context menu offers the same commands, then "Fermer", which has no effect.
     auto* menuAjouter = new QAction(QStringLiteral("Ajouter"), m_grid);
     auto* menuModifier = new QAction(QStringLiteral("Modifier"), m_grid);
     auto* menuSupprimer = new QAction(QStringLiteral("Supprimer"), m_grid);
+    auto* menuExerciceSuivant = new QAction(QStringLiteral("Exercice suivant"), m_grid);
+    menuExerciceSuivant->setToolTip(kInfoExerciceSuivant);
     auto* separateur = new QAction(m_grid);
     separateur->setSeparator(true);
     auto* menuFermer = new QAction(QStringLiteral("Fermer"), m_grid);
-    m_grid->addActions({menuAjouter, menuModifier, menuSupprimer, separateur, menuFermer});
+    m_grid->addActions(
+        {menuAjouter, menuModifier, menuSupprimer, menuExerciceSuivant, separateur, menuFermer});
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto* barreRecherche = new QHBoxLayout;
@@ -98,7 +111,7 @@ Tfrmsocietes::Tfrmsocietes(ServicesFenetres& services, QWidget* parent)
     barreRecherche->addWidget(m_tri);
     auto* boutons = new QHBoxLayout;
     boutons->addStretch();
-    for (QPushButton* b : {m_ajouter, m_modifier, m_supprimer, m_fermer}) {
+    for (QPushButton* b : {m_ajouter, m_modifier, m_supprimer, m_exerciceSuivant, m_fermer}) {
         b->setMinimumWidth(100);
         boutons->addWidget(b);
     }
@@ -118,6 +131,8 @@ Tfrmsocietes::Tfrmsocietes(ServicesFenetres& services, QWidget* parent)
     connect(menuModifier, &QAction::triggered, this, &Tfrmsocietes::BtnModifierClick);
     connect(m_supprimer, &QPushButton::clicked, this, &Tfrmsocietes::BtnSupprimerClick);
     connect(menuSupprimer, &QAction::triggered, this, &Tfrmsocietes::BtnSupprimerClick);
+    connect(m_exerciceSuivant, &QPushButton::clicked, this, &Tfrmsocietes::BtnExerciceSuivantClick);
+    connect(menuExerciceSuivant, &QAction::triggered, this, &Tfrmsocietes::BtnExerciceSuivantClick);
     connect(m_fermer, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -218,6 +233,50 @@ void Tfrmsocietes::BtnSupprimerClick() {
     }
     try {
         m_societe->remove();
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+    }
+}
+
+void Tfrmsocietes::BtnExerciceSuivantClick() {
+    // A change of the company record not yet saved is settled first: the new year is made
+    // from the record as the database holds it, and the list is read again afterwards.
+    if (!PendingChanges::settle(this, *m_societe)) {
+        return;
+    }
+    if (!m_societe->isActive() || m_societe->isEmpty()) {
+        return;
+    }
+    const QString mfiscal = m_societe->value(QStringLiteral("MFISCAL")).toText();
+    const QString cle = m_societe->value(QStringLiteral("CLE")).toText();
+    const int exercice = static_cast<int>(m_societe->value(QStringLiteral("EXERCICE")).toInt());
+    const QString deSociete = NextYearCreator::deSociete(
+        m_societe->value(QStringLiteral("RAISONSOCIALE")).toText(), mfiscal + cle);
+    if (!MessageBoxes::confirm(
+            this, QStringLiteral("Créer l'exercice %1 %2 à partir de l'exercice %3 ?")
+                      .arg(exercice + 1)
+                      .arg(deSociete)
+                      .arg(exercice))) {
+        return;
+    }
+    try {
+        const NextYearCreator::Result r = NextYearCreator(*Dataprix).create(mfiscal, cle, exercice);
+        if (r.outcome != NextYearCreator::Outcome::Created) {
+            MessageBoxes::showError(this, r.text);
+            return;
+        }
+        MessageBoxes::information(this, r.text);
+    } catch (const db::DatabaseError& e) {
+        MessageBoxes::showError(this, e.text());
+        return;
+    }
+    rouvrir();
+    try {
+        if (m_societe->isActive()) {
+            m_societe->locate(
+                {QStringLiteral("MFISCAL"), QStringLiteral("CLE"), QStringLiteral("EXERCICE")},
+                {db::Value(mfiscal), db::Value(cle), db::Value(exercice + 1)});
+        }
     } catch (const db::DatabaseError& e) {
         MessageBoxes::showError(this, e.text());
     }

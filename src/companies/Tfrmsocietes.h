@@ -20,7 +20,8 @@ class SearchEdit;
  * its letters (sent as a parameter). In selection mode (ContexteSocieteActive::ModeSocietes
  * == 1) a double click, or Enter, selects the company: the context receives its identifier
  * and year, the main window's label names it and the list closes. "Supprimer" deletes the
- * current company after the access code.
+ * current company after the access code. "Exercice suivant" creates the next fiscal year of
+ * the current company from it and makes the new year the current row.
  *
  * The window is destroyed when it closes.
  */
@@ -51,6 +52,12 @@ public:
     void BtnModifierClick();
     /// Deletes the current company after the access code.
     void BtnSupprimerClick();
+    /**
+     * Creates the next fiscal year of the current company from the current one, after the
+     * question about a change of the company record not yet saved and a confirmation; reports
+     * what was carried over, then reads the list again with the new year as its current row.
+     */
+    void BtnExerciceSuivantClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -67,6 +74,7 @@ private:
     QPushButton* m_ajouter;
     QPushButton* m_modifier;
     QPushButton* m_supprimer;
+    QPushButton* m_exerciceSuivant;
     QPushButton* m_fermer;
     bool m_shown = false;
 };

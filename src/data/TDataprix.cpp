@@ -21,37 +21,6 @@ struct HandlersNommes {
     Regle afterDelete;
 };
 
-const HandlersNommes kHandlers[] = {
-    {u"societe", nullptr, nullptr, &TDataprix::societeAfterPost, &TDataprix::societeAfterDelete},
-    {u"ctegorie", nullptr, nullptr, &TDataprix::ctegorieAfterPost, &TDataprix::ctegorieAfterDelete},
-    {u"devise", nullptr, nullptr, &TDataprix::deviseAfterPost, &TDataprix::deviseAfterDelete},
-    {u"Etatterritorial", nullptr, nullptr, &TDataprix::EtatterritorialAfterPost,
-     &TDataprix::EtatterritorialAfterDelete},
-    {u"capitallie", &TDataprix::capitallieAfterInsert, &TDataprix::capitallieBeforePost,
-     &TDataprix::capitallieAfterPost, &TDataprix::capitallieAfterDelete},
-    {u"Capitaldeclarante", &TDataprix::CapitaldeclaranteAfterInsert,
-     &TDataprix::CapitaldeclaranteBeforePost, &TDataprix::CapitaldeclaranteAfterPost,
-     &TDataprix::CapitaldeclaranteAfterDelete},
-    {u"INFOGROUPE", &TDataprix::INFOGROUPEAfterInsert, &TDataprix::INFOGROUPEBeforePost,
-     &TDataprix::INFOGROUPEAfterPost, &TDataprix::INFOGROUPEAfterDelete},
-    {u"actifincorporel", &TDataprix::actifincorporelAfterInsert,
-     &TDataprix::actifincorporelBeforePost, &TDataprix::actifincorporelAfterPost,
-     &TDataprix::actifincorporelAfterDelete},
-    {u"Actifcorporel", &TDataprix::ActifcorporelAfterInsert, &TDataprix::ActifcorporelBeforePost,
-     &TDataprix::ActifcorporelAfterPost, &TDataprix::ActifcorporelAfterDelete},
-    {u"montanttransactions", &TDataprix::montanttransactionsAfterInsert,
-     &TDataprix::montanttransactionsBeforePost, &TDataprix::montanttransactionsAfterPost,
-     &TDataprix::montanttransactionsAfterDelete},
-    {u"Empruntsprets", &TDataprix::EmpruntspretsAfterInsert, &TDataprix::EmpruntspretsBeforePost,
-     &TDataprix::EmpruntspretsAfterPost, &TDataprix::EmpruntspretsAfterDelete},
-    {u"operationssanscontre", &TDataprix::operationssanscontreAfterInsert,
-     &TDataprix::operationssanscontreBeforePost, &TDataprix::operationssanscontreAfterPost,
-     &TDataprix::operationssanscontreAfterDelete},
-    {u"operationsaccord", &TDataprix::operationsaccordAfterInsert,
-     &TDataprix::operationsaccordBeforePost, &TDataprix::operationsaccordAfterPost,
-     &TDataprix::operationsaccordAfterDelete},
-};
-
 }  // namespace
 
 TDataprix::TDataprix(QObject* parent) : QObject(parent) {
@@ -86,6 +55,41 @@ TDataprix::TDataprix(QObject* parent) : QObject(parent) {
 }
 
 void TDataprix::attacherRegles(Dataset& ds) {
+    // In a member, which alone may name the private handlers.
+    static const HandlersNommes kHandlers[] = {
+        {u"societe", nullptr, nullptr, &TDataprix::societeAfterPost,
+         &TDataprix::societeAfterDelete},
+        {u"ctegorie", nullptr, nullptr, &TDataprix::ctegorieAfterPost,
+         &TDataprix::ctegorieAfterDelete},
+        {u"devise", nullptr, nullptr, &TDataprix::deviseAfterPost, &TDataprix::deviseAfterDelete},
+        {u"Etatterritorial", nullptr, nullptr, &TDataprix::EtatterritorialAfterPost,
+         &TDataprix::EtatterritorialAfterDelete},
+        {u"capitallie", &TDataprix::capitallieAfterInsert, &TDataprix::capitallieBeforePost,
+         &TDataprix::capitallieAfterPost, &TDataprix::capitallieAfterDelete},
+        {u"Capitaldeclarante", &TDataprix::CapitaldeclaranteAfterInsert,
+         &TDataprix::CapitaldeclaranteBeforePost, &TDataprix::CapitaldeclaranteAfterPost,
+         &TDataprix::CapitaldeclaranteAfterDelete},
+        {u"INFOGROUPE", &TDataprix::INFOGROUPEAfterInsert, &TDataprix::INFOGROUPEBeforePost,
+         &TDataprix::INFOGROUPEAfterPost, &TDataprix::INFOGROUPEAfterDelete},
+        {u"actifincorporel", &TDataprix::actifincorporelAfterInsert,
+         &TDataprix::actifincorporelBeforePost, &TDataprix::actifincorporelAfterPost,
+         &TDataprix::actifincorporelAfterDelete},
+        {u"Actifcorporel", &TDataprix::ActifcorporelAfterInsert,
+         &TDataprix::ActifcorporelBeforePost, &TDataprix::ActifcorporelAfterPost,
+         &TDataprix::ActifcorporelAfterDelete},
+        {u"montanttransactions", &TDataprix::montanttransactionsAfterInsert,
+         &TDataprix::montanttransactionsBeforePost, &TDataprix::montanttransactionsAfterPost,
+         &TDataprix::montanttransactionsAfterDelete},
+        {u"Empruntsprets", &TDataprix::EmpruntspretsAfterInsert,
+         &TDataprix::EmpruntspretsBeforePost, &TDataprix::EmpruntspretsAfterPost,
+         &TDataprix::EmpruntspretsAfterDelete},
+        {u"operationssanscontre", &TDataprix::operationssanscontreAfterInsert,
+         &TDataprix::operationssanscontreBeforePost, &TDataprix::operationssanscontreAfterPost,
+         &TDataprix::operationssanscontreAfterDelete},
+        {u"operationsaccord", &TDataprix::operationsaccordAfterInsert,
+         &TDataprix::operationsaccordBeforePost, &TDataprix::operationsaccordAfterPost,
+         &TDataprix::operationsaccordAfterDelete},
+    };
     const HandlersNommes* handlers = nullptr;
     for (const HandlersNommes& h : kHandlers) {
         if (ds.name() == QStringView(h.dataset)) {

@@ -94,8 +94,10 @@ public:
     /// The value of Modelessexcel, kept for the whole run.
     QString RepertoireExcel = Configuration::kDefaultModelesExcel;
 
-    // Record rules, attached to the dataset events: line number and first stamping after
-    // insert, stamping (and zeroing) before post, commit with retaining after post and delete.
+private:
+    // Record rules, attached to the dataset events by attacherRegles() from the table of
+    // their names: line number and first stamping after insert, stamping (and zeroing)
+    // before post, commit with retaining after post and delete.
     void capitallieAfterInsert(Dataset& ds);
     void capitallieBeforePost(Dataset& ds);
     void CapitaldeclaranteAfterInsert(Dataset& ds);
@@ -141,7 +143,6 @@ public:
     void operationsaccordAfterPost(Dataset& ds);
     void operationsaccordAfterDelete(Dataset& ds);
 
-private:
     Dataset* makeDataset(const QString& name, const QString& table);
     void attacherRegles(Dataset& ds);
     void apresInsertion(Dataset& ds);

@@ -9,6 +9,7 @@
 #include "widgets/KeyboardNavigator.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/PageLignes.h"
+#include "widgets/PendingChanges.h"
 #include "widgets/ServicesFenetres.h"
 
 #include <QCloseEvent>
@@ -65,21 +66,6 @@ QLabel* legende(const QString& texte, QWidget* parent) {
     gras.setBold(true);
     label->setFont(gras);
     return label;
-}
-
-/// True when @p societe holds something the user typed and has not saved. A row being
-/// added counts as changed once one of its fields holds a value: the empty row the main
-/// window starts on an empty company table is no one's work.
-bool contientModification(const Dataset& societe) {
-    if (societe.state() == DatasetState::Edit) {
-        return societe.isModified();
-    }
-    for (const FieldDef& f : societe.fields()) {
-        if (!societe.value(f.name).isNull()) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -353,18 +339,8 @@ void Tfrminfogroupe::closeEvent(QCloseEvent* event) {
     // browse mode unless it holds a change, typed in an identification window and not yet
     // saved: that change is not this window's to drop.
     Dataset* societe = Dataprix->societe;
-    if (societe->isEditing()) {
-        bool enCours = false;
-        try {
-            societe->updateRecord();
-        } catch (const db::DatabaseError&) {
-            // A text being typed there that its column refuses is a change too; the user
-            // meets the refusal when saving it in that window.
-            enCours = true;
-        }
-        if (!enCours && !contientModification(*societe)) {
-            societe->cancel();
-        }
+    if (societe->isEditing() && !PendingChanges::holdsUserChanges(*societe)) {
+        societe->cancel();
     }
     QWidget::closeEvent(event);
 }

@@ -2,6 +2,9 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <limits>
+
 Cellule Cellule::deTexte(const QString& text) {
     Cellule c;
     c.genre = Genre::Texte;
@@ -41,6 +44,13 @@ Cellule Cellule::deBooleen(bool value) {
     return c;
 }
 
+Cellule Cellule::deErreur(const QString& code) {
+    Cellule c;
+    c.genre = Genre::Erreur;
+    c.texte = code;
+    return c;
+}
+
 bool Cellule::estVide() const {
     switch (genre) {
         case Genre::Vide:
@@ -65,53 +75,124 @@ QString Cellule::texteAffiche() const {
                        : dateHeure.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
         case Genre::Booleen:
             return texte == u"1" ? QStringLiteral("Vrai") : QStringLiteral("Faux");
+        case Genre::Erreur:
+            return texte.isEmpty() ? QStringLiteral("(formule sans résultat)") : texte;
         default:
             return texte;
     }
 }
 
-const Cellule& FeuilleSource::cellule(int ligne, int colonne) const {
+namespace {
+
+const Cellule& celluleVide() {
     static const Cellule vide;
-    if (ligne < 0 || ligne >= lignes.size() || colonne < 0 || colonne >= lignes[ligne].size()) {
-        return vide;
-    }
-    return lignes[ligne][colonne];
+    return vide;
 }
 
-bool FeuilleSource::estVide() const {
-    for (const auto& ligne : lignes) {
-        for (const Cellule& c : ligne) {
-            if (!c.estVide()) {
-                return false;
-            }
-        }
+}  // namespace
+
+const Cellule& LigneSource::cellule(int colonne) const {
+    // The last run starting at or before the column, if it reaches it.
+    auto it = std::upper_bound(plages.cbegin(), plages.cend(), colonne,
+                               [](int c, const Plage& p) { return c < p.colonne; });
+    if (it == plages.cbegin()) {
+        return celluleVide();
     }
-    return true;
+    --it;
+    return static_cast<qint64>(colonne) < static_cast<qint64>(it->colonne) + it->nombre
+               ? it->cellule
+               : celluleVide();
 }
 
 void FeuilleSource::definir(int ligne, int colonne, const Cellule& cellule) {
     if (ligne < 0 || colonne < 0) {
         return;
     }
-    if (ligne >= lignes.size()) {
-        lignes.resize(ligne + 1);
+    m_definies.append({ligne, colonne, cellule});
+}
+
+void FeuilleSource::ajouterLignes(int ligne, int repetitions, QVector<Plage> plages) {
+    if (ligne < 0 || repetitions < 1 || plages.isEmpty()) {
+        return;
     }
-    auto& row = lignes[ligne];
-    if (colonne >= row.size()) {
-        row.resize(colonne + 1);
-    }
-    row[colonne] = cellule;
+    m_lignes.append({ligne, repetitions, std::move(plages)});
 }
 
 void FeuilleSource::compacter() {
-    for (auto& ligne : lignes) {
-        while (!ligne.isEmpty() && ligne.back().estVide()) {
-            ligne.removeLast();
+    if (!m_definies.isEmpty()) {
+        // Sorting costs n log n whatever order the file gave its cells in; of two values of one
+        // cell, the later one stands, as it would in the spreadsheet.
+        const auto avant = [](const CelluleDefinie& a, const CelluleDefinie& b) {
+            return a.ligne != b.ligne ? a.ligne < b.ligne : a.colonne < b.colonne;
+        };
+        // Files give their cells in order, almost always: then there is nothing to sort.
+        if (!std::is_sorted(m_definies.cbegin(), m_definies.cend(), avant)) {
+            std::stable_sort(m_definies.begin(), m_definies.end(), avant);
+        }
+        for (qsizetype i = 0; i < m_definies.size(); ++i) {
+            const CelluleDefinie& d = m_definies[i];
+            if (i + 1 < m_definies.size() && m_definies[i + 1].ligne == d.ligne &&
+                m_definies[i + 1].colonne == d.colonne) {
+                continue;
+            }
+            if (m_lignes.isEmpty() || m_lignes.back().ligne != d.ligne ||
+                m_lignes.back().repetitions != 1) {
+                m_lignes.append({d.ligne, 1, {}});
+            }
+            m_lignes.back().plages.append({d.colonne, 1, d.cellule});
+        }
+        m_definies = {};
+    }
+    std::stable_sort(m_lignes.begin(), m_lignes.end(),
+                     [](const LigneSource& a, const LigneSource& b) { return a.ligne < b.ligne; });
+    QVector<LigneSource> gardees;
+    for (LigneSource& l : m_lignes) {
+        l.plages.removeIf([](const Plage& p) { return p.nombre < 1 || p.cellule.estVide(); });
+        if (!l.plages.isEmpty()) {
+            gardees.append(std::move(l));
         }
     }
-    while (!lignes.isEmpty() && lignes.back().isEmpty()) {
-        lignes.removeLast();
+    m_lignes = std::move(gardees);
+}
+
+int FeuilleSource::nombreLignes() const {
+    if (m_lignes.isEmpty()) {
+        return 0;
     }
+    const qint64 fin = static_cast<qint64>(m_lignes.back().ligne) + m_lignes.back().repetitions;
+    return static_cast<int>(std::min<qint64>(fin, std::numeric_limits<int>::max()));
+}
+
+const LigneSource* FeuilleSource::ligne(int ligne) const {
+    auto it = std::upper_bound(m_lignes.cbegin(), m_lignes.cend(), ligne,
+                               [](int l, const LigneSource& s) { return l < s.ligne; });
+    if (it == m_lignes.cbegin()) {
+        return nullptr;
+    }
+    --it;
+    return static_cast<qint64>(ligne) < static_cast<qint64>(it->ligne) + it->repetitions ? &*it
+                                                                                         : nullptr;
+}
+
+const Cellule& FeuilleSource::cellule(int ligne, int colonne) const {
+    const LigneSource* l = this->ligne(ligne);
+    return l ? l->cellule(colonne) : celluleVide();
+}
+
+bool FeuilleSource::estVide() const {
+    for (const LigneSource& l : m_lignes) {
+        for (const Plage& p : l.plages) {
+            if (!p.cellule.estVide()) {
+                return false;
+            }
+        }
+    }
+    for (const CelluleDefinie& d : m_definies) {
+        if (!d.cellule.estVide()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 QStringList Classeur::nomsFeuilles() const {
@@ -133,8 +214,8 @@ const FeuilleSource* Classeur::feuille(const QString& nom) const {
 
 QString lettreColonne(int index) {
     QString lettre;
-    for (int n = index + 1; n > 0; n = (n - 1) / 26) {
-        lettre.prepend(QChar(u'A' + (n - 1) % 26));
+    for (qint64 n = static_cast<qint64>(index) + 1; n > 0; n = (n - 1) / 26) {
+        lettre.prepend(QChar(static_cast<char16_t>(u'A' + (n - 1) % 26)));
     }
     return lettre;
 }

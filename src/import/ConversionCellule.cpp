@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <limits>
+#include <stdexcept>
 
 using db::Decimal;
 using db::Value;
@@ -35,17 +36,22 @@ Value montantDeColonne(const QString& plain, const FieldDef& colonne, const QStr
     if (!d) {
         throw ErreurConversion(QStringLiteral("« %1 » n'est pas un montant valide").arg(affiche));
     }
-    const Decimal valeur = d->rescaled(colonne.scale);
     const int width = colonne.width > 0 ? colonne.width : 18;
-    const Decimal::Mantissa m = valeur.mantissa() < 0 ? -valeur.mantissa() : valeur.mantissa();
-    if (m >= puissanceDeDix(width)) {
+    std::optional<Decimal> valeur;
+    try {
+        valeur = d->rescaled(colonne.scale);
+    } catch (const std::overflow_error&) {
+        // Beyond what any decimal holds, and so beyond the column.
+    }
+    const Decimal::Mantissa limite = puissanceDeDix(width);
+    if (!valeur || valeur->mantissa() >= limite || valeur->mantissa() <= -limite) {
         throw ErreurConversion(
             QStringLiteral("le montant %1 dépasse la capacité de la colonne (%2 chiffres avant "
                            "la virgule au plus)")
                 .arg(affiche)
                 .arg(width - colonne.scale));
     }
-    return Value(valeur);
+    return Value(*valeur);
 }
 
 Value entierDeTexte(const QString& plain, const QString& affiche) {
@@ -169,6 +175,15 @@ Value ConversionCellule::convertir(const Cellule& cellule, const FieldDef& colon
     if (cellule.estVide()) {
         return Value();
     }
+    if (cellule.genre == Cellule::Genre::Erreur) {
+        // What a spreadsheet shows for a failed formula is not a value of any column.
+        throw ErreurConversion(
+            cellule.texte.isEmpty()
+                ? QStringLiteral("la cellule contient une formule dont le fichier ne donne pas le "
+                                 "résultat (ouvrez-le dans son tableur et enregistrez-le)")
+                : QStringLiteral("la cellule contient une erreur de formule (%1)")
+                      .arg(cellule.texte));
+    }
     const QString affiche = cellule.texteAffiche();
     switch (colonne.type) {
         case FieldType::Char:
@@ -178,7 +193,10 @@ Value ConversionCellule::convertir(const Cellule& cellule, const FieldDef& colon
                 case Cellule::Genre::Date:
                     return Value(ecrireDate(cellule.dateHeure.date(), formats));
                 case Cellule::Genre::Booleen:
-                    return Value(cellule.texte == u"1" ? formats.vrai : formats.faux);
+                    // A yes/no list holds "Oui" and "Non"; the dataset cuts them to the
+                    // column's width like any text, so a one-letter column keeps "O" or "N".
+                    return Value(cellule.texte == u"1" ? QStringLiteral("Oui")
+                                                       : QStringLiteral("Non"));
                 default:
                     return Value(cellule.texte);
             }

@@ -10,6 +10,11 @@
  * The import reglages the user saved under a name, kept in one JSON file of the
  * user's configuration folder (QStandardPaths::AppConfigLocation). The file is read at each
  * call and written whole and atomically, so that two windows never lose each other's work.
+ *
+ * A file that is there but does not read (it does not open, is not JSON, or holds no
+ * "reglages" object) is never written over: it is set aside as
+ * "reglages-import.json.illisible-AAAAMMJJ-HHMMSS" and the next save starts a new file. What
+ * happened is told once through prendreAvis(); should the file not move, nothing is saved.
  */
 class DepotReglages {
 public:
@@ -23,14 +28,21 @@ public:
     QStringList noms() const;
     std::optional<ReglageImport> charger(const QString& nom) const;
     /// Saves @p reglage under @p nom, replacing one of the same name; throws
-    /// ErreurImport when the file cannot be written.
+    /// ImportError when the file cannot be written.
     void enregistrer(const QString& nom, const ReglageImport& reglage);
-    /// False when there was no such name. Throws ErreurImport when the file cannot be written.
+    /// False when there was no such name. Throws ImportError when the file cannot be written.
     bool supprimer(const QString& nom);
 
+    /// The French notice for the user about a settings file that did not read, once; empty
+    /// when there is nothing to tell.
+    QString prendreAvis() const;
+
 private:
-    QJsonObject lire() const;
+    /// The saved settings. A file that does not read is set aside (see above); when it cannot
+    /// be, @p pourEcrire throws ImportError rather than let it be written over.
+    QJsonObject lire(bool pourEcrire = false) const;
     void ecrire(const QJsonObject& reglages);
 
     QString m_fichier;
+    mutable QString m_avis;
 };

@@ -7,24 +7,6 @@
 
 #include <QRegularExpression>
 
-QString ProblemeImport::texte() const {
-    QString t;
-    if (ligne > 0) {
-        t = QStringLiteral("Ligne %1").arg(ligne);
-        if (!lettre.isEmpty()) {
-            t += QStringLiteral(", colonne %1 (%2)").arg(lettre, colonne);
-        } else if (!colonne.isEmpty()) {
-            t += QStringLiteral(", colonne %1").arg(colonne);
-        }
-        t += QStringLiteral(" : ");
-    }
-    t += raison;
-    if (!t.endsWith(u'.')) {
-        t += u'.';
-    }
-    return t;
-}
-
 namespace {
 
 QString lignes(int n) {
@@ -58,11 +40,16 @@ QString BilanImport::rapport() const {
 
 ImportateurLignes::ImportateurLignes(Dataset& cible, const ReglageImport& reglage)
     : m_cible(cible), m_reglage(reglage) {
+    const TableDef& table = m_cible.table();
     for (const CorrespondanceColonne& c : m_reglage.correspondances) {
         const int index = indexColonne(c.lettre);
         if (index >= 0 && m_cible.field(c.colonne)) {
             const FieldDef* f = m_cible.field(c.colonne);
-            m_colonnes.append({index, c.lettre.trimmed().toUpper(), f->name, f});
+            // The company, the year and the line number are what a template fills down every
+            // row; the record rules give them to a line of their own.
+            const bool cle = (table.detail && (f->name == u"MFISCAL" || f->name == u"EXERCICE")) ||
+                             (table.lineNumbered() && f->name == u"LG");
+            m_colonnes.append({index, c.lettre.trimmed().toUpper(), f->name, f, cle});
         }
     }
 }
@@ -92,17 +79,17 @@ QString ImportateurLignes::verifierCorrespondances() const {
     return QString();
 }
 
-bool ImportateurLignes::ligneVide(const FeuilleSource& feuille, int ligne) const {
+bool ImportateurLignes::ligneVide(const LigneSource& ligne) const {
     for (const Colonne& c : m_colonnes) {
-        if (!feuille.cellule(ligne, c.index).estVide()) {
+        if (!c.cle && !ligne.cellule(c.index).estVide()) {
             return false;
         }
     }
     return true;
 }
 
-ProblemeImport ImportateurLignes::problemeEnvoi(const QString& erreur, int ligne) const {
-    ProblemeImport p;
+ImportProblem ImportateurLignes::problemeEnvoi(const QString& erreur, int ligne) const {
+    ImportProblem p;
     p.ligne = ligne;
     auto nommer = [&](const QString& colonne) {
         for (const Colonne& c : m_colonnes) {
@@ -142,7 +129,7 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
     bilan.premiereLigne = premiere + 1;
     const QString motif = verifierCorrespondances();
     if (!motif.isEmpty()) {
-        bilan.probleme = ProblemeImport{0, QString(), QString(), motif};
+        bilan.probleme = ImportProblem{0, QString(), QString(), motif};
         return bilan;
     }
     // A line being typed on the page is sent first, as leaving it would; should it be
@@ -150,7 +137,7 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
     try {
         m_cible.checkBrowseMode();
     } catch (const db::DatabaseError& e) {
-        bilan.probleme = ProblemeImport{
+        bilan.probleme = ImportProblem{
             0, QString(), QString(),
             QStringLiteral("la ligne en cours de saisie n'a pas pu être enregistrée, rien n'a "
                            "été importé : %1")
@@ -158,57 +145,81 @@ BilanImport ImportateurLignes::importer(const FeuilleSource& feuille,
         return bilan;
     }
 
-    for (int r = premiere; r < feuille.nombreLignes(); ++r) {
-        const int ligneFeuille = r + 1;
-        if (ligneVide(feuille, r)) {
-            ++bilan.videsIgnorees;
-        } else {
-            try {
-                m_cible.append();
-            } catch (const db::DatabaseError& e) {
-                bilan.probleme = problemeEnvoi(e.text(), ligneFeuille);
-                if (m_cible.state() == DatasetState::Insert) {
-                    m_cible.cancel();
-                }
-                return bilan;
-            }
-            for (const Colonne& c : m_colonnes) {
-                const Cellule& cell = feuille.cellule(r, c.index);
-                if (cell.estVide()) {
-                    continue;
-                }
-                try {
-                    m_cible.setValue(c.nom, ConversionCellule::convertir(cell, *c.definition,
-                                                                         m_reglage.valeurs));
-                } catch (const ErreurConversion& e) {
-                    m_cible.cancel();
-                    bilan.probleme = ProblemeImport{ligneFeuille, c.lettre, c.nom, e.raison()};
-                    return bilan;
-                } catch (const db::DatabaseError& e) {
-                    m_cible.cancel();
-                    bilan.probleme = ProblemeImport{ligneFeuille, c.lettre, c.nom, e.text()};
-                    return bilan;
-                }
-            }
-            try {
-                m_cible.post();
-            } catch (const db::DatabaseError& e) {
-                bilan.probleme = problemeEnvoi(e.text(), ligneFeuille);
-                m_cible.cancel();
-                return bilan;
-            } catch (const std::exception& e) {
-                bilan.probleme = problemeEnvoi(QString::fromLocal8Bit(e.what()), ligneFeuille);
-                m_cible.cancel();
-                return bilan;
-            }
-            ++bilan.importees;
+    // Only the rows the file holds are visited: the rows between them are empty, and a row
+    // repeated by the file is looked at once.
+    int suivante = premiere;
+    for (const LigneSource& stockee : feuille.lignes()) {
+        const qint64 fin = static_cast<qint64>(stockee.ligne) + stockee.repetitions;
+        if (fin <= premiere) {
+            continue;
         }
-        if (progression && !progression(r - premiere + 1, bilan.total)) {
-            bilan.annule = r + 1 < feuille.nombreLignes();
-            break;
+        const int debut = std::max(stockee.ligne, premiere);
+        bilan.videsIgnorees += debut - suivante;
+        suivante = static_cast<int>(fin);
+        if (ligneVide(stockee)) {
+            bilan.videsIgnorees += static_cast<int>(fin - debut);
+            if (progression && !progression(static_cast<int>(fin) - premiere, bilan.total)) {
+                bilan.annule = fin < feuille.nombreLignes();
+                return bilan;
+            }
+            continue;
+        }
+        for (int r = debut; r < fin; ++r) {
+            const int ligneFeuille = r + 1;
+            if (!importerLigne(stockee, ligneFeuille, bilan)) {
+                return bilan;
+            }
+            if (progression && !progression(r - premiere + 1, bilan.total)) {
+                bilan.annule = r + 1 < feuille.nombreLignes();
+                return bilan;
+            }
         }
     }
     return bilan;
+}
+
+bool ImportateurLignes::importerLigne(const LigneSource& ligne, int ligneFeuille,
+                                      BilanImport& bilan) {
+    try {
+        m_cible.append();
+    } catch (const db::DatabaseError& e) {
+        bilan.probleme = problemeEnvoi(e.text(), ligneFeuille);
+        if (m_cible.state() == DatasetState::Insert) {
+            m_cible.cancel();
+        }
+        return false;
+    }
+    for (const Colonne& c : m_colonnes) {
+        const Cellule& cell = ligne.cellule(c.index);
+        if (cell.estVide()) {
+            continue;
+        }
+        try {
+            m_cible.setValue(c.nom,
+                             ConversionCellule::convertir(cell, *c.definition, m_reglage.valeurs));
+        } catch (const ErreurConversion& e) {
+            m_cible.cancel();
+            bilan.probleme = ImportProblem{ligneFeuille, c.lettre, c.nom, e.raison()};
+            return false;
+        } catch (const db::DatabaseError& e) {
+            m_cible.cancel();
+            bilan.probleme = ImportProblem{ligneFeuille, c.lettre, c.nom, e.text()};
+            return false;
+        }
+    }
+    try {
+        m_cible.post();
+    } catch (const db::DatabaseError& e) {
+        bilan.probleme = problemeEnvoi(e.text(), ligneFeuille);
+        m_cible.cancel();
+        return false;
+    } catch (const std::exception& e) {
+        bilan.probleme = problemeEnvoi(QString::fromLocal8Bit(e.what()), ligneFeuille);
+        m_cible.cancel();
+        return false;
+    }
+    ++bilan.importees;
+    return true;
 }
 
 QStringList ImportateurLignes::colonnesApercu() const {
@@ -222,47 +233,58 @@ QStringList ImportateurLignes::colonnesApercu() const {
 QVector<ImportateurLignes::LigneApercu> ImportateurLignes::apercu(const FeuilleSource& feuille,
                                                                   int lignes) const {
     QVector<LigneApercu> out;
-    const TableDef& table = m_cible.table();
     const int premiere = std::max(1, m_reglage.premiereLigne) - 1;
-    for (int r = premiere; r < feuille.nombreLignes() && out.size() < lignes; ++r) {
-        if (ligneVide(feuille, r)) {
+    for (const LigneSource& stockee : feuille.lignes()) {
+        if (out.size() >= lignes) {
+            break;
+        }
+        const qint64 fin = static_cast<qint64>(stockee.ligne) + stockee.repetitions;
+        if (fin <= premiere || ligneVide(stockee)) {
             continue;
         }
-        LigneApercu l;
-        l.ligne = r + 1;
-        for (const Colonne& c : m_colonnes) {
-            const FieldDef& f = *m_cible.field(c.nom);
-            QString valeur;
-            QString erreur;
-            const bool tampon =
-                table.detail && (c.nom == u"MFISCAL" || c.nom == u"EXERCICE") && Dataprix;
-            try {
-                db::Value v =
-                    ConversionCellule::convertir(feuille.cellule(r, c.index), f, m_reglage.valeurs);
-                if (tampon) {
-                    // Stamped with the active company and year when sent.
-                    v = c.nom == u"MFISCAL" ? db::Value(Dataprix->identifiantComplet())
-                                            : Dataprix->exerciceActif();
-                } else if (v.isNull() && table.zeroedWhenEmpty.contains(c.nom)) {
-                    v = db::Value(db::Decimal(0, f.scale));
-                } else if (v.isNull() && c.nom == u"LG" && table.lineNumbered()) {
-                    valeur = QStringLiteral("(suivant)");
-                }
-                if (v.type() == db::Value::Type::Text && f.type != FieldType::Blob &&
-                    v.toText().size() > f.width) {
-                    v = db::Value(v.toText().left(f.width));
-                }
-                if (valeur.isEmpty()) {
-                    valeur = Dataset::displayText(f, v);
-                }
-            } catch (const ErreurConversion& e) {
-                valeur = feuille.cellule(r, c.index).texteAffiche();
-                erreur = e.raison();
-            }
-            l.valeurs.append(valeur);
-            l.erreurs.append(erreur);
+        for (int r = std::max(stockee.ligne, premiere); r < fin && out.size() < lignes; ++r) {
+            out.append(ligneApercu(stockee, r + 1));
         }
-        out.append(l);
     }
     return out;
+}
+
+ImportateurLignes::LigneApercu ImportateurLignes::ligneApercu(const LigneSource& ligne,
+                                                              int ligneFeuille) const {
+    const TableDef& table = m_cible.table();
+    LigneApercu l;
+    l.ligne = ligneFeuille;
+    for (const Colonne& c : m_colonnes) {
+        const FieldDef& f = *c.definition;
+        QString valeur;
+        QString erreur;
+        const bool tampon =
+            table.detail && (c.nom == u"MFISCAL" || c.nom == u"EXERCICE") && Dataprix;
+        try {
+            db::Value v =
+                ConversionCellule::convertir(ligne.cellule(c.index), f, m_reglage.valeurs);
+            if (tampon) {
+                // Stamped with the active company and year when sent.
+                v = c.nom == u"MFISCAL" ? db::Value(Dataprix->identifiantComplet())
+                                        : Dataprix->exerciceActif();
+            } else if (v.isNull() && table.zeroedWhenEmpty.contains(c.nom)) {
+                v = db::Value(db::Decimal(0, f.scale));
+            } else if (v.isNull() && c.nom == u"LG" && table.lineNumbered()) {
+                valeur = QStringLiteral("(suivant)");
+            }
+            if (v.type() == db::Value::Type::Text && f.type != FieldType::Blob &&
+                v.toText().size() > f.width) {
+                v = db::Value(v.toText().left(f.width));
+            }
+            if (valeur.isEmpty()) {
+                valeur = Dataset::displayText(f, v);
+            }
+        } catch (const ErreurConversion& e) {
+            valeur = ligne.cellule(c.index).texteAffiche();
+            erreur = e.raison();
+        }
+        l.valeurs.append(valeur);
+        l.erreurs.append(erreur);
+    }
+    return l;
 }

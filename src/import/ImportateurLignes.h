@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/Classeur.h"
+#include "import/ImportProblem.h"
 #include "import/ReglageImport.h"
 
 #include <QString>
@@ -10,31 +11,19 @@
 class Dataset;
 struct FieldDef;
 
-/// The first row that failed: its sheet row, the column (letter and column name) and why.
-struct ProblemeImport {
-    /// Sheet row, 1-based; 0 when the problem is not a row's (a line being typed).
-    int ligne = 0;
-    /// Column letter and table column; empty when the row failed as a whole.
-    QString lettre;
-    QString colonne;
-    QString raison;
-
-    /// "Ligne 5, colonne K (ACHATS) : « abc » n'est pas un montant valide."
-    QString texte() const;
-};
-
 /// What an import did.
 struct BilanImport {
     /// Rows sent and committed.
     int importees = 0;
-    /// Rows of the sheet with no value in any mapped column, passed over.
+    /// Rows of the sheet with no value in any mapped column besides the company, the year
+    /// and the line number, passed over.
     int videsIgnorees = 0;
     /// Data rows of the sheet (from the first data row on).
     int total = 0;
     /// The sheet row the data started at.
     int premiereLigne = 1;
     bool annule = false;
-    std::optional<ProblemeImport> probleme;
+    std::optional<ImportProblem> probleme;
 
     bool reussi() const { return !annule && !probleme; }
     /// The French report for the user: rows imported, and the problem or the cancellation.
@@ -47,9 +36,11 @@ struct BilanImport {
  * row (numbered and stamped by the rules), sets every mapped column whose cell holds a value
  * (text cut to the column's width, so a full item text of a coded list stores its code) and
  * posts it (stamped again, empty amounts zeroed, committed). An empty cell leaves its column
- * as the rules set it. The first row that fails stops the import: it is cancelled in the
- * dataset, the rows before it stay committed, and the problem names the sheet row and the
- * column. No widget is involved: the wizard and the command line both run it.
+ * as the rules set it. A row with nothing but the company, the year and the line number (a
+ * template filled down) is passed over and counted with the empty rows. The first row that fails
+ * stops the import: it is cancelled in the dataset, the rows before it stay committed, and the
+ * problem names the sheet row and the column. No widget is involved: the wizard and the command
+ * line both run it.
  */
 class ImportateurLignes {
 public:
@@ -84,9 +75,16 @@ private:
         QString lettre;
         QString nom;
         const FieldDef* definition;
+        /// The company, year or line number: filled by the record rules when left empty.
+        bool cle;
     };
-    bool ligneVide(const FeuilleSource& feuille, int ligne) const;
-    ProblemeImport problemeEnvoi(const QString& erreur, int ligne) const;
+    /// No mapped cell holds a value besides the company, the year and the line number: a
+    /// template row, passed over like an empty one.
+    bool ligneVide(const LigneSource& ligne) const;
+    /// Appends, fills and posts one row; false, with the problem, when it fails.
+    bool importerLigne(const LigneSource& ligne, int ligneFeuille, BilanImport& bilan);
+    LigneApercu ligneApercu(const LigneSource& ligne, int ligneFeuille) const;
+    ImportProblem problemeEnvoi(const QString& erreur, int ligne) const;
 
     Dataset& m_cible;
     ReglageImport m_reglage;

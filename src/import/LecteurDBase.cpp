@@ -1,8 +1,9 @@
 #include "db/Win1252.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <shapefil.h>
@@ -12,9 +13,9 @@ namespace lecteurs {
 Classeur lireDBase(const QString& path) {
     DBFHandle h = DBFOpen(QFile::encodeName(path).constData(), "rb");
     if (!h) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" n'est pas une table dBase lisible (fichier endommagé, "
-                                          "tronqué ou d'un autre format)."));
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" n'est pas une table dBase lisible (fichier endommagé, "
+                                         "tronqué ou d'un autre format)."));
     }
     const QByteArray page = QByteArray(DBFGetCodePage(h) ? DBFGetCodePage(h) : "").toUpper();
     const bool utf8Declare = page.contains("UTF-8") || page.contains("UTF8");
@@ -41,12 +42,22 @@ Classeur lireDBase(const QString& path) {
         f.definir(0, c, Cellule::deTexte(texte(nom)));
     }
     const int enregistrements = DBFGetRecordCount(h);
+    // The header counts the records; the file must hold them, or the count is a lie that
+    // would have every missing record looked for.
+    const qint64 attendu = static_cast<qint64>(h->nHeaderLength) +
+                           static_cast<qint64>(enregistrements) * h->nRecordLength;
+    if (enregistrements < 0 || h->nRecordLength < 1 || attendu > QFileInfo(path).size()) {
+        DBFClose(h);
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est tronqué : son en-tête annonce %1 enregistrements "
+                                         "que le fichier ne contient pas.")
+                              .arg(enregistrements));
+    }
     int ligne = 1;
     for (int r = 0; r < enregistrements; ++r) {
         if (DBFIsRecordDeleted(h, r)) {
             continue;
         }
-        f.lignes.append(QVector<Cellule>());
         for (int c = 0; c < champs; ++c) {
             if (DBFIsAttributeNULL(h, r, c)) {
                 continue;

@@ -1,10 +1,12 @@
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteursInternes.h"
 
 #include <QStringDecoder>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
+
+#include <memory>
 
 namespace lecteurs {
 
@@ -22,9 +24,7 @@ QString texteDe(xmlNode* n) {
     return t;
 }
 
-void lireLigne(xmlNode* tr, FeuilleSource& f) {
-    const int ligne = f.nombreLignes();
-    f.lignes.append(QVector<Cellule>());
+void lireLigne(xmlNode* tr, FeuilleSource& f, int& ligne, const QString& path) {
     int colonne = 0;
     for (xmlNode* c = tr->children; c; c = c->next) {
         if (!est(c, "td") && !est(c, "th")) {
@@ -32,7 +32,11 @@ void lireLigne(xmlNode* tr, FeuilleSource& f) {
         }
         const QString texte = texteDe(c);
         if (!texte.isEmpty()) {
-            f.definir(ligne, colonne, Cellule::deTexte(texte));
+            if (colonne >= kColonnesClasseur) {
+                horsLimites(path, f.nom, ligne, colonne, kLignesClasseur, kColonnesClasseur);
+            }
+            f.definir(ligne, colonne,
+                      codeErreur(texte) ? Cellule::deErreur(texte) : Cellule::deTexte(texte));
         }
         int span = 1;
         if (xmlChar* attr = xmlGetProp(c, reinterpret_cast<const xmlChar*>("colspan"))) {
@@ -40,35 +44,37 @@ void lireLigne(xmlNode* tr, FeuilleSource& f) {
                               1000);
             xmlFree(attr);
         }
-        colonne += span;
+        colonne = std::min(colonne + span, kColonnesClasseur + 1000);
     }
+    ++ligne;
 }
 
-void lireTable(xmlNode* table, FeuilleSource& f) {
+void lireTable(xmlNode* table, FeuilleSource& f, const QString& path) {
+    int ligne = 0;
     for (xmlNode* c = table->children; c; c = c->next) {
         if (est(c, "tr")) {
-            lireLigne(c, f);
+            lireLigne(c, f, ligne, path);
         } else if (est(c, "thead") || est(c, "tbody") || est(c, "tfoot")) {
             for (xmlNode* tr = c->children; tr; tr = tr->next) {
                 if (est(tr, "tr")) {
-                    lireLigne(tr, f);
+                    lireLigne(tr, f, ligne, path);
                 }
             }
         }
     }
 }
 
-void chercherTables(xmlNode* n, Classeur& classeur) {
+void chercherTables(xmlNode* n, Classeur& classeur, const QString& path) {
     for (; n; n = n->next) {
         if (est(n, "table")) {
             FeuilleSource f;
             f.nom = QStringLiteral("Tableau %1").arg(classeur.feuilles.size() + 1);
-            lireTable(n, f);
+            lireTable(n, f, path);
             f.compacter();
             classeur.feuilles.append(std::move(f));
         }
         // Tables inside a cell of another table are tables of their own too.
-        chercherTables(n->children, classeur);
+        chercherTables(n->children, classeur, path);
     }
 }
 
@@ -82,17 +88,18 @@ Classeur lireHtml(const QByteArray& contenu, const QString& path) {
         (void)utf8(contenu);
         codage = utf8.hasError() ? "windows-1252" : "UTF-8";
     }
-    htmlDocPtr doc = htmlReadMemory(
-        contenu.constData(), static_cast<int>(contenu.size()), nullptr, codage,
-        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    const std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
+        htmlReadMemory(
+            contenu.constData(), static_cast<int>(contenu.size()), nullptr, codage,
+            HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET),
+        xmlFreeDoc);
     if (!doc) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" n'est pas une page HTML lisible."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" n'est pas une page HTML lisible."));
     }
     Classeur classeur;
-    chercherTables(xmlDocGetRootElement(doc), classeur);
-    xmlFreeDoc(doc);
+    chercherTables(xmlDocGetRootElement(doc.get()), classeur, path);
     if (classeur.feuilles.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" ne contient aucun tableau HTML."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" ne contient aucun tableau HTML."));
     }
     return classeur;
 }

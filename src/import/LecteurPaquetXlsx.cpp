@@ -1,76 +1,17 @@
-#include "import/ErreurImport.h"
-#include "import/LecteurSource.h"
+// Our reader of .xlsx packages: every workbook Excel, LibreOffice or another tool writes
+// (shared or inline strings, relative or absolute part names), every cell it holds, and only
+// those: a lone cell at XFD1048576 costs one cell.
 
-#include <QFileInfo>
+#include "import/ImportError.h"
+#include "import/LecteursInternes.h"
+#include "import/PaquetZip.h"
+
 #include <QHash>
 #include <QXmlStreamReader>
 
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
-
-#include <memory>
+namespace lecteurs {
 
 namespace {
-
-/// An opened package and the names of its parts.
-class Paquet {
-public:
-    explicit Paquet(const QString& path) : m_path(path) {
-        try {
-            m_stream =
-                std::make_unique<orcus::zip_archive_stream_fd>(QFile::encodeName(path).constData());
-            m_zip = std::make_unique<orcus::zip_archive>(m_stream.get());
-            m_zip->load();
-            for (std::size_t i = 0; i < m_zip->get_file_entry_count(); ++i) {
-                const std::string_view name = m_zip->get_file_entry_name(i);
-                m_parts.insert(
-                    QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toLower(),
-                    std::string(name));
-            }
-        } catch (const std::exception& e) {
-            throw ErreurImport(
-                QStringLiteral("Le classeur « %1 » est endommagé ou tronqué : son contenu "
-                               "compressé ne se lit pas (%2).")
-                    .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(e.what())));
-        }
-    }
-
-    bool contient(const QString& part) const { return m_parts.contains(part.toLower()); }
-
-    /// The bytes of @p part; empty when the package has no such part.
-    QByteArray lire(const QString& part) const {
-        const auto it = m_parts.constFind(part.toLower());
-        if (it == m_parts.constEnd()) {
-            return QByteArray();
-        }
-        std::vector<unsigned char> buffer;
-        bool ok = false;
-        try {
-            ok = m_zip->read_file_entry(*it, buffer);
-        } catch (const std::exception&) {
-            ok = false;
-        }
-        if (!ok) {
-            throw ErreurImport(
-                QStringLiteral("Le classeur « %1 » est endommagé : la partie %2 ne se lit pas.")
-                    .arg(QFileInfo(m_path).fileName(), part));
-        }
-        // liborcus ends the buffer with a NUL for its own parsers: it is not part of the part.
-        qsizetype size = static_cast<qsizetype>(buffer.size());
-        if (size > 0 && buffer.back() == 0) {
-            --size;
-        }
-        return QByteArray(reinterpret_cast<const char*>(buffer.data()), size);
-    }
-
-    const QString& path() const { return m_path; }
-
-private:
-    QString m_path;
-    std::unique_ptr<orcus::zip_archive_stream_fd> m_stream;
-    std::unique_ptr<orcus::zip_archive> m_zip;
-    QHash<QString, std::string> m_parts;
-};
 
 /// A part name from a relationship target: absolute ("/xl/...") or relative to @p base.
 QString resoudre(const QString& base, const QString& target) {
@@ -102,99 +43,53 @@ QString relsDe(const QString& part) {
 struct Relation {
     QString type;
     QString target;
-    bool absolue = false;
 };
 
-QHash<QString, Relation> relations(const QByteArray& xml) {
+class Lecture {
+public:
+    Lecture(const QByteArray& contenu, const QString& path)
+        : m_path(path), m_paquet(contenu, path) {}
+
+    Classeur lire();
+
+private:
+    [[noreturn]] void endommage(const QString& quoi, const QXmlStreamReader& r) const {
+        throw ImportError(QStringLiteral("%1 est endommagé : %2 %3.")
+                              .arg(nomFichier(m_path), quoi, raisonXml(r)));
+    }
+    QHash<QString, Relation> relations(const QString& part) const;
+    QString texteRiche(QXmlStreamReader& r) const;
+    void chainesPartagees(const QString& part);
+    void formatsDeDate(const QString& part);
+    FeuilleSource lireFeuille(const QString& part, const QString& nom) const;
+
+    QString m_path;
+    PaquetZip m_paquet;
+    QStringList m_partagees;
+    QVector<bool> m_dates;
+    bool m_date1904 = false;
+};
+
+QHash<QString, Relation> Lecture::relations(const QString& part) const {
     QHash<QString, Relation> out;
-    QXmlStreamReader r(xml);
+    QXmlStreamReader r(m_paquet.lire(part));
     while (!r.atEnd()) {
         r.readNext();
         if (r.isStartElement() && r.name() == u"Relationship") {
             const auto a = r.attributes();
-            const QString target = a.value(QLatin1StringView("Target")).toString();
-            out.insert(
-                a.value(QLatin1StringView("Id")).toString(),
-                {a.value(QLatin1StringView("Type")).toString(), target, target.startsWith(u'/')});
+            out.insert(a.value(QLatin1StringView("Id")).toString(),
+                       {a.value(QLatin1StringView("Type")).toString(),
+                        a.value(QLatin1StringView("Target")).toString()});
         }
+    }
+    if (r.hasError() && m_paquet.contient(part)) {
+        endommage(QStringLiteral("la partie %1 :").arg(part), r);
     }
     return out;
 }
 
-struct FeuilleDecrite {
-    QString nom;
-    QString part;
-};
-
-struct Structure {
-    QString workbook;
-    QVector<FeuilleDecrite> feuilles;
-    QString sharedStrings;
-    QString styles;
-    bool date1904 = false;
-    bool cheminsAbsolus = false;
-};
-
-Structure structure(const Paquet& p) {
-    Structure s;
-    const auto racine = relations(p.lire(QStringLiteral("_rels/.rels")));
-    for (const Relation& rel : racine) {
-        if (rel.type.endsWith(u"/officeDocument")) {
-            s.workbook = resoudre(QString(), rel.target);
-            s.cheminsAbsolus |= rel.absolue;
-        }
-    }
-    if (s.workbook.isEmpty() && p.contient(QStringLiteral("xl/workbook.xml"))) {
-        s.workbook = QStringLiteral("xl/workbook.xml");
-    }
-    if (s.workbook.isEmpty() || !p.contient(s.workbook)) {
-        throw ErreurImport(QStringLiteral("Le fichier « %1 » n'est pas un classeur Excel : il ne "
-                                          "contient pas de classeur.")
-                               .arg(QFileInfo(p.path()).fileName()));
-    }
-    const QString base = dossierDe(s.workbook);
-    const auto rels = relations(p.lire(relsDe(s.workbook)));
-    for (const Relation& rel : rels) {
-        s.cheminsAbsolus |= rel.absolue;
-        if (rel.type.endsWith(u"/sharedStrings")) {
-            s.sharedStrings = resoudre(base, rel.target);
-        } else if (rel.type.endsWith(u"/styles")) {
-            s.styles = resoudre(base, rel.target);
-        }
-    }
-    QXmlStreamReader r(p.lire(s.workbook));
-    while (!r.atEnd()) {
-        r.readNext();
-        if (!r.isStartElement()) {
-            continue;
-        }
-        if (r.name() == u"workbookPr") {
-            const QString v = r.attributes().value(QLatin1StringView("date1904")).toString();
-            s.date1904 = v == u"1" || v == u"true";
-        } else if (r.name() == u"sheet") {
-            const auto a = r.attributes();
-            QString id;
-            for (const QXmlStreamAttribute& attr : a) {
-                if (attr.name() == u"id") {
-                    id = attr.value().toString();
-                }
-            }
-            const auto rel = rels.constFind(id);
-            if (rel != rels.constEnd() && rel->type.endsWith(u"/worksheet")) {
-                s.feuilles.append(
-                    {a.value(QLatin1StringView("name")).toString(), resoudre(base, rel->target)});
-            }
-        }
-    }
-    if (r.hasError()) {
-        throw ErreurImport(QStringLiteral("Le classeur « %1 » est endommagé : %2.")
-                               .arg(QFileInfo(p.path()).fileName(), r.errorString()));
-    }
-    return s;
-}
-
 /// The text of a <si> or <is> element: its <t> pieces, phonetic runs left out.
-QString texteRiche(QXmlStreamReader& r) {
+QString Lecture::texteRiche(QXmlStreamReader& r) const {
     const QString fin = r.name().toString();
     QString texte;
     int phonetique = 0;
@@ -217,52 +112,23 @@ QString texteRiche(QXmlStreamReader& r) {
     return texte;
 }
 
-QStringList chainesPartagees(const QByteArray& xml) {
-    QStringList out;
-    QXmlStreamReader r(xml);
+void Lecture::chainesPartagees(const QString& part) {
+    QXmlStreamReader r(m_paquet.lire(part));
     while (!r.atEnd()) {
         r.readNext();
         if (r.isStartElement() && r.name() == u"si") {
-            out.append(texteRiche(r));
+            m_partagees.append(texteRiche(r));
         }
     }
-    return out;
-}
-
-bool codeDeDate(int id, const QString& code) {
-    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
-        (id >= 50 && id <= 58)) {
-        return true;
+    if (r.hasError()) {
+        endommage(QStringLiteral("sa table des chaînes partagées :"), r);
     }
-    if (code.isEmpty()) {
-        return false;
-    }
-    // Quoted text, bracketed parts and escaped characters are not placeholders.
-    QString nu;
-    bool cite = false;
-    int crochet = 0;
-    for (qsizetype i = 0; i < code.size(); ++i) {
-        const QChar c = code[i];
-        if (c == u'"') {
-            cite = !cite;
-        } else if (!cite && c == u'[') {
-            ++crochet;
-        } else if (!cite && c == u']') {
-            --crochet;
-        } else if (!cite && c == u'\\') {
-            ++i;
-        } else if (!cite && crochet == 0) {
-            nu += c.toLower();
-        }
-    }
-    return nu.contains(u'd') || nu.contains(u'y');
 }
 
 /// For each cell format (the s attribute), whether it shows a date.
-QVector<bool> formatsDeDate(const QByteArray& xml) {
+void Lecture::formatsDeDate(const QString& part) {
     QHash<int, QString> codes;
-    QVector<bool> out;
-    QXmlStreamReader r(xml);
+    QXmlStreamReader r(m_paquet.lire(part));
     bool dansXfs = false;
     while (!r.atEnd()) {
         r.readNext();
@@ -274,49 +140,74 @@ QVector<bool> formatsDeDate(const QByteArray& xml) {
                 dansXfs = true;
             } else if (dansXfs && r.name() == u"xf") {
                 const int id = r.attributes().value(QLatin1StringView("numFmtId")).toInt();
-                out.append(codeDeDate(id, codes.value(id)));
+                m_dates.append(formatDeDate(id, codes.value(id)));
             }
         } else if (r.isEndElement() && r.name() == u"cellXfs") {
             dansXfs = false;
         }
     }
-    return out;
+    if (r.hasError()) {
+        endommage(QStringLiteral("ses styles :"), r);
+    }
 }
 
-/// "B12" → row 11, column 1.
-bool reference(QStringView ref, int& ligne, int& colonne) {
-    int c = 0;
+/// A reference "B12": row 11, column 1, checked against the sheet's limits.
+enum class Reference { Valide, Invalide, HorsLimites };
+
+Reference lireReference(QStringView ref, qint64& ligne, qint64& colonne) {
     qsizetype i = 0;
-    while (i < ref.size() && ref[i].isLetter()) {
-        c = c * 26 + (ref[i].toUpper().unicode() - u'A' + 1);
+    qint64 c = 0;
+    while (i < ref.size() &&
+           ((ref[i] >= u'A' && ref[i] <= u'Z') || (ref[i] >= u'a' && ref[i] <= u'z'))) {
+        // Counted only as far as the first letters beyond the last column: no overflow.
+        if (c <= kColonnesClasseur) {
+            c = c * 26 + (ref[i].toUpper().unicode() - u'A' + 1);
+        }
         ++i;
     }
-    bool ok = false;
-    const int l = ref.mid(i).toInt(&ok);
-    if (c == 0 || !ok || l < 1) {
-        return false;
+    qint64 l = 0;
+    const qsizetype chiffres = i;
+    while (i < ref.size() && ref[i] >= u'0' && ref[i] <= u'9') {
+        if (l <= kLignesClasseur) {
+            l = l * 10 + (ref[i].unicode() - u'0');
+        }
+        ++i;
+    }
+    if (c == 0 || i == chiffres || i != ref.size() || l < 1) {
+        return Reference::Invalide;
     }
     ligne = l - 1;
     colonne = c - 1;
-    return true;
+    return l > kLignesClasseur || c > kColonnesClasseur ? Reference::HorsLimites
+                                                        : Reference::Valide;
 }
 
-FeuilleSource lireFeuille(const QByteArray& xml, const QString& nom, const QStringList& partagees,
-                          const QVector<bool>& dates, bool date1904) {
+FeuilleSource Lecture::lireFeuille(const QString& part, const QString& nom) const {
     FeuilleSource f;
     f.nom = nom;
-    QXmlStreamReader r(xml);
-    int ligne = -1;
-    int colonne = -1;
-    const QDate origine = date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+    QXmlStreamReader r(m_paquet.lire(part));
+    qint64 ligne = -1;
+    qint64 colonne = -1;
     while (!r.atEnd()) {
         r.readNext();
         if (!r.isStartElement()) {
             continue;
         }
         if (r.name() == u"row") {
-            const int n = r.attributes().value(QLatin1StringView("r")).toInt();
-            ligne = n > 0 ? n - 1 : ligne + 1;
+            const QStringView attribut = r.attributes().value(QLatin1StringView("r"));
+            if (attribut.isEmpty()) {
+                ++ligne;
+            } else {
+                bool ok = false;
+                const qint64 n = attribut.toLongLong(&ok);
+                if (!ok || n < 1) {
+                    referenceInvalide(m_path, nom, attribut.toString());
+                }
+                ligne = n - 1;
+            }
+            if (ligne >= kLignesClasseur) {
+                horsLimites(m_path, nom, ligne, 0, kLignesClasseur, kColonnesClasseur);
+            }
             colonne = -1;
             continue;
         }
@@ -324,19 +215,30 @@ FeuilleSource lireFeuille(const QByteArray& xml, const QString& nom, const QStri
             continue;
         }
         const auto a = r.attributes();
-        int l = ligne;
-        int c = colonne + 1;
-        if (!reference(a.value(QLatin1StringView("r")), l, c)) {
-            l = std::max(ligne, 0);
-            c = colonne + 1;
+        const QStringView ref = a.value(QLatin1StringView("r"));
+        if (ref.isEmpty()) {
+            ligne = std::max<qint64>(ligne, 0);
+            ++colonne;
+        } else {
+            switch (lireReference(ref, ligne, colonne)) {
+                case Reference::Valide:
+                    break;
+                case Reference::Invalide:
+                    referenceInvalide(m_path, nom, ref.toString());
+                case Reference::HorsLimites:
+                    horsLimites(m_path, nom, ligne, colonne, kLignesClasseur, kColonnesClasseur,
+                                ref.toString());
+            }
         }
-        ligne = l;
-        colonne = c;
-        const QString type = a.value(QLatin1StringView("t")).toString();
+        if (colonne >= kColonnesClasseur) {
+            horsLimites(m_path, nom, ligne, colonne, kLignesClasseur, kColonnesClasseur);
+        }
+        const QStringView type = a.value(QLatin1StringView("t"));
         const int style = a.value(QLatin1StringView("s")).toInt();
         QString valeur;
         QString enLigne;
         bool aValeur = false;
+        bool aFormule = false;
         while (!r.atEnd()) {
             r.readNext();
             if (r.isStartElement() && r.name() == u"v") {
@@ -346,81 +248,146 @@ FeuilleSource lireFeuille(const QByteArray& xml, const QString& nom, const QStri
                 enLigne = texteRiche(r);
                 aValeur = true;
             } else if (r.isStartElement()) {
+                aFormule |= r.name() == u"f";
                 r.skipCurrentElement();
             } else if (r.isEndElement() && r.name() == u"c") {
                 break;
             }
         }
-        if (!aValeur) {
-            continue;
-        }
         Cellule cell;
-        if (type == u"s") {
-            const int index = valeur.trimmed().toInt();
-            cell = Cellule::deTexte(partagees.value(index));
+        if (!aValeur) {
+            if (!aFormule) {
+                continue;
+            }
+            // A formula saved without its result: the file does not say what it holds.
+            cell = Cellule::deErreur(QString());
+        } else if (type == u"s") {
+            bool ok = false;
+            const qsizetype index = valeur.trimmed().toLongLong(&ok);
+            if (!ok || index < 0 || index >= m_partagees.size()) {
+                throw ImportError(
+                    QStringLiteral("%1 est endommagé : la cellule %2%3 de la feuille « %4 » "
+                                   "renvoie à une chaîne partagée qui n'existe pas.")
+                        .arg(nomFichier(m_path), lettreColonne(static_cast<int>(colonne)))
+                        .arg(ligne + 1)
+                        .arg(nom));
+            }
+            cell = Cellule::deTexte(m_partagees.at(index));
         } else if (type == u"inlineStr") {
             cell = Cellule::deTexte(enLigne);
-        } else if (type == u"str" || type == u"e") {
+        } else if (type == u"str") {
             cell = Cellule::deTexte(valeur);
+        } else if (type == u"e") {
+            // "#N/A", "#REF!"...: what the spreadsheet shows for a failed formula.
+            cell = Cellule::deErreur(valeur.trimmed());
         } else if (type == u"b") {
-            cell = Cellule::deBooleen(valeur.trimmed() == u"1");
+            cell = Cellule::deBooleen(valeur.trimmed() == u"1" ||
+                                      valeur.trimmed().compare(u"true", Qt::CaseInsensitive) == 0);
         } else if (type == u"d") {
-            cell = Cellule::deDate(QDateTime::fromString(valeur.trimmed(), Qt::ISODate));
+            const QDateTime d = QDateTime::fromString(valeur.trimmed(), Qt::ISODate);
+            cell = d.isValid() ? Cellule::deDate(d) : Cellule::deTexte(valeur);
         } else {
             bool ok = false;
             const double v = valeur.trimmed().toDouble(&ok);
             if (!ok) {
                 cell = Cellule::deTexte(valeur);
-            } else if (style >= 0 && style < dates.size() && dates[style] && v >= 0 &&
-                       v < 2958466) {
-                const qint64 jours = static_cast<qint64>(v);
-                const qint64 secondes = qRound64((v - static_cast<double>(jours)) * 86400.0);
-                cell = Cellule::deDate(
-                    QDateTime(origine.addDays(jours), QTime(0, 0)).addSecs(secondes));
             } else {
-                cell = Cellule::deNombre(v);
+                cell = nombreOuDate(v, style >= 0 && style < m_dates.size() && m_dates[style],
+                                    m_date1904);
             }
         }
-        f.definir(ligne, colonne, cell);
+        f.definir(static_cast<int>(ligne), static_cast<int>(colonne), cell);
     }
     if (r.hasError()) {
-        throw ErreurImport(
-            QStringLiteral("La feuille « %1 » est endommagée : %2.").arg(nom, r.errorString()));
+        throw ImportError(QStringLiteral("%1 est endommagé : la feuille « %2 » est illisible, %3.")
+                              .arg(nomFichier(m_path), nom, raisonXml(r)));
     }
     f.compacter();
     return f;
 }
 
-bool aDesCellules(const QByteArray& xml) {
-    return xml.contains("<v>") || xml.contains("<v ") || xml.contains("<is>") ||
-           xml.contains(":v>") || xml.contains(":is>");
-}
-
-}  // namespace
-
-Classeur LecteurPaquetXlsx::lire(const QString& path) {
-    const Paquet p(path);
-    const Structure s = structure(p);
-    const QStringList partagees =
-        s.sharedStrings.isEmpty() ? QStringList() : chainesPartagees(p.lire(s.sharedStrings));
-    const QVector<bool> dates =
-        s.styles.isEmpty() ? QVector<bool>() : formatsDeDate(p.lire(s.styles));
+Classeur Lecture::lire() {
+    QString workbook;
+    for (const Relation& rel : relations(QStringLiteral("_rels/.rels"))) {
+        if (rel.type.endsWith(u"/officeDocument")) {
+            workbook = resoudre(QString(), rel.target);
+        }
+    }
+    if (workbook.isEmpty() && m_paquet.contient(QStringLiteral("xl/workbook.xml"))) {
+        workbook = QStringLiteral("xl/workbook.xml");
+    }
+    if (workbook.isEmpty() || !m_paquet.contient(workbook)) {
+        throw ImportError(nomFichier(m_path) +
+                          QStringLiteral(" n'est pas un classeur Excel : il ne contient pas de "
+                                         "classeur."));
+    }
+    const QString base = dossierDe(workbook);
+    const auto rels = relations(relsDe(workbook));
+    for (const Relation& rel : rels) {
+        if (rel.type.endsWith(u"/sharedStrings")) {
+            chainesPartagees(resoudre(base, rel.target));
+        } else if (rel.type.endsWith(u"/styles")) {
+            formatsDeDate(resoudre(base, rel.target));
+        }
+    }
+    struct FeuilleDecrite {
+        QString nom;
+        QString part;
+    };
+    QVector<FeuilleDecrite> feuilles;
+    QXmlStreamReader r(m_paquet.lire(workbook));
+    while (!r.atEnd()) {
+        r.readNext();
+        if (!r.isStartElement()) {
+            continue;
+        }
+        if (r.name() == u"workbookPr") {
+            const QStringView v = r.attributes().value(QLatin1StringView("date1904"));
+            m_date1904 = v == u"1" || v == u"true";
+        } else if (r.name() == u"sheet") {
+            const auto a = r.attributes();
+            QString id;
+            for (const QXmlStreamAttribute& attr : a) {
+                if (attr.name() == u"id") {
+                    id = attr.value().toString();
+                }
+            }
+            const auto rel = rels.constFind(id);
+            if (rel != rels.constEnd() && rel->type.endsWith(u"/worksheet")) {
+                feuilles.append(
+                    {a.value(QLatin1StringView("name")).toString(), resoudre(base, rel->target)});
+            }
+        }
+    }
+    if (r.hasError()) {
+        endommage(QStringLiteral("la description de ses feuilles :"), r);
+    }
     Classeur classeur;
-    for (const FeuilleDecrite& d : s.feuilles) {
-        classeur.feuilles.append(lireFeuille(p.lire(d.part), d.nom, partagees, dates, s.date1904));
+    // Two sheets naming the same part read it once: a package cannot make its reading cost
+    // more than its parts.
+    QHash<QString, FeuilleSource> lues;
+    for (const FeuilleDecrite& d : feuilles) {
+        if (!m_paquet.contient(d.part)) {
+            throw ImportError(QStringLiteral("%1 est endommagé : la feuille « %2 » manque (la "
+                                             "partie %3 n'est pas dans le fichier).")
+                                  .arg(nomFichier(m_path), d.nom, d.part));
+        }
+        auto it = lues.constFind(d.part);
+        if (it == lues.constEnd()) {
+            it = lues.insert(d.part, lireFeuille(d.part, d.nom));
+        }
+        FeuilleSource f = *it;
+        f.nom = d.nom;
+        classeur.feuilles.append(std::move(f));
     }
     return classeur;
 }
 
-LecteurPaquetXlsx::Analyse LecteurPaquetXlsx::analyser(const QString& path) {
-    const Paquet p(path);
-    const Structure s = structure(p);
-    Analyse a;
-    a.demandeCeLecteur = s.cheminsAbsolus;
-    for (const FeuilleDecrite& d : s.feuilles) {
-        const QByteArray xml = p.lire(d.part);
-        a.demandeCeLecteur |= xml.contains("inlineStr");
-        a.feuillesAvecCellules.append(aDesCellules(xml));
-    }
-    return a;
+}  // namespace
+
+Classeur lireXlsx(const QByteArray& contenu, const QString& path) {
+    Lecture lecture(contenu, path);
+    return lecture.lire();
 }
+
+}  // namespace lecteurs

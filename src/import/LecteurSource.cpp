@@ -1,15 +1,17 @@
 #include "import/LecteurSource.h"
 
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurTexte.h"
 #include "import/LecteursInternes.h"
+#include "import/PaquetZip.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
+#include <new>
+#include <stdexcept>
 
+using lecteurs::detail;
 using lecteurs::nomFichier;
 
 namespace {
@@ -51,7 +53,7 @@ bool pageHtml(const QByteArray& contenu) {
 }
 
 [[noreturn]] void autreFormat(const QString& path, const QString& attendu, const QString& conseil) {
-    throw ErreurImport(nomFichier(path) + QStringLiteral(" n'est pas %1%2.").arg(attendu, conseil));
+    throw ImportError(nomFichier(path) + QStringLiteral(" n'est pas %1%2.").arg(attendu, conseil));
 }
 
 QString conseilSelon(Contenu c, const QByteArray& contenu) {
@@ -77,66 +79,40 @@ void verifierOds(const QString& path, const QByteArray& contenu) {
                                                              "choisissez ce format")
                                             : QString());
     }
-    try {
-        orcus::zip_archive_stream_fd stream(QFile::encodeName(path).constData());
-        orcus::zip_archive zip(&stream);
-        zip.load();
-        std::vector<unsigned char> manifest;
-        if (zip.read_file_entry("META-INF/manifest.xml", manifest) &&
-            QByteArray(reinterpret_cast<const char*>(manifest.data()),
-                       static_cast<qsizetype>(manifest.size()))
-                .contains("encryption-data")) {
-            throw ErreurImport(
-                nomFichier(path) +
-                QStringLiteral(" est protégé par un mot de passe (chiffré) : "
-                               "enregistrez-le sans mot de passe puis recommencez."));
-        }
-    } catch (const ErreurImport&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw ErreurImport(nomFichier(path) +
-                           QStringLiteral(" est endommagé ou tronqué : son contenu compressé ne "
-                                          "se lit pas (%1).")
-                               .arg(QString::fromLocal8Bit(e.what())));
+    const PaquetZip paquet(contenu, path);
+    if (paquet.lire(QStringLiteral("META-INF/manifest.xml")).contains("encryption-data")) {
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est protégé par un mot de passe (chiffré) : "
+                                         "enregistrez-le sans mot de passe puis recommencez."));
     }
 }
 
-Classeur lireXlsx(const QString& path) {
-    const LecteurPaquetXlsx::Analyse analyse = LecteurPaquetXlsx::analyser(path);
-    if (analyse.demandeCeLecteur) {
-        return LecteurPaquetXlsx::lire(path);
+/// Why a file does not open, in French, the system's words as a detail.
+QString raisonOuverture(const QFile& file) {
+    QString raison;
+    switch (file.error()) {
+        case QFileDevice::PermissionsError:
+            raison = QStringLiteral("vous n'avez pas le droit de le lire");
+            break;
+        case QFileDevice::ResourceError:
+            raison = QStringLiteral("le système manque de ressources pour l'ouvrir");
+            break;
+        case QFileDevice::ReadError:
+            raison = QStringLiteral("sa lecture a échoué");
+            break;
+        default:
+            raison = QStringLiteral("le système refuse de l'ouvrir");
+            break;
     }
-    Classeur classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::Xlsx);
-    // Whatever liborcus missed, a sheet whose part holds cells must not come back empty.
-    bool manque = classeur.feuilles.size() != analyse.feuillesAvecCellules.size();
-    for (qsizetype i = 0; !manque && i < classeur.feuilles.size(); ++i) {
-        manque = analyse.feuillesAvecCellules[i] && classeur.feuilles[i].estVide();
-    }
-    return manque ? LecteurPaquetXlsx::lire(path) : classeur;
+    return raison + detail(file.errorString());
 }
 
-}  // namespace
+/// Larger than any workbook an import is made from; reading it would only fill the memory.
+constexpr qint64 kTailleMaxFichier = qint64(1) << 30;
 
-Classeur LecteurSource::lire(const QString& path, FormatSource format, const OptionsTexte& texte) {
-    QFile file(path);
-    if (!file.exists()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est introuvable."));
-    }
-    if (QFileInfo(path).isDir()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est un dossier, pas un fichier."));
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw ErreurImport(
-            nomFichier(path) +
-            QStringLiteral(" ne peut pas être ouvert : %1.").arg(file.errorString()));
-    }
-    const QByteArray contenu = file.readAll();
-    file.close();
-    if (contenu.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" est vide."));
-    }
+Classeur lireSelonFormat(const QString& path, const QByteArray& contenu, FormatSource format,
+                         const OptionsTexte& texte) {
     const Contenu genre = genreDeContenu(contenu.left(4096));
-
     Classeur classeur;
     switch (format) {
         case FormatSource::Excel:
@@ -145,17 +121,17 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
                     autreFormat(path, QStringLiteral("un classeur Excel"),
                                 conseilSelon(genre, contenu.left(200)));
                 }
-                classeur = lireXlsx(path);
+                classeur = lecteurs::lireXlsx(contenu, path);
             } else if (genre == Contenu::Ole) {
                 if (paquetChiffre(contenu)) {
-                    throw ErreurImport(
+                    throw ImportError(
                         nomFichier(path) +
                         QStringLiteral(" est protégé par un mot de passe (chiffré) : "
                                        "enregistrez-le sans mot de passe puis recommencez."));
                 }
-                classeur = lecteurs::lireXls(path);
+                classeur = lecteurs::lireXls(contenu, path);
             } else if (genre == Contenu::Balises && feuilleXmlExcel(contenu)) {
-                classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::XmlExcel);
+                classeur = lecteurs::lireXmlExcel(contenu, path);
             } else if (genre == Contenu::Balises && pageHtml(contenu)) {
                 // What many web sites export as an .xls file.
                 classeur = lecteurs::lireHtml(contenu, path);
@@ -169,7 +145,7 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
                             conseilSelon(genre, contenu));
             }
             verifierOds(path, contenu);
-            classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::Ods);
+            classeur = lecteurs::lireOds(contenu, path);
             break;
         case FormatSource::Texte:
             if (genre == Contenu::Zip || genre == Contenu::Ole) {
@@ -178,11 +154,11 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
             try {
                 classeur.feuilles.append(
                     LecteurTexte::lire(contenu, texte, QFileInfo(path).completeBaseName()));
-            } catch (const ErreurImport& e) {
+            } catch (const ImportError& e) {
                 QString t = e.text();
-                throw ErreurImport(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
-                                       .replace(QStringLiteral("Le fichier n'est"),
-                                                nomFichier(path) + QStringLiteral(" n'est")));
+                throw ImportError(t.replace(QStringLiteral("Le fichier texte"), nomFichier(path))
+                                      .replace(QStringLiteral("Le fichier n'est"),
+                                               nomFichier(path) + QStringLiteral(" n'est")));
             }
             break;
         case FormatSource::Html:
@@ -196,7 +172,7 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
                 autreFormat(path, QStringLiteral("une feuille XML Excel 2003"),
                             conseilSelon(genre, contenu));
             }
-            classeur = lecteurs::lireOrcus(path, lecteurs::GenreOrcus::XmlExcel);
+            classeur = lecteurs::lireXmlExcel(contenu, path);
             break;
         case FormatSource::DBase: {
             static const QByteArray versions("\x02\x03\x30\x31\x32\x43\x63\x83\x8B\xCB\xF5\xE5\xFB",
@@ -210,8 +186,70 @@ Classeur LecteurSource::lire(const QString& path, FormatSource format, const Opt
             break;
         }
     }
+    return classeur;
+}
+
+}  // namespace
+
+Classeur LecteurSource::lire(const QString& path, FormatSource format, const OptionsTexte& texte) {
+    QFile file(path);
+    if (!file.exists()) {
+        throw ImportError(nomFichier(path) + QStringLiteral(" est introuvable."));
+    }
+    if (QFileInfo(path).isDir()) {
+        throw ImportError(nomFichier(path) + QStringLiteral(" est un dossier, pas un fichier."));
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw ImportError(
+            nomFichier(path) +
+            QStringLiteral(" ne peut pas être ouvert : %1.").arg(raisonOuverture(file)));
+    }
+    if (file.size() > kTailleMaxFichier) {
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est trop volumineux pour une importation (plus de "
+                                         "1 Go)."));
+    }
+    const QByteArray contenu = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" ne peut pas être lu : %1.").arg(raisonOuverture(file)));
+    }
+    file.close();
+    if (contenu.isEmpty()) {
+        throw ImportError(nomFichier(path) + QStringLiteral(" est vide."));
+    }
+
+    Classeur classeur;
+    // Whatever a library or the memory allocator throws on a hostile file ends here as the
+    // French report of an unreadable file: nothing else leaves the readers.
+    try {
+        classeur = lireSelonFormat(path, contenu, format, texte);
+    } catch (const ImportError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : sa lecture demande plus de mémoire "
+                                         "que l'ordinateur n'en a de libre."));
+    } catch (const std::length_error& e) {
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : il annonce une taille qu'aucun "
+                                         "classeur n'a%1.")
+                              .arg(detail(QString::fromLocal8Bit(e.what()))));
+    } catch (const std::exception& e) {
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : il est endommagé ou n'est pas dans "
+                                         "le format choisi%1.")
+                              .arg(detail(QString::fromLocal8Bit(e.what()))));
+    } catch (...) {
+        throw ImportError(nomFichier(path) +
+                          QStringLiteral(" est illisible : il est endommagé ou n'est pas dans "
+                                         "le format choisi."));
+    }
+    for (FeuilleSource& f : classeur.feuilles) {
+        f.compacter();
+    }
     if (classeur.feuilles.isEmpty()) {
-        throw ErreurImport(nomFichier(path) + QStringLiteral(" ne contient aucune feuille."));
+        throw ImportError(nomFichier(path) + QStringLiteral(" ne contient aucune feuille."));
     }
     return classeur;
 }

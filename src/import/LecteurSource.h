@@ -4,35 +4,21 @@
 #include "import/ReglageImport.h"
 
 /**
- * Reads a source file whole, in the format chosen, through the maintained readers: liborcus
- * for .xlsx, .ods and Excel 2003 XML, FreeXL for .xls, libxml2 for HTML tables, shapelib for
- * dBase tables, and our own reader for delimited text.
+ * Reads a source file whole, in the format chosen: Excel workbooks (.xlsx, .xlsm, .xls and the
+ * Excel 2003 XML spreadsheets), OpenDocument spreadsheets, delimited text, HTML tables
+ * (libxml2) and dBase tables (shapelib).
  *
  * Excel workbooks are recognised by their content, whatever their extension: a package
  * (.xlsx), a binary workbook (.xls), and the HTML or XML pages that web sites export under an
- * .xls name. Packages written by other tools than Excel (inline strings, absolute part
- * names: openpyxl, many web exports), which liborcus reads as empty sheets, are read by our
- * own package reader; a sheet that holds cells is never returned empty.
+ * .xls name.
  *
- * Every failure (missing, damaged, truncated or encrypted file, another format than the one
- * chosen) throws ErreurImport with a French text that names the file.
+ * A file is never trusted: what it says of its own sizes and positions is checked before
+ * anything is reserved for it, a cell beyond what its format can hold makes it unreadable,
+ * and reading costs what the file holds. Every failure (missing, damaged, truncated,
+ * encrypted or hostile file, another format than the one chosen) throws ImportError with a
+ * French text that names the file, and nothing else leaves the readers.
  */
 class LecteurSource {
 public:
     static Classeur lire(const QString& path, FormatSource format, const OptionsTexte& texte);
-};
-
-/// The reader of .xlsx packages that liborcus misreads; also used to check what it read.
-class LecteurPaquetXlsx {
-public:
-    /// What the package holds, sheet by sheet. Throws ErreurImport.
-    static Classeur lire(const QString& path);
-    struct Analyse {
-        /// The package has what liborcus cannot read: inline strings, absolute part names.
-        bool demandeCeLecteur = false;
-        /// For each sheet, in order: whether its part holds at least one cell with a value.
-        QVector<bool> feuillesAvecCellules;
-    };
-    /// Looks into the package without reading its cells. Throws ErreurImport.
-    static Analyse analyser(const QString& path);
 };

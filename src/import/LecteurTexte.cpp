@@ -1,7 +1,8 @@
 #include "import/LecteurTexte.h"
 
 #include "db/Win1252.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
+#include "import/LecteursInternes.h"
 
 #include <QStringDecoder>
 
@@ -15,7 +16,7 @@ QString LecteurTexte::decoder(const QByteArray& contenu, OptionsTexte::Codage co
         return utf16(contenu.mid(2));
     }
     if (contenu.contains('\0')) {
-        throw ErreurImport(QStringLiteral(
+        throw ImportError(QStringLiteral(
             "Le fichier n'est pas un fichier texte : il contient des données binaires."));
     }
     switch (codage) {
@@ -43,7 +44,8 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
     const QChar sep = options.separateur;
     const QChar quote = options.delimiteur;
 
-    QVector<Cellule> ligne;
+    int ligne = 0;
+    int colonne = 0;
     QString champ;
     bool guillemets = false;
     bool champCite = false;
@@ -52,14 +54,21 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
     int ligneFichier = 1;
 
     auto finirChamp = [&] {
-        ligne.append(champ.isEmpty() && !champCite ? Cellule() : Cellule::deTexte(champ));
+        if (!champ.isEmpty() || champCite) {
+            // A spreadsheet writes an error cell as the error it shows.
+            const QString t = champ.trimmed();
+            feuille.definir(
+                ligne, colonne,
+                lecteurs::codeErreur(t) ? Cellule::deErreur(t) : Cellule::deTexte(champ));
+        }
+        ++colonne;
         champ.clear();
         champCite = false;
     };
     auto finirLigne = [&] {
         finirChamp();
-        feuille.lignes.append(ligne);
-        ligne.clear();
+        ++ligne;
+        colonne = 0;
         ligneCommencee = false;
     };
 
@@ -104,13 +113,13 @@ FeuilleSource LecteurTexte::lire(const QByteArray& contenu, const OptionsTexte& 
         }
     }
     if (guillemets) {
-        throw ErreurImport(
+        throw ImportError(
             QStringLiteral("Le fichier texte est tronqué ou mal formé : le délimiteur %1 ouvert à "
                            "la ligne %2 n'est jamais fermé.")
                 .arg(quote)
                 .arg(ligneOuverture));
     }
-    if (ligneCommencee || !champ.isEmpty() || !ligne.isEmpty()) {
+    if (ligneCommencee || !champ.isEmpty() || colonne > 0) {
         finirLigne();
     }
     feuille.compacter();

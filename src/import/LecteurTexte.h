@@ -14,7 +14,7 @@
  */
 class LecteurTexte {
 public:
-    /// Throws ErreurImport for a binary file or a delimiter left open at the end.
+    /// Throws ImportError for a binary file or a delimiter left open at the end.
     static FeuilleSource lire(const QByteArray& contenu, const OptionsTexte& options,
                               const QString& nom);
     /// The text of @p contenu in the encoding of @p options.

@@ -21,11 +21,6 @@
 
 namespace {
 
-TFrmoperations::ImportExcel& importExcel() {
-    static TFrmoperations::ImportExcel import;
-    return import;
-}
-
 const QString kTypeMontant = QStringLiteral("TYPEMONTANT");
 const QString kNature = QStringLiteral("NATUREOPERATIONS");
 const QString kOuverture = QStringLiteral("SOLDEOUVERTURE");
@@ -41,10 +36,6 @@ int numeroPage(int indicateur) {
 }
 
 }  // namespace
-
-void TFrmoperations::setImportExcel(ImportExcel import) {
-    importExcel() = std::move(import);
-}
 
 TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
     : QWidget(parent),
@@ -88,7 +79,7 @@ TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
     }
     m_importExcel = new QPushButton(QStringLiteral("Import Excel"), m_page);
     m_importExcel->setToolTip(QStringLiteral("Import Excel"));
-    m_importExcel->setEnabled(static_cast<bool>(importExcel()));
+    m_importExcel->setEnabled(static_cast<bool>(services.importExcel()));
     m_page->ajouterApresEffacerTout(m_importExcel);
 
     auto* layout = new QVBoxLayout(this);
@@ -349,8 +340,8 @@ void TFrmoperations::SoldeExit() {
 }
 
 void TFrmoperations::BtnImportExcelClick() {
-    if (importExcel()) {
-        importExcel()(this, page(), *dataset());
+    if (const ServicesFenetres::ImportExcel import = m_services.importExcel()) {
+        import(this, page(), *dataset());
     }
 }
 

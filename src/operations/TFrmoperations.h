@@ -4,7 +4,6 @@
 #include "operations/PagesOperations.h"
 
 #include <QWidget>
-#include <functional>
 
 class Dataset;
 class KeyboardNavigator;
@@ -47,25 +46,13 @@ class ServicesFenetres;
  * added, or modified with changes, asks whether to save it (Oui sends it, Non drops it,
  * Annuler keeps the window open).
  *
- * "Import Excel" runs the import installed with setImportExcel(); without one it is greyed
- * out.
+ * "Import Excel" runs the import ServicesFenetres::importExcel() offers; without one it is
+ * greyed out.
  */
 class TFrmoperations : public QWidget {
     Q_OBJECT
 
 public:
-    /**
-     * The spreadsheet import of a page: runs on @p dataset, the page's dataset open on the
-     * lines of the active company and year, for page @p page (1 to 4), with @p fenetre as
-     * parent of its dialogs. The window does nothing before or after it; the totals follow
-     * the lines sent through the dataset by themselves.
-     */
-    using ImportExcel = std::function<void(QWidget* fenetre, int page, Dataset& dataset)>;
-
-    /// Installs the import the "Import Excel" buttons of the windows created from now on
-    /// run; an empty one leaves them greyed out.
-    static void setImportExcel(ImportExcel import);
-
     /// The question asked when the window closes with a line being added or modified.
     static QString questionFermeture() {
         return QStringLiteral("Voulez-vous enregistrer la ligne en cours ?");

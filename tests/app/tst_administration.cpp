@@ -1,7 +1,7 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/TFrminitialisation.h"
 #include "app/TfRMMAIN.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/TFrmMotPasse.h"
 
 #include <QGroupBox>
@@ -26,7 +26,7 @@ class TestAdministration : public QObject {
         return query.fetch() ? query.row().at(0).toInt() : -1;
     }
 
-    qint64 committedCompanies() { return committedValue(*m_db, "select count(*) from SOCIETE"); }
+    qint64 committedCompanies() { return m_db->count("select count(*) from SOCIETE"); }
 
     // Runs the initialisation dialog with @p motDePasse typed in its field, then OK.
     void initialiser(const QString& motDePasse) {
@@ -129,8 +129,7 @@ private slots:
         societe.setValue("EXERCICE", Value(2024));
         societe.post();
         QCOMPARE(committedCompanies(), 1);
-        QCOMPARE(committedValue(*m_db, "select count(*) from SOCIETE where MFISCAL = '5555555'"),
-                 1);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where MFISCAL = '5555555'"), 1);
     }
 
     void theInitialisationCommandOpensTheDialog() {
@@ -169,8 +168,7 @@ private slots:
         TfRMMAIN main;
         executer(main, QStringLiteral("update SOCIETE\nset ADRESSE = 'Rue du Lac'"));
         QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Sql Exécuté")}));
-        QCOMPARE(committedValue(*m_db, "select count(*) from SOCIETE where ADRESSE = 'Rue du Lac'"),
-                 2);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where ADRESSE = 'Rue du Lac'"), 2);
         boxes.clear();
         executer(main, QStringLiteral("select * from SOCIETE"));
         QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Sql Exécuté")}));

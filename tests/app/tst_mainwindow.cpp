@@ -1,16 +1,17 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/DesktopApplication.h"
 #include "app/TfRMMAIN.h"
 #include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
 #include "declaration/ProblemLocation.h"
-#include "declaration/Tfrmgeneration.h"
+#include "declaration/ui/Tfrmgeneration.h"
+#include "import/ui/AssistantImport.h"
 #include "operations/TFrmoperations.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -396,6 +397,19 @@ private slots:
             QCOMPARE(fenetres[i]->page(), i % 4 + 1);
         }
         QVERIFY(fenetres[4] != fenetres[0]);
+        // The main window offers the import: "Import Excel" opens the wizard on the page's
+        // dataset.
+        bool assistant = false;
+        whenModalOpens([&assistant, &fenetres](QWidget* modal) {
+            auto* wizard = qobject_cast<AssistantImport*>(modal);
+            QVERIFY(wizard);
+            QCOMPARE(&wizard->cible(), fenetres[1]->dataset());
+            assistant = true;
+            wizard->reject();
+        });
+        QVERIFY(fenetres[1]->boutonImportExcel()->isEnabled());
+        fenetres[1]->boutonImportExcel()->click();
+        QVERIFY(assistant);
         QVERIFY(boxes.isEmpty());
         desktop.finish();
     }
@@ -489,9 +503,9 @@ private slots:
             db::Statement effacer(desktop.dataModule()->IBTransaction1);
             effacer.prepare(QStringLiteral("delete from SOCIETE"));
             effacer.execute();
-            QCOMPARE(committedValue(database, "select count(*) from SOCIETE"), 1);
+            QCOMPARE(database.count("select count(*) from SOCIETE"), 1);
         }
-        QCOMPARE(committedValue(database, "select count(*) from SOCIETE"), 0);
+        QCOMPARE(database.count("select count(*) from SOCIETE"), 0);
         QVERIFY(boxes.isEmpty());
     }
 };

@@ -1,7 +1,7 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/TFrmSauvegarde.h"
 #include "app/TfRMMAIN.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/TFrmMotPasse.h"
 
 #include <QLineEdit>

@@ -1,9 +1,9 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/DesktopApplication.h"
 #include "app/StopSignals.h"
 #include "data/Dataset.h"
 #include "db/DatabaseError.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,12 +74,9 @@ private slots:
         QVERIFY(timer.elapsed() < 10000);
         QCOMPARE(StopSignals::received(), SIGTERM);
         QVERIFY(boxes.isEmpty());
-        QCOMPARE(committedValue(database, "select count(*) from SOCIETE where ADRESSE = 'POSTEE'"),
-                 1);
-        QCOMPARE(committedValue(database, "select count(*) from SOCIETE where CODEPOSTAL = 1000"),
-                 1);
-        QCOMPARE(committedValue(database, "select count(*) from SOCIETE where ADRESSE = 'ABANDON'"),
-                 0);
+        QCOMPARE(database.count("select count(*) from SOCIETE where ADRESSE = 'POSTEE'"), 1);
+        QCOMPARE(database.count("select count(*) from SOCIETE where CODEPOSTAL = 1000"), 1);
+        QCOMPARE(database.count("select count(*) from SOCIETE where ADRESSE = 'ABANDON'"), 0);
     }
 };
 

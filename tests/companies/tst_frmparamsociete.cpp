@@ -1,10 +1,10 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "companies/Tfrmparamsociete.h"
 #include "db/DatabaseError.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/FormulaireSaisie.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/PageLignes.h"
 
 #include <QAbstractItemView>
@@ -41,7 +41,7 @@ class TestFrmParamSociete : public QObject {
         return nullptr;
     }
 
-    qint64 compter(const QString& sql) { return committedValue(*m_db, sql); }
+    qint64 compter(const QString& sql) { return m_db->count(sql); }
 
     /// Types @p text into the field of @p colonne and leaves it.
     static void saisir(FormulaireSaisie* form, const QString& colonne, const QString& text) {

@@ -1,13 +1,17 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
+#include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
+#include "widgets/FormulaireSaisie.h"
 #include "widgets/SearchEdit.h"
 #include "widgets/TFrmMotPasse.h"
 
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -66,6 +70,51 @@ class TestFrmSocietes : public QObject {
                                     Qt::NoModifier);
             }
         }
+    }
+
+    /// Valide SA (1111111A) in 2023: three capital links, the group, four assets and a loan
+    /// closed at zero.
+    void ajouterValide() {
+        m_db->addCompany("1111111", "A", 2023, "Valide SA");
+        QStringList sql;
+        const QString ligne = QStringLiteral(
+            "insert into %1 (MFISCAL, EXERCICE, LG, %2) values ('1111111A', 2023, %3, %4)");
+        sql << ligne.arg("CAPITALLIEE", "RAISONSOCIALE").arg(1).arg("'Filiale Un'")
+            << ligne.arg("CAPITALLIEE", "RAISONSOCIALE").arg(2).arg("'Filiale Deux'")
+            << ligne.arg("CAPITALDECLARANTE", "RAISONSOCIALE").arg(1).arg("'Holding'")
+            << ligne.arg("LISTEACTIFINCORPOREL", "NATUREACTIF").arg(1).arg("'04'")
+            << ligne.arg("LISTEACTIFINCORPOREL", "NATUREACTIF").arg(2).arg("'10'")
+            << ligne.arg("LISTEACTIFINCORPOREL", "NATUREACTIF").arg(3).arg("'11'")
+            << ligne.arg("LISTEACTIFCORPOREL", "NATUREACTIF").arg(1).arg("'15'")
+            << ligne.arg("OPERATIONPRETEMPRUNT", "SOLDECLOTURE").arg(1).arg("0")
+            << QStringLiteral(
+                   "insert into INFORMATIONGROUPE (MFISCAL, EXERCICE, AUTREMFISCAL) "
+                   "values ('1111111A', 2023, 'HRB 1')");
+        m_db->execute(sql);
+    }
+
+    static QString confirmationValide() {
+        return QStringLiteral(
+            "Créer l'exercice 2024 de Valide SA (1111111A) à partir de "
+            "l'exercice 2023 ?");
+    }
+    static QString phraseValide() {
+        return QStringLiteral(
+            "Exercice 2024 créé : 3 liens en capital, 1 fiche groupe, 4 actifs, "
+            "aucun prêt reporté.");
+    }
+
+    bool choisirValide(int exercice = 2023) {
+        return societe().locate({"MFISCAL", "CLE", "EXERCICE"},
+                                {Value(u"1111111"), Value(u"A"), Value(exercice)});
+    }
+
+    qint64 compterValide(const QString& table, int exercice) {
+        return m_db->count(QStringLiteral("select count(*) from %1 where %2 = '1111111A' and "
+                                          "EXERCICE = %3")
+                               .arg(table, table == u"SOCIETE" ? QStringLiteral("MFISCAL || CLE")
+                                                               : QStringLiteral("MFISCAL"))
+                               .arg(exercice));
     }
 
     static void repondre(const QString& motDePasse, bool ok) {
@@ -327,8 +376,7 @@ private slots:
         QCOMPARE(societe().rowCount(), 4);
         QVERIFY(!noms().contains(QStringLiteral("BETA")));
         QVERIFY(boxes.isEmpty());
-        QCOMPARE(committedValue(*m_db, "select count(*) from SOCIETE where MFISCAL = '7654321'"),
-                 0);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where MFISCAL = '7654321'"), 0);
         liste->close();
     }
 
@@ -341,6 +389,143 @@ private slots:
         QCOMPARE(liste->grille()->model()->rowCount(), 0);
         liste->champRecherche()->setText(QStringLiteral("A"));
         QCOMPARE(noms(), QStringList({"ABC"}));
+        liste->close();
+    }
+
+    void exerciceSuivantCreatesTheNextYearAndMakesItCurrent() {
+        ajouterValide();
+        m_contexte->suivre(&societe());
+        MessageBoxRecorder boxes;
+        QPointer<Tfrmsocietes> liste = ouvrir();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        QVERIFY(choisirValide());
+        auto* bouton = liste->findChild<QPushButton*>("BtnExerciceSuivant");
+        QVERIFY(bouton);
+        QCOMPARE(bouton->toolTip(),
+                 QStringLiteral("Créer l'exercice suivant de cette société à partir de celui-ci"));
+        QCOMPARE(QKeySequence::mnemonic(bouton->text()), QKeySequence(Qt::ALT | Qt::Key_X));
+
+        QTest::mouseClick(bouton, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList({confirmationValide(), phraseValide()}));
+        QCOMPARE(boxes.messages().at(0).kind, MessageBoxes::Kind::Confirmation);
+        QCOMPARE(boxes.messages().at(1).kind, MessageBoxes::Kind::Information);
+        // The list is read again, the new year current, and the label follows it.
+        QCOMPARE(noms().count(QStringLiteral("Valide SA")), 2);
+        QCOMPARE(m_module->identifiantComplet(), QStringLiteral("1111111A"));
+        QCOMPARE(m_module->exerciceActif(), Value(2024));
+        QCOMPARE(liste->grille()->currentIndex().row(), societe().currentIndex());
+        QCOMPARE(m_contexte->libelleSociete(),
+                 QStringLiteral("Valide SA   1111111A  Exercice: 2024"));
+        QCOMPARE(compterValide("CAPITALLIEE", 2024), 2);
+        QCOMPARE(compterValide("LISTEACTIFINCORPOREL", 2024), 3);
+        QCOMPARE(compterValide("OPERATIONPRETEMPRUNT", 2024), 0);
+        flushDeletions();
+        QVERIFY(!liste.isNull());
+
+        // Again on the same year: refused, in the error box, and the list stays on its row.
+        boxes.clear();
+        QVERIFY(choisirValide());
+        QTest::mouseClick(bouton, Qt::LeftButton);
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
+                 QStringList({QStringLiteral("L'exercice 2024 de Valide SA (1111111A) existe "
+                                             "déjà : rien n'a été créé.")}));
+        QCOMPARE(m_module->exerciceActif(), Value(2023));
+        QCOMPARE(compterValide("SOCIETE", 2024), 1);
+        liste->close();
+    }
+
+    void exerciceSuivantByKeyboardAndMenuInManagementMode() {
+        ajouterValide();
+        m_contexte->ModeSocietes = 2;
+        MessageBoxRecorder boxes;
+        boxes.setConfirmAnswer(false);
+        QPointer<Tfrmsocietes> liste = ouvrir();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        liste->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(liste));
+        QVERIFY(choisirValide());
+        liste->grille()->setFocus();
+        // Non to the confirmation: nothing is made. The letter presses the button the way a
+        // click does, released a moment later.
+        QTest::keyClick(liste->grille(), Qt::Key_X, Qt::AltModifier);
+        QTRY_COMPARE(boxes.texts(), QStringList({confirmationValide()}));
+        QCOMPARE(compterValide("SOCIETE", 2024), 0);
+        QCOMPARE(m_module->exerciceActif(), Value(2023));
+
+        QAction* menu = nullptr;
+        for (QAction* a : liste->grille()->actions()) {
+            if (a->text() == QStringLiteral("Exercice suivant")) {
+                menu = a;
+            }
+        }
+        QVERIFY(menu);
+        boxes.clear();
+        boxes.setConfirmAnswer(true);
+        menu->trigger();
+        QCOMPARE(boxes.texts(), QStringList({confirmationValide(), phraseValide()}));
+        QCOMPARE(m_module->exerciceActif(), Value(2024));
+        liste->close();
+    }
+
+    void aPendingChangeOfTheCompanyIsSettledFirst() {
+        ajouterValide();
+        m_contexte->ModeSocietes = 2;
+        MessageBoxRecorder boxes;
+        QPointer<Tfrmsocietes> liste = ouvrir();
+        QVERIFY(QTest::qWaitForWindowExposed(liste));
+        QVERIFY(choisirValide());
+        QPointer<Tfrmparamsociete> fiche = Tfrmparamsociete::ouvrirModification(*m_services);
+        auto* adresse = fiche->identification()->controle<QLineEdit>("ADRESSE");
+        QVERIFY(adresse);
+        auto* bouton = liste->findChild<QPushButton*>("BtnExerciceSuivant");
+        const QString question = QStringLiteral("Voulez-vous enregistrer les modifications ?");
+
+        // Annuler: the command stops, the change still being typed.
+        adresse->setFocus();
+        QTest::keyClicks(adresse, "1 rue Neuve");
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Annuler);
+        QTest::mouseClick(bouton, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList({question}));
+        QCOMPARE(boxes.messages().at(0).kind, MessageBoxes::Kind::Question);
+        QVERIFY(societe().isEditing());
+        QCOMPARE(compterValide("SOCIETE", 2024), 0);
+
+        // Non: the change is dropped, the year made from the record as saved.
+        boxes.clear();
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Non);
+        QTest::mouseClick(bouton, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList({question, confirmationValide(), phraseValide()}));
+        QVERIFY(!societe().isEditing());
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where ADRESSE is not null"), 0);
+        QCOMPARE(compterValide("SOCIETE", 2024), 1);
+
+        // Oui: the change is saved, then carried into the next year.
+        boxes.clear();
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Oui);
+        QVERIFY(choisirValide(2024));
+        Tfrmparamsociete::ouvrirModification(*m_services);
+        QVERIFY(societe().isEditing());
+        societe().setValue("ADRESSE", Value(u"2 rue Haute"));
+        QTest::mouseClick(bouton, Qt::LeftButton);
+        QCOMPARE(boxes.texts(),
+                 QStringList({question,
+                              QStringLiteral("Créer l'exercice 2025 de Valide SA (1111111A) à "
+                                             "partir de l'exercice 2024 ?"),
+                              QStringLiteral("Exercice 2025 créé : 3 liens en capital, 1 fiche "
+                                             "groupe, 4 actifs, aucun prêt reporté.")}));
+        QCOMPARE(m_db->rows("select EXERCICE from SOCIETE where ADRESSE = '2 rue Haute' order by "
+                            "EXERCICE"),
+                 QVector<QVector<Value>>({{Value(2024)}, {Value(2025)}}));
+        QCOMPARE(m_module->exerciceActif(), Value(2025));
+
+        // A record merely put into editing, without a change, asks nothing.
+        boxes.clear();
+        Tfrmparamsociete::ouvrirModification(*m_services);
+        QVERIFY(societe().isEditing());
+        QTest::mouseClick(bouton, Qt::LeftButton);
+        QCOMPARE(boxes.texts().first(),
+                 QStringLiteral("Créer l'exercice 2026 de Valide SA (1111111A) à partir de "
+                                "l'exercice 2025 ?"));
         liste->close();
     }
 

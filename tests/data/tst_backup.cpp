@@ -1,6 +1,7 @@
 // Backup and restore through the services interface, from the command line.
+#include "CommandResult.h"
 #include "TestDatabase.h"
-#include "data/BackupCommand.h"
+#include "commands/BackupCommand.h"
 #include "data/DemoData.h"
 #include "data/Schema.h"
 #include "db/Statement.h"
@@ -12,20 +13,10 @@
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Result = CommandResult;
 
 Result runCommand(const QStringList& options) {
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.code = BackupCommand::run(QStringList{QStringLiteral("ardoz")} + options, out, err);
-    out.flush();
-    err.flush();
-    return result;
+    return runCaptured(BackupCommand::run, QStringList{QStringLiteral("ardoz")} + options);
 }
 
 /// Every row of every table of @p database, each table in the order of its key.

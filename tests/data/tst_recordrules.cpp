@@ -11,20 +11,6 @@ class TestRecordRules : public QObject {
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TDataprix> m_module;
 
-    // Counts through a connection of its own: only committed rows are seen.
-    int committedCount(const QString& sql) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction t(c);
-        c.setDefaultTransaction(&t);
-        t.start();
-        db::Statement q(t);
-        q.prepare(sql);
-        q.execute();
-        return q.fetch() ? int(q.row().at(0).toInt()) : -1;
-    }
-
     void selectCompany(const QString& mfiscal, int year) {
         QVERIFY(m_module->societe->locate({"MFISCAL", "EXERCICE"}, {Value(mfiscal), Value(year)}));
     }
@@ -101,9 +87,9 @@ private slots:
         ops.post();
         QCOMPARE(ops.value("ACHATS").toDecimal(), db::Decimal());
         QCOMPARE(ops.value("VENTES").toDecimal(), db::Decimal());
-        QCOMPARE(committedCount(
-                     "select count(*) from OPERATIONSMONTANTS where ACHATS = 0 and VENTES = 0"),
-                 1);
+        QCOMPARE(
+            m_db->count("select count(*) from OPERATIONSMONTANTS where ACHATS = 0 and VENTES = 0"),
+            1);
 
         Dataset& prets = *m_module->Empruntsprets;
         m_module->openForActiveCompany(prets);
@@ -111,9 +97,9 @@ private slots:
         prets.setText("SOLDECLOTURE", QStringLiteral("1500,250"));
         prets.post();
         QCOMPARE(
-            committedCount("select count(*) from OPERATIONPRETEMPRUNT where SOLDEOUVERTURE = 0 and "
-                           "AUGMENTATIONS = 0 and DIMINUTIONS = 0 and SOLDECLOTURE = 1500.25 and "
-                           "TAUXINTERET is null"),
+            m_db->count("select count(*) from OPERATIONPRETEMPRUNT where SOLDEOUVERTURE = 0 and "
+                        "AUGMENTATIONS = 0 and DIMINUTIONS = 0 and SOLDECLOTURE = 1500.25 and "
+                        "TAUXINTERET is null"),
             1);
         // Only the two operation tables are zeroed.
         Dataset& capital = *m_module->capitallie;
@@ -136,15 +122,15 @@ private slots:
         ds.setValue("RAISONSOCIALE", QStringLiteral("Partenaire"));
         ds.post();
         QCOMPARE(
-            committedCount("select count(*) from OPERATIONSANSCONTRE where MFISCAL = '123456B' and "
-                           "EXERCICE = 2023 and RAISONSOCIALE = 'Partenaire'"),
+            m_db->count("select count(*) from OPERATIONSANSCONTRE where MFISCAL = '123456B' and "
+                        "EXERCICE = 2023 and RAISONSOCIALE = 'Partenaire'"),
             1);
         Dataset& groupe = *m_module->INFOGROUPE;
         m_module->openForActiveCompany(groupe);
         groupe.append();
         groupe.setValue("AUTREMFISCAL", QStringLiteral("X1"));
         groupe.post();
-        QCOMPARE(committedCount("select count(*) from INFORMATIONGROUPE where MFISCAL = '123456B'"),
+        QCOMPARE(m_db->count("select count(*) from INFORMATIONGROUPE where MFISCAL = '123456B'"),
                  1);
         m_module->openForActiveCompany(groupe);
         QCOMPARE(groupe.rowCount(), 1);
@@ -155,15 +141,15 @@ private slots:
         m_module->openForActiveCompany(ds);
         ds.append();
         ds.setValue("RAISONSOCIALE", QStringLiteral("Filiale"));
-        QCOMPARE(committedCount("select count(*) from CAPITALLIEE"), 0);
+        QCOMPARE(m_db->count("select count(*) from CAPITALLIEE"), 0);
         ds.post();
-        QCOMPARE(committedCount("select count(*) from CAPITALLIEE"), 1);
+        QCOMPARE(m_db->count("select count(*) from CAPITALLIEE"), 1);
         m_module->societe->edit();
         m_module->societe->setValue("ADRESSE", QStringLiteral("Tunis"));
         m_module->societe->post();
-        QCOMPARE(committedCount("select count(*) from SOCIETE where ADRESSE = 'Tunis'"), 1);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where ADRESSE = 'Tunis'"), 1);
         ds.remove();
-        QCOMPARE(committedCount("select count(*) from CAPITALLIEE"), 0);
+        QCOMPARE(m_db->count("select count(*) from CAPITALLIEE"), 0);
         // The dataset stays open across the commits.
         QCOMPARE(ds.state(), DatasetState::Browse);
     }
@@ -177,13 +163,13 @@ private slots:
         wipe.prepare(QStringLiteral("delete from LISTEACTIFCORPOREL where MFISCAL = :mfiscal"));
         wipe.setParam(QStringLiteral("mfiscal"), QStringLiteral("1234567A"));
         wipe.execute();
-        QCOMPARE(committedCount("select count(*) from LISTEACTIFCORPOREL"), 2);
+        QCOMPARE(m_db->count("select count(*) from LISTEACTIFCORPOREL"), 2);
         m_module->openForActiveCompany(*m_module->devise);
         m_module->devise->locate({"DEVISE"}, {Value(QStringLiteral("EUR"))});
         m_module->devise->edit();
         m_module->devise->setValue("LIBELLE", QStringLiteral("Euro"));
         m_module->devise->post();
-        QCOMPARE(committedCount("select count(*) from LISTEACTIFCORPOREL"), 0);
+        QCOMPARE(m_db->count("select count(*) from LISTEACTIFCORPOREL"), 0);
     }
 
     void workLeftInTheTransactionIsCommittedAtExit() {
@@ -194,9 +180,9 @@ private slots:
             wipe.prepare(QStringLiteral("delete from SOCIETE where EXERCICE = 2024"));
             wipe.execute();
         }
-        QCOMPARE(committedCount("select count(*) from SOCIETE"), 3);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE"), 3);
         m_module.reset();
-        QCOMPARE(committedCount("select count(*) from SOCIETE"), 2);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE"), 2);
     }
 
     void failedConnectionIsRetriedAtEveryOpen() {

@@ -1,28 +1,19 @@
+#include "CommandResult.h"
 #include "CompleteDeclaration.h"
+#include "commands/GenerateCommand.h"
 #include "declaration/DeclarationValidator.h"
-#include "declaration/GenerateCommand.h"
 
 #include <QTest>
 #include <QTextStream>
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Result = CommandResult;
 
 Result runCommand(const QStringList& options,
                   const QString& command = QStringLiteral("--generate")) {
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.code =
-        GenerateCommand::run(QStringList{QStringLiteral("ardoz"), command} + options, out, err);
-    out.flush();
-    err.flush();
-    return result;
+    return runCaptured(GenerateCommand::run,
+                       QStringList{QStringLiteral("ardoz"), command} + options);
 }
 
 QByteArray readFile(const QString& path) {

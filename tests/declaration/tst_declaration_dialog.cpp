@@ -1,10 +1,10 @@
 #include "CompleteDeclaration.h"
-#include "declaration/FolderChooser.h"
-#include "declaration/GenerateCommand.h"
+#include "MessageBoxRecorder.h"
+#include "commands/GenerateCommand.h"
 #include "declaration/ProblemListModel.h"
-#include "declaration/Tfrmgeneration.h"
-#include "declaration/Tfrmproblemes.h"
-#include "widgets/MessageBoxRecorder.h"
+#include "declaration/ui/FolderChooser.h"
+#include "declaration/ui/Tfrmgeneration.h"
+#include "declaration/ui/Tfrmproblemes.h"
 #include "widgets/QtTranslations.h"
 
 #include <QAbstractButton>

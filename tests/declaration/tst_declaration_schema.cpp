@@ -1,4 +1,4 @@
-#include "DeclarationFixture.h"
+#include "CompleteDeclaration.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -167,173 +167,71 @@ private slots:
     }
 
 private:
+    /// The complete declaration, and what this test adds to it: texts to trim and to escape,
+    /// amounts of every form, and Tunisian related companies where it names foreign ones.
     static void fill(DeclarationFixture& f) {
-        f.addCompany({
-            {"TVA", txt("A")},
-            {"CATEGORIE", txt("M")},
-            {"RAISONSOCIALE", txt(QStringLiteral("  Société Ardoz & Fils <Tunis> "))},
-            {"FORMEJURIDIQUE", txt(QStringLiteral("SARL"))},
-            {"NATIONALITE", txt("TN")},
-            {"ADRESSE", txt(QStringLiteral("12, rue d'Athènes, Tunis"))},
-            {"CODEPOSTAL", db::Value(1002)},
-            {"ACTIVITEPRINCIPALE", txt(QStringLiteral("Négoce de matériel"))},
-            {"ACTIVITESECONDAIRE", txt(QStringLiteral("Maintenance"))},
-            {"DATEDEBUT", db::Value(QDate(2023, 1, 1))},
-            {"DATEFIN", db::Value(QDate(2023, 12, 31))},
-            {"CHIFFREAFFAIREANNUEL", dec("1234567.890")},
-            {"QUALITE", txt("4")},
-            {"AUTRESQUALITE", txt(QStringLiteral("Filiale"))},
-            {"DESCRIPTIONACTIVITESPRINCIPALES",
-             txt(QStringLiteral("Importation\r\nDistribution\r\n"))},
-            {"AFFIRMATION", txt("O")},
-            {"DESCRIPTION", txt(QStringLiteral("Ouverture d'une agence à Sfax"))},
-            {"CODEACTE", txt("0")},
-            {"TYPEDECLARATION", txt("D")},
-            {"NATUREDATEFIN", txt("1")},
-            {"AUTRESINFORMATIONS", txt(QStringLiteral("Néant\r\n« rien d'autre »"))},
-            {"AFFIRMATIONCHANGEMENTCAPITAL", txt("O")},
-            {"DESCRIPTIONCHANGCAPITAL", txt(QStringLiteral("Cession de 10 % à Beta"))},
-            {"DESCRIPTIONREGIMEFISCAL",
-             txt(QStringLiteral("Achats auprès d'une filiale en zone franche"))},
-            {"AFFIRMATIONBIENSERVICE", txt("O")},
-            {"AFFIRMATIONBIENSERVICEAVECCONTR", txt("O")},
-            {"AFFIRMATIONACCORDPREALABLE", txt("O")},
-        });
-
-        f.insert(QStringLiteral("CAPITALLIEE"), {{"MFISCALLIE", txt("2222222B")},
-                                                 {"RAISONSOCIALE", txt("Beta SA")},
-                                                 {"QUALITE", txt("4")},
-                                                 {"POURCENTCAPITAL", dec("33.33")},
-                                                 {"POURVENVOTE", dec("50")}});
-        f.insert(QStringLiteral("CAPITALLIEE"), {{"MFISCALLIE", txt("1111111A")},
-                                                 {"RAISONSOCIALE", txt("Alpha SARL")},
-                                                 {"AUTREQUALITE", txt(QStringLiteral("Sœur"))},
-                                                 {"POURCENTCAPITAL", dec("99.5")},
-                                                 {"POURVENVOTE", dec("100")}});
-        f.insert(QStringLiteral("CAPITALDECLARANTE"), {{"MFISCALLIE", txt("7777777Z")},
-                                                       {"RAISONSOCIALE", txt("Holding Tunis")},
-                                                       {"QUALITE", txt("3")},
-                                                       {"POURCENTCAPITAL", dec("60")},
-                                                       {"POURVENVOTE", dec("60")}});
-
-        f.insert(QStringLiteral("INFORMATIONGROUPE"),
-                 {{"AUTREMFISCAL", txt("HRB 12345")},
-                  {"ETATTERRITORIAL", txt("DE")},
-                  {"RAISONSOCIALE", txt("Ardoz Holding GmbH")},
-                  {"ADRESSE", txt(QStringLiteral("Friedrichstraße 1, Berlin"))},
-                  {"DESCRIPTIONACTIVITE", txt(QStringLiteral("Fabrication\r\nDistribution"))},
-                  {"DESCRIPTIONPOLITIQUE", txt(QStringLiteral("Marge nette transactionnelle"))},
-                  {"AFFIRMATOINRESTRUCTURATION", txt("Oui")},
-                  {"DESCRIPTIONRESTRUCTURATION", txt(QStringLiteral("Fusion de deux filiales"))}});
-
-        f.insert(QStringLiteral("LISTEACTIFINCORPOREL"), {{"NATUREACTIF", txt("04")},
-                                                          {"ONEREUXGRATUIT", txt("N")},
-                                                          {"MATRICULEFISCAL", txt("1111111A")},
-                                                          {"RAISONSOCIALE", txt("Alpha SARL")},
-                                                          {"QUALITE", txt("4")},
-                                                          {"NATURERELATION", txt("1")}});
-        f.insert(QStringLiteral("LISTEACTIFINCORPOREL"), {{"NATUREACTIF", txt("10")},
-                                                          {"ONEREUXGRATUIT", txt("O")},
-                                                          {"MATRICULEFISCAL", txt("2222222B")},
-                                                          {"RAISONSOCIALE", txt("Beta SA")},
-                                                          {"AUTREQUALITE", txt("Partenaire")},
-                                                          {"NATURERELATION", txt("2")}});
-        f.insert(QStringLiteral("LISTEACTIFCORPOREL"), {{"NATUREACTIF", txt("05")},
-                                                        {"MATRICULEFISCAL", txt("2222222B")},
-                                                        {"RAISONSOCIALE", txt("Beta SA")},
-                                                        {"QUALITE", txt("4")},
-                                                        {"NATURERELATION", txt("3")}});
-
-        struct Line {
-            const char* type;
-            const char* nature;
+        fillCompleteDeclaration(f);
+        f.exec(QStringLiteral("update SOCIETE set RAISONSOCIALE = :r, "
+                              "DESCRIPTIONACTIVITESPRINCIPALES = :d, AUTRESINFORMATIONS = :a"),
+               {{"r", txt(QStringLiteral("  Société Ardoz & Fils <Tunis> "))},
+                {"d", txt(QStringLiteral("Importation\r\nDistribution\r\n"))},
+                {"a", txt(QStringLiteral("Néant\r\n« rien d'autre »"))}});
+        const struct {
+            int lg;
             const char* achats;
             const char* ventes;
-            const char* methode;
-            const char* changement;
-        };
-        const Line lines[] = {
-            {"1", "3", "100.400", "2500.500", "CUP ", "MPR "},
-            {"2", "2", "0.500", "0", "MPR ", nullptr},
-            {"3", "5", "100.400", "100.400", "MPRM", nullptr},
-            {"4", "4", "12.345", "-0.4", "MTMN", "CUP "},
-            {"5", "6", "98765432.1", "1", "MPB ", nullptr},
-            {"6", "2", "1", "2", "CUP ", nullptr},
-        };
-        for (const Line& l : lines) {
-            C columns = {{"TYPEMONTANT", txt(QString::fromLatin1(l.type))},
-                         {"NATUREOPERATIONS", txt(QString::fromLatin1(l.nature))},
-                         {"ACHATS", dec(l.achats)},
-                         {"VENTES", dec(l.ventes)},
-                         {"MATRICULEFISCAL", txt("1111111A")},
-                         {"RAISONSOCIALE", txt("Alpha SARL")},
-                         {"QUALITE", txt("4")},
-                         {"NATURRELATION", txt("1")},
-                         {"METHODE", txt(QString::fromLatin1(l.methode))}};
-            if (l.changement) {
-                columns.append({"CHANGEMENTMETHODE", txt(QString::fromLatin1(l.changement))});
-            }
-            f.insert(QStringLiteral("OPERATIONSMONTANTS"), columns);
-        }
-        // A foreign counterpart known by another identifier, with another quality and relation.
-        f.insert(QStringLiteral("OPERATIONSMONTANTS"),
-                 {{"TYPEMONTANT", txt("3")},
-                  {"NATUREOPERATIONS", txt("1")},
-                  {"ACHATS", dec("100.400")},
-                  {"VENTES", dec("0")},
-                  {"AUTREIDENTIFIANT", txt("DE-HRB-12345")},
-                  {"ETATTERRITORIAL", txt("DE")},
-                  {"RAISONSOCIALE", txt("Ardoz Holding GmbH")},
-                  {"AUTREQUALITE", txt(QStringLiteral("Société sœur"))},
-                  {"AUTRENATURERELATIONS", txt(QStringLiteral("Franchisé"))},
-                  {"METHODE", txt("MTMN")}});
-        f.insert(QStringLiteral("OPERATIONSMONTANTS"),
-                 {{"TYPEMONTANT", txt("7")}, {"ACHATS", dec("5")}});
-
-        f.insert(QStringLiteral("OPERATIONPRETEMPRUNT"), {{"TYPEPRETEMPRUNT", txt("P")},
-                                                          {"MATRICULEFISCAL", txt("2222222B")},
-                                                          {"RAISONSOCIALE", txt("Beta SA")},
-                                                          {"QUALITE", txt("4")},
-                                                          {"NATURERELATION", txt("1")},
-                                                          {"SOLDEOUVERTURE", dec("10000")},
-                                                          {"DEVISE", txt("EUR")},
-                                                          {"AUGMENTATIONS", dec("2500.250")},
-                                                          {"DIMINUTIONS", dec("0")},
-                                                          {"SOLDECLOTURE", dec("12500.250")},
-                                                          {"PRETINTERET", txt("Oui")},
-                                                          {"TAUXINTERET", dec("5.25")}});
-        f.insert(QStringLiteral("OPERATIONPRETEMPRUNT"), {{"TYPEPRETEMPRUNT", txt("E")},
-                                                          {"MATRICULEFISCAL", txt("7777777Z")},
-                                                          {"RAISONSOCIALE", txt("Holding Tunis")},
-                                                          {"QUALITE", txt("3")},
-                                                          {"NATURERELATION", txt("2")},
-                                                          {"SOLDEOUVERTURE", dec("500000")},
-                                                          {"DEVISE", txt("USD")},
-                                                          {"AUGMENTATIONS", dec("0")},
-                                                          {"DIMINUTIONS", dec("100000")},
-                                                          {"SOLDECLOTURE", dec("400000")},
-                                                          {"PRETINTERET", txt("Non")},
-                                                          {"TAUXINTERET", dec("0")}});
-
-        for (const char* code : {"S", "A"}) {
-            f.insert(QStringLiteral("OPERATIONSANSCONTRE"),
-                     {{"MATRICULEFISCAL", txt("1111111A")},
-                      {"RAISONSOCIALE", txt("Alpha SARL")},
-                      {"QUALITE", txt("4")},
-                      {"NATURERELATION", txt("4")},
-                      {"NATUREBIENSERVICE", txt(QStringLiteral("Mise à disposition de personnel"))},
-                      {"NATURECONTREPARTIE", txt(QStringLiteral("Échange de services"))},
-                      {"AVECCONTREOUINON", txt(QString::fromLatin1(code))}});
+        } amounts[] = {
+            {2, "0.500", "0"}, {4, "12.345", "-0.4"}, {5, "98765432.1", "1"}, {6, "1", "2"}};
+        for (const auto& a : amounts) {
+            f.exec(QStringLiteral("update OPERATIONSMONTANTS set ACHATS = :a, VENTES = :v "
+                                  "where LG = %1")
+                       .arg(a.lg),
+                   {{"a", dec(a.achats)}, {"v", dec(a.ventes)}});
         }
 
+        const C alpha = {{"MATRICULEFISCAL", txt("1111111A")},
+                         {"RAISONSOCIALE", txt("Alpha SARL")}};
+        const C holding = {{"MATRICULEFISCAL", txt("7777777Z")},
+                           {"RAISONSOCIALE", txt("Holding Tunis")},
+                           {"QUALITE", txt("3")}};
+        const C parts = {{"POURCENTCAPITAL", dec("12.5")}, {"POURVENVOTE", dec("10")}};
+        f.insert(QStringLiteral("CAPITALLIEE"), C{{"MFISCALLIE", txt("1111111A")},
+                                                  {"RAISONSOCIALE", txt("Alpha SARL")},
+                                                  {"AUTREQUALITE", txt(QStringLiteral("Sœur"))}} +
+                                                    parts);
+        f.insert(QStringLiteral("CAPITALDECLARANTE"), C{{"MFISCALLIE", txt("7777777Z")},
+                                                        {"RAISONSOCIALE", txt("Holding Tunis")},
+                                                        {"QUALITE", txt("3")}} +
+                                                          parts);
+        f.insert(QStringLiteral("LISTEACTIFINCORPOREL"),
+                 alpha + C{{"NATUREACTIF", txt("10")},
+                           {"ONEREUXGRATUIT", txt("O")},
+                           {"AUTREQUALITE", txt("Partenaire")},
+                           {"NATURERELATION", txt("2")}});
+        f.insert(QStringLiteral("LISTEACTIFCORPOREL"), alpha + C{{"NATUREACTIF", txt("05")},
+                                                                 {"QUALITE", txt("4")},
+                                                                 {"NATURERELATION", txt("3")}});
+        f.insert(QStringLiteral("OPERATIONPRETEMPRUNT"),
+                 holding + C{{"TYPEPRETEMPRUNT", txt("E")},
+                             {"NATURERELATION", txt("2")},
+                             {"SOLDEOUVERTURE", dec("0")},
+                             {"DEVISE", txt("TND")},
+                             {"AUGMENTATIONS", dec("75000.125")},
+                             {"DIMINUTIONS", dec("0")},
+                             {"SOLDECLOTURE", dec("75000.125")},
+                             {"PRETINTERET", txt("Oui")},
+                             {"TAUXINTERET", dec("7.5")}});
+        f.insert(QStringLiteral("OPERATIONSANSCONTRE"),
+                 alpha + C{{"QUALITE", txt("4")},
+                           {"NATURERELATION", txt("4")},
+                           {"NATUREBIENSERVICE", txt(QStringLiteral("Licence de logiciel"))},
+                           {"NATURECONTREPARTIE", txt(QStringLiteral("Échange de services"))},
+                           {"AVECCONTREOUINON", txt("A")}});
         f.insert(QStringLiteral("OPERATIONRESCRITFISCAUX"),
-                 {{"MATRICULEFISCAL", txt("2222222B")},
-                  {"RAISONSOCIALE", txt("Beta SA")},
-                  {"QUALITE", txt("4")},
-                  {"NATURERELATION", txt("1")},
-                  {"NATUREOPERATION", txt("Redevances de marque")},
-                  {"EXERCICEDEBUT", db::Value(2021)},
-                  {"EXERCICEFIN", db::Value(2024)}});
+                 holding + C{{"NATURERELATION", txt("1")},
+                             {"NATUREOPERATION", txt("Redevances de marque")},
+                             {"EXERCICEDEBUT", db::Value(2021)},
+                             {"EXERCICEFIN", db::Value(2024)}});
     }
 };
 

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/TfRMMAIN.h"
 #include "group/Tfrminfogroupe.h"
@@ -7,7 +8,6 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/FormulaireSaisie.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/PageLignes.h"
 #include "widgets/SearchEdit.h"
 
@@ -50,8 +50,8 @@ class TestFrmInfoGroupe : public QObject {
     }
 
     qint64 compter(const QString& table, const QString& condition) {
-        return committedValue(
-            *m_db, QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
+        return m_db->count(
+            QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
     }
 
     static void taper(FormulaireSaisie* formulaire, const QString& colonne, const QString& texte) {

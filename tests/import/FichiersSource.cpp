@@ -1,43 +1,19 @@
 #include "FichiersSource.h"
 
+#include "db/Win1252.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+
+#include <cstring>
 
 #include <shapefil.h>
 
 namespace fichiers {
 
 namespace {
-
-quint32 crc32(const QByteArray& data) {
-    static quint32 table[256];
-    static bool ready = false;
-    if (!ready) {
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k) {
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
-            table[i] = c;
-        }
-        ready = true;
-    }
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char ch : data) {
-        crc = table[(crc ^ static_cast<quint8>(ch)) & 0xFF] ^ (crc >> 8);
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
-void u16(QByteArray& b, quint16 v) {
-    b.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
-}
-void u32(QByteArray& b, quint32 v) {
-    u16(b, v & 0xFFFF);
-    u16(b, v >> 16);
-}
 
 QString echapper(const QString& t) {
     QString e = t.toHtmlEscaped();
@@ -58,58 +34,6 @@ QString nombre(const QVariant& v) {
 }
 
 }  // namespace
-
-QByteArray zip(const QVector<QPair<QString, QByteArray>>& parts) {
-    QByteArray out;
-    QByteArray central;
-    for (const auto& [name, data] : parts) {
-        const QByteArray n = name.toUtf8();
-        const quint32 offset = static_cast<quint32>(out.size());
-        const quint32 crc = crc32(data);
-        u32(out, 0x04034b50);
-        u16(out, 20);
-        u16(out, 0x0800);
-        u16(out, 0);  // stored
-        u16(out, 0);
-        u16(out, 0x21);
-        u32(out, crc);
-        u32(out, data.size());
-        u32(out, data.size());
-        u16(out, n.size());
-        u16(out, 0);
-        out += n;
-        out += data;
-        u32(central, 0x02014b50);
-        u16(central, 20);
-        u16(central, 20);
-        u16(central, 0x0800);
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0x21);
-        u32(central, crc);
-        u32(central, data.size());
-        u32(central, data.size());
-        u16(central, n.size());
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0);
-        u16(central, 0);
-        u32(central, 0);
-        u32(central, offset);
-        central += n;
-    }
-    const quint32 start = static_cast<quint32>(out.size());
-    out += central;
-    u32(out, 0x06054b50);
-    u16(out, 0);
-    u16(out, 0);
-    u16(out, parts.size());
-    u16(out, parts.size());
-    u32(out, central.size());
-    u32(out, start);
-    u16(out, 0);
-    return out;
-}
 
 QByteArray xlsx(const Lignes& lignes, const OptionsXlsx& options) {
     QStringList partagees;
@@ -237,6 +161,13 @@ QByteArray ods(const Lignes& lignes, const QString& nomFeuille) {
         for (const QVariant& v : l) {
             if (!v.isValid()) {
                 content += QStringLiteral("<table:table-cell/>");
+            } else if (v.typeId() == QMetaType::Bool) {
+                content += QStringLiteral(
+                               "<table:table-cell office:value-type=\"boolean\" "
+                               "office:boolean-value=\"%1\"><text:p>%2</text:p>"
+                               "</table:table-cell>")
+                               .arg(v.toBool() ? QStringLiteral("true") : QStringLiteral("false"),
+                                    v.toBool() ? QStringLiteral("VRAI") : QStringLiteral("FAUX"));
             } else if (v.typeId() == QMetaType::QString) {
                 content += QStringLiteral(
                                "<table:table-cell office:value-type=\"string\"><text:p>%1"
@@ -279,10 +210,15 @@ QByteArray xmlExcel(const Lignes& lignes) {
                 continue;
             }
             const bool texte = v.typeId() == QMetaType::QString;
+            const bool booleen = v.typeId() == QMetaType::Bool;
             x += QStringLiteral("<Cell ss:Index=\"%1\"><Data ss:Type=\"%2\">%3</Data></Cell>")
                      .arg(c + 1)
-                     .arg(texte ? QStringLiteral("String") : QStringLiteral("Number"),
-                          texte ? echapper(v.toString()) : nombre(v));
+                     .arg(texte     ? QStringLiteral("String")
+                          : booleen ? QStringLiteral("Boolean")
+                                    : QStringLiteral("Number"),
+                          texte     ? echapper(v.toString())
+                          : booleen ? QString::number(v.toBool() ? 1 : 0)
+                                    : nombre(v));
         }
         x += QStringLiteral("</Row>");
     }
@@ -306,6 +242,117 @@ QByteArray html(const Lignes& lignes) {
     }
     h += QStringLiteral("</table></body></html>");
     return h.toUtf8();
+}
+
+namespace {
+
+QByteArray octets16(std::initializer_list<quint16> valeurs) {
+    QByteArray b;
+    for (const quint16 v : valeurs) {
+        ecrire16(b, v);
+    }
+    return b;
+}
+
+QByteArray chaineBiff8(const QString& t, bool longueur16) {
+    QByteArray b;
+    if (longueur16) {
+        ecrire16(b, static_cast<quint16>(t.size()));
+    } else {
+        b.append(static_cast<char>(t.size()));
+    }
+    b.append('\x01');
+    for (const QChar c : t) {
+        ecrire16(b, c.unicode());
+    }
+    return b;
+}
+
+}  // namespace
+
+/// A BIFF5 text: its length, then its bytes in Windows-1252.
+QByteArray chaineBiff5(const QString& t, bool longueur16) {
+    QByteArray octets;
+    db::Win1252::encode(t, octets);
+    QByteArray b;
+    if (longueur16) {
+        ecrire16(b, static_cast<quint16>(octets.size()));
+    } else {
+        b.append(static_cast<char>(octets.size()));
+    }
+    return b + octets;
+}
+
+QByteArray xls(const Lignes& lignes, const OptionsXls& options) {
+    const quint16 version = options.excel95 ? 0x0500 : 0x0600;
+    auto chaine = [&options](const QString& t, bool longueur16) {
+        return options.excel95 ? chaineBiff5(t, longueur16) : chaineBiff8(t, longueur16);
+    };
+    QByteArray feuille = enregistrement(0x0809, octets16({version, 0x0010, 0, 0, 0, 0, 0, 0}));
+    int colonnes = 0;
+    for (const Ligne& l : lignes) {
+        colonnes = std::max(colonnes, static_cast<int>(l.size()));
+    }
+    if (options.dimension.isEmpty()) {
+        QByteArray d;
+        if (options.excel95) {
+            d = octets16(
+                {0, static_cast<quint16>(lignes.size()), 0, static_cast<quint16>(colonnes), 0});
+        } else {
+            ecrire32(d, 0);
+            ecrire32(d, static_cast<quint32>(lignes.size()));
+            ecrire16(d, 0);
+            ecrire16(d, static_cast<quint16>(colonnes));
+            ecrire16(d, 0);
+        }
+        feuille += enregistrement(0x0200, d);
+    } else {
+        feuille += enregistrement(0x0200, options.dimension);
+    }
+    for (int r = 0; r < lignes.size(); ++r) {
+        for (int c = 0; c < lignes[r].size(); ++c) {
+            const QVariant& v = lignes[r][c];
+            const QByteArray position = octets16({quint16(r), quint16(c), 15});
+            if (!v.isValid()) {
+                continue;
+            }
+            if (v.typeId() == QMetaType::QString) {
+                feuille += enregistrement(0x0204, position + chaine(v.toString(), true));
+            } else if (v.typeId() == QMetaType::Bool) {
+                feuille +=
+                    enregistrement(0x0205, position + QByteArray(v.toBool() ? "\x01" : "\x00", 1) +
+                                               QByteArray(1, '\0'));
+            } else {
+                QByteArray n = position;
+                const double d = v.toDouble();
+                quint64 bits;
+                std::memcpy(&bits, &d, 8);
+                ecrire32(n, static_cast<quint32>(bits));
+                ecrire32(n, static_cast<quint32>(bits >> 32));
+                feuille += enregistrement(0x0203, n);
+            }
+        }
+    }
+    for (const QByteArray& e : options.enregistrements) {
+        feuille += e;
+    }
+    feuille += enregistrement(0x000A, QByteArray());
+
+    QByteArray global = enregistrement(0x0809, octets16({version, 0x0005, 0, 0, 0, 0, 0, 0}));
+    global += enregistrement(0x0042, octets16({quint16(options.excel95 ? 1252 : 1200)}));
+    for (int i = 0; i < 16; ++i) {
+        global += enregistrement(0x00E0, octets16({0, 0, 0xFFF5, 0x20, 0, 0, 0, 0, 0, 0}));
+    }
+    global += enregistrement(0x00E0, octets16({0, 0, 0x0001, 0x20, 0, 0, 0, 0, 0, 0}));
+    const QByteArray nom = chaine(options.nomFeuille, false);
+    const qsizetype positionFeuille = global.size() + 4 + 6 + nom.size() + 4;
+    QByteArray boundsheet;
+    ecrire32(boundsheet, static_cast<quint32>(positionFeuille));
+    boundsheet.append('\0').append('\0');
+    global += enregistrement(0x0085, boundsheet + nom);
+    global += enregistrement(0x000A, QByteArray());
+    return fichierCompose(global + feuille,
+                          options.excel95 ? QStringLiteral("Book") : QStringLiteral("Workbook"));
 }
 
 bool ecrire(const QString& path, const QByteArray& contenu) {

@@ -2,13 +2,17 @@
 // with its "Importing..." progress that can be cancelled between rows, and the named
 // import settings kept in the user's configuration folder.
 #include "FichiersSource.h"
+#include "MessageBoxRecorder.h"
 #include "TestDatabase.h"
-#include "import/AssistantImport.h"
-#include "widgets/MessageBoxRecorder.h"
+#include "import/ui/AssistantImport.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -31,17 +35,8 @@ class TestImportAssistant : public QObject {
         return path;
     }
 
-    int stockees(const QString& table) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction t(c);
-        c.setDefaultTransaction(&t);
-        t.start();
-        db::Statement q(t);
-        q.prepare(QStringLiteral("select count(*) from ") + table);
-        q.execute();
-        return q.fetch() ? int(q.row().at(0).toInt()) : -1;
+    qint64 stockees(const QString& table) {
+        return m_db->count(QStringLiteral("select count(*) from ") + table);
     }
 
     static void choisirFichier(AssistantImport& w, const QString& path) {
@@ -125,6 +120,40 @@ private slots:
         QCOMPARE(stockees("OPERATIONSMONTANTS where VENTES = 0 and MFISCAL = '1234567A'"), 2);
     }
 
+    void apercuMarqueLesErreursDeFormule() {
+        Ligne l(20);
+        l[10] = 100;
+        l[7] = QStringLiteral("Filiale");
+        const QByteArray paquet = modifierPartie(
+            xlsx({Ligne(20), l}), QStringLiteral("xl/worksheets/sheet1.xml"),
+            "<c r=\"K2\"><v>100</v></c>", "<c r=\"K2\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>");
+        MessageBoxRecorder boites;
+        AssistantImport w(*m_module->montanttransactions, ReglageImport::pourPage(1),
+                          DepotReglages(m_dir.filePath("reglages.json")));
+        w.show();
+        choisirFichier(w, source("erreur.xlsx", paquet));
+        w.next();
+        w.next();
+        w.next();
+        QCOMPARE(w.currentId(), int(AssistantImport::PageApercu));
+        auto* apercu = w.currentPage()->findChild<QTableWidget*>();
+        QCOMPARE(apercu->rowCount(), 1);
+        int achats = -1;
+        for (int c = 0; c < apercu->columnCount(); ++c) {
+            if (apercu->horizontalHeaderItem(c)->text() == u"K (ACHATS)") {
+                achats = c;
+            }
+        }
+        const QTableWidgetItem* cellule = apercu->item(0, achats);
+        QCOMPARE(cellule->text(), QStringLiteral("#DIV/0!"));
+        QCOMPARE(cellule->toolTip(),
+                 QStringLiteral("la cellule contient une erreur de formule (#DIV/0!)"));
+        QVERIFY(cellule->background().color() != apercu->item(0, 0)->background().color());
+        QVERIFY(w.currentPage()->findChild<QLabel*>()->text().contains(
+            QStringLiteral("Les cellules en rouge seront refusées")));
+        QCOMPARE(boites.texts(), QStringList());
+    }
+
     void annulationEntreDeuxLignes() {
         QByteArray csv = "titre\n";
         for (int i = 1; i <= 400; ++i) {
@@ -171,6 +200,60 @@ private slots:
                      .contains("« abime.xlsx » est endommagé"),
                  qPrintable(boites.texts().join('\n')));
         QCOMPARE(stockees("OPERATIONSMONTANTS"), 0);
+    }
+
+    void reglagesIllisiblesMisDeCote_data() {
+        QTest::addColumn<QByteArray>("contenu");  // empty: a folder stands where the file should
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("JSON tronqué") << QByteArray("{\"version\": 1, \"reglages\": {\"Banque\": {")
+                                      << "son contenu n'est pas du JSON valide";
+        QTest::newRow("sans spécifications")
+            << QByteArray("{\"version\": 1}") << "il ne contient pas de spécifications";
+        QTest::newRow("ne s'ouvre pas") << QByteArray() << "il ne s'ouvre pas";
+    }
+
+    void reglagesIllisiblesMisDeCote() {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, raison);
+        QTemporaryDir dossier;
+        const QString fichier = dossier.filePath(QStringLiteral("reglages.json"));
+        if (contenu.isEmpty()) {
+            QVERIFY(QDir().mkdir(fichier));
+        } else {
+            QVERIFY(ecrire(fichier, contenu));
+        }
+        MessageBoxRecorder boites;
+        AssistantImport w(*m_module->montanttransactions, ReglageImport::pourPage(1),
+                          DepotReglages(fichier));
+        w.show();
+        const QStringList avis = boites.texts(MessageBoxes::Kind::Information);
+        QCOMPARE(avis.size(), 1);
+        QVERIFY2(avis[0].startsWith(QStringLiteral("Les spécifications d'importation enregistrées "
+                                                   "ne se lisent pas : le fichier « %1 » est "
+                                                   "illisible, %2")
+                                        .arg(QDir::toNativeSeparators(fichier), raison)),
+                 qPrintable(avis[0]));
+        const QStringList aCote = QDir(dossier.path())
+                                      .entryList({QStringLiteral("reglages.json.illisible-*")},
+                                                 QDir::AllEntries | QDir::NoDotAndDotDot);
+        QCOMPARE(aCote.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^reglages\\.json\\.illisible-\\d{8}-\\d{6}$"))
+                    .match(aCote[0])
+                    .hasMatch());
+        QVERIFY2(avis[0].contains(QStringLiteral("mis de côté sous le nom « %1 »").arg(aCote[0])),
+                 qPrintable(avis[0]));
+        QVERIFY(!QFileInfo::exists(fichier));
+
+        // Saving starts a new file and leaves the old one as it was.
+        w.enregistrerReglage(QStringLiteral("Nouveau"));
+        QCOMPARE(DepotReglages(fichier).noms(), QStringList{"Nouveau"});
+        if (!contenu.isEmpty()) {
+            QFile garde(dossier.filePath(aCote[0]));
+            QVERIFY(garde.open(QIODevice::ReadOnly));
+            QCOMPARE(garde.readAll(), contenu);
+        }
+        QCOMPARE(boites.texts(MessageBoxes::Kind::Information).size(), 1);
+        QCOMPARE(boites.texts(MessageBoxes::Kind::Error), QStringList());
     }
 
     void reglagesEnregistresChargesSupprimes() {

@@ -1,8 +1,9 @@
 // ardoz --import: the page's preset through the same engine, French conventions for text
 // files, and the exit codes scripts rely on.
+#include "CommandResult.h"
 #include "FichiersSource.h"
 #include "TestDatabase.h"
-#include "import/ImportCommand.h"
+#include "commands/ImportCommand.h"
 
 #include <QDir>
 #include <QProcess>
@@ -14,20 +15,10 @@ using namespace fichiers;
 
 namespace {
 
-struct Resultat {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Resultat = CommandResult;
 
 Resultat lancer(const QStringList& options) {
-    Resultat r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = ImportCommand::run(QStringList{QStringLiteral("ardoz")} + options, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return runCaptured(ImportCommand::run, QStringList{QStringLiteral("ardoz")} + options);
 }
 
 }  // namespace
@@ -45,19 +36,10 @@ class TestImportCommande : public QObject {
     }
 
     QStringList lignesStockees(const QString& sql) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction t(c);
-        c.setDefaultTransaction(&t);
-        t.start();
-        db::Statement q(t);
-        q.prepare(sql);
-        q.execute();
         QStringList rows;
-        while (q.fetch()) {
+        for (const QVector<db::Value>& row : m_db->rows(sql)) {
             QStringList cells;
-            for (const db::Value& v : q.row()) {
+            for (const db::Value& v : row) {
                 cells.append(v.toText());
             }
             rows.append(cells.join(u'|'));
@@ -161,6 +143,29 @@ private slots:
                                                "montant valide.")),
                  qPrintable(r.err));
         QCOMPARE(lignesStockees("select ACHATS from OPERATIONSMONTANTS"), QStringList{"10.000"});
+    }
+
+    void classeurHostileIllisible() {
+        // A cell written inline far beyond the last row: the program once died of it.
+        OptionsXlsx enLigne;
+        enLigne.chainesEnLigne = true;
+        const QByteArray paquet = xlsx(
+            {{QStringLiteral("titre")}, {QVariant(), QVariant(), 1, QStringLiteral("x")}}, enLigne);
+        const QString xl = fichier(
+            "hostile.xlsx", modifierPartie(paquet, QStringLiteral("xl/worksheets/sheet1.xml"),
+                                           "r=\"D2\"", "r=\"A2000000000\""));
+        QProcess p;
+        p.start(QStringLiteral(ARDOZ_EXECUTABLE),
+                {"--import", xl, "--page", "1", "--company", "1234567A", "--year", "2023",
+                 "--database", m_db->databasePath()});
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), int(ImportCommand::Exit::FileUnreadable));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+                 QStringLiteral("Le fichier « hostile.xlsx » est illisible : la feuille « Feuil1 » "
+                                "a une cellule en A2000000000, au-delà de la dernière ligne d'un "
+                                "classeur (1\u00A0048\u00A0576).\n"));
+        QVERIFY(lignesStockees("select LG from OPERATIONSMONTANTS").isEmpty());
     }
 
     void codesDeSortie_data() {

@@ -2,7 +2,7 @@
 // that must be refused with a clear French message rather than read as empty or crash.
 #include "FichiersSource.h"
 #include "import/ConversionCellule.h"
-#include "import/ErreurImport.h"
+#include "import/ImportError.h"
 #include "import/LecteurSource.h"
 #include "import/LecteurTexte.h"
 
@@ -42,6 +42,67 @@ FieldDef colonne(FieldType type, int width, int scale = 0) {
 
 using Ecrivain = std::function<bool(const QString& path)>;
 
+const QString kFeuilleXlsx = QStringLiteral("xl/worksheets/sheet1.xml");
+
+QVariant t(const char* texte) {
+    return QString::fromUtf8(texte);
+}
+
+/// A title row and one data row: A2 a text, B2 the number 1, C2 a text.
+const Lignes& deuxLignes() {
+    static const Lignes lignes = {{t("MFISCAL"), t("ACHATS"), t("RAISON")},
+                                  {t("9999999Z"), 1, t("Filiale")}};
+    return lignes;
+}
+
+QByteArray u16(quint16 v) {
+    return QByteArray(1, static_cast<char>(v & 0xFF)) + QByteArray(1, static_cast<char>(v >> 8));
+}
+
+QByteArray u32(quint32 v) {
+    return u16(v & 0xFFFF) + u16(v >> 16);
+}
+
+/// A BIFF cell record's first bytes: row, column, format.
+QByteArray position(quint16 ligne, quint16 colonne) {
+    return u16(ligne) + u16(colonne) + u16(15);
+}
+
+/// A FORMULA record at B2 whose saved result is @p resultat (8 bytes).
+QByteArray formuleXls(const QByteArray& resultat) {
+    return enregistrement(0x0006, position(1, 1) + resultat + u16(0) + u32(0) + u16(0));
+}
+
+/// An Excel 97-2003 sheet where B2, instead of the number 1, is @p enregistrement.
+QByteArray xlsAvecB2(const QByteArray& enregistrementB2) {
+    Lignes lignes = deuxLignes();
+    lignes[1][1] = QVariant();
+    OptionsXls options;
+    options.enregistrements = {enregistrementB2};
+    return xls(lignes, options);
+}
+
+const QString kCalcExt = QStringLiteral(
+    "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\" ");
+
+/// The OpenDocument sheet of deuxLignes() with its B2 cell written as @p cellule.
+QByteArray odsAvecB2(const QString& cellule) {
+    const QByteArray avecEspace =
+        modifierPartie(ods(deuxLignes()), QStringLiteral("content.xml"),
+                       "office:version=", kCalcExt.toUtf8() + "office:version=");
+    return modifierPartie(avecEspace, QStringLiteral("content.xml"),
+                          "<table:table-cell office:value-type=\"float\" office:value=\"1\">"
+                          "<text:p>1</text:p></table:table-cell>",
+                          cellule.toUtf8());
+}
+
+/// The Excel 2003 XML sheet of deuxLignes() with its B2 cell written as @p cellule.
+QByteArray xmlAvecB2(const QString& cellule) {
+    QByteArray x = xmlExcel(deuxLignes());
+    return x.replace("<Cell ss:Index=\"2\"><Data ss:Type=\"Number\">1</Data></Cell>",
+                     cellule.toUtf8());
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Ecrivain)
@@ -71,6 +132,10 @@ private slots:
         QTest::newRow("xls de xlwt")
             << "t.xls" << int(FormatSource::Excel)
             << Ecrivain([](const QString& p) { return ecrireAvecPython(p, tableau(), "xlwt"); });
+        OptionsXls excel95;
+        excel95.excel95 = true;
+        QTest::newRow("xls Excel 95")
+            << "t.xls" << int(FormatSource::Excel) << octets(xls(tableau(), excel95));
         QTest::newRow("ods") << "t.ods" << int(FormatSource::OpenDocument)
                              << octets(ods(tableau()));
         QTest::newRow("csv") << "t.csv" << int(FormatSource::Texte) << octets(csv());
@@ -172,9 +237,350 @@ private slots:
         try {
             LecteurSource::lire(path, static_cast<FormatSource>(format), OptionsTexte{});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             QVERIFY2(e.text().contains(attendu), qPrintable(e.text()));
             QVERIFY2(e.text().contains(fichier), qPrintable(e.text()));
+        }
+    }
+
+    // --- hostile and damaged workbooks --------------------------------------------------
+
+    void referencesHorsDuClasseur_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("attendu");
+        const int excel = int(FormatSource::Excel);
+        OptionsXlsx enLigne;
+        enLigne.chainesEnLigne = true;
+        const QByteArray paquet = xlsx(deuxLignes(), enLigne);
+        QTest::newRow("xlsx, cellule écrite en A2000000000")
+            << "t.xlsx" << modifierPartie(paquet, kFeuilleXlsx, "r=\"B2\"", "r=\"A2000000000\"")
+            << excel
+            << QStringLiteral(
+                   "la feuille « Feuil1 » a une cellule en A2000000000, au-delà de la "
+                   "dernière ligne d'un classeur (1\u00A0048\u00A0576).");
+        QTest::newRow("xlsx, colonne bien au-delà de XFD")
+            << "t.xlsx" << modifierPartie(paquet, kFeuilleXlsx, "r=\"B2\"", "r=\"ZZZZZZZZZZZZ2\"")
+            << excel
+            << QStringLiteral(
+                   "la feuille « Feuil1 » a une cellule en ZZZZZZZZZZZZ2, au-delà de la "
+                   "dernière colonne d'un classeur (XFD).");
+        QTest::newRow("xlsx, rangée au-delà de la dernière ligne")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx, "<row r=\"2\"><c r=\"A2\"",
+                              "<row r=\"1048577\"><c")
+            << excel << QStringLiteral("la feuille « Feuil1 » a une cellule en A1048577");
+        QTest::newRow("xlsx, référence qui n'en est pas une")
+            << "t.xlsx" << modifierPartie(paquet, kFeuilleXlsx, "r=\"B2\"", "r=\"2B\"") << excel
+            << QStringLiteral(
+                   "la feuille « Feuil1 » a une cellule dont la référence « 2B » n'en "
+                   "est pas une.");
+        const QByteArray odsVide = ods({{QVariant()}, {t("a")}});
+        QTest::newRow("ods, lignes répétées au-delà de la dernière")
+            << "t.ods"
+            << modifierPartie(odsVide, QStringLiteral("content.xml"), "<table:table-row>",
+                              "<table:table-row table:number-rows-repeated=\"2000000000\">")
+            << int(FormatSource::OpenDocument)
+            << QStringLiteral("la feuille « Feuille1 » a une cellule en A2000000001");
+        QTest::newRow("ods, cellules répétées au-delà de XFD")
+            << "t.ods"
+            << modifierPartie(ods({{QVariant(), t("a")}}), QStringLiteral("content.xml"),
+                              "<table:table-cell/>",
+                              "<table:table-cell table:number-columns-repeated=\"20000\"/>")
+            << int(FormatSource::OpenDocument)
+            << QStringLiteral("au-delà de la dernière colonne d'un classeur (XFD).");
+        OptionsXls dimension;
+        dimension.dimension = u32(0) + u32(0x80000000u) + u16(0) + u16(300) + u16(0);
+        QTest::newRow("xls, dimension déclarée hors du format")
+            << "t.xls" << xls(deuxLignes(), dimension) << excel
+            << QStringLiteral("la feuille « Feuil1 » annonce des cellules jusqu'en KN2147483648");
+        QByteArray nombre = position(2, 300);
+        nombre += QByteArray(8, '\0');
+        QTest::newRow("xls, cellule en colonne 301")
+            << "t.xls" << xlsAvecB2(enregistrement(0x0203, nombre)) << excel
+            << QStringLiteral(
+                   "la feuille « Feuil1 » a une cellule en KO3, au-delà de la dernière "
+                   "colonne d'un classeur Excel 97-2003 (IV).");
+        QTest::newRow("xml 2003, cellule placée au-delà de XFD")
+            << "t.xml"
+            << xmlAvecB2(QStringLiteral("<Cell ss:Index=\"20000\"><Data ss:Type=\"Number\">1"
+                                        "</Data></Cell>"))
+            << int(FormatSource::XmlExcel)
+            << QStringLiteral(
+                   "la feuille « Feuil1 » a une cellule en ACOF2, au-delà de la "
+                   "dernière colonne d'un classeur (XFD).");
+    }
+
+    void referencesHorsDuClasseur() {
+        QFETCH(QString, fichier);
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, format);
+        QFETCH(QString, attendu);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fichier);
+        QVERIFY(ecrire(path, contenu));
+        try {
+            LecteurSource::lire(path, static_cast<FormatSource>(format), OptionsTexte{});
+            QFAIL("the file was read");
+        } catch (const ImportError& e) {
+            QVERIFY2(e.text().startsWith(
+                         QStringLiteral("Le fichier « %1 » est illisible : ").arg(fichier)),
+                     qPrintable(e.text()));
+            QVERIFY2(e.text().contains(attendu), qPrintable(e.text()));
+        }
+    }
+
+    void celluleIsoleeAuBoutDuClasseur_data() {
+        // A real row, and one cell at the last row and column the format has.
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("lignes");
+        QTest::addColumn<int>("colonnes");
+        const QByteArray isolee = "<row r=\"1048576\"><c r=\"XFD1048576\"><v>7</v></c></row>";
+        QTest::newRow("xlsx comme Excel") << "t.xlsx"
+                                          << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx,
+                                                            "</sheetData>", isolee + "</sheetData>")
+                                          << int(FormatSource::Excel) << 1048576 << 16384;
+        OptionsXlsx enLigne;
+        enLigne.chainesEnLigne = true;
+        QTest::newRow("xlsx chaînes en ligne")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes(), enLigne), kFeuilleXlsx, "</sheetData>",
+                              isolee + "</sheetData>")
+            << int(FormatSource::Excel) << 1048576 << 16384;
+        QTest::newRow("ods")
+            << "t.ods"
+            << modifierPartie(ods(deuxLignes()), QStringLiteral("content.xml"), "</table:table>",
+                              "<table:table-row table:number-rows-repeated=\"1048573\">"
+                              "<table:table-cell table:number-columns-repeated=\"16384\"/>"
+                              "</table:table-row><table:table-row>"
+                              "<table:table-cell table:number-columns-repeated=\"16383\"/>"
+                              "<table:table-cell office:value-type=\"float\" office:value=\"7\">"
+                              "<text:p>7</text:p></table:table-cell></table:table-row>"
+                              "</table:table>")
+            << int(FormatSource::OpenDocument) << 1048576 << 16384;
+        OptionsXls options;
+        options.dimension = u32(0) + u32(65536) + u16(0) + u16(256) + u16(0);
+        QByteArray sept = position(65535, 255);
+        sept += QByteArray::fromHex("0000000000001c40");  // 7.0
+        options.enregistrements = {enregistrement(0x0203, sept)};
+        QTest::newRow("xls") << "t.xls" << xls(deuxLignes(), options) << int(FormatSource::Excel)
+                             << 65536 << 256;
+    }
+
+    void celluleIsoleeAuBoutDuClasseur() {
+        QFETCH(QString, fichier);
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, format);
+        QFETCH(int, lignes);
+        QFETCH(int, colonnes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fichier);
+        QVERIFY(ecrire(path, contenu));
+        const FeuilleSource f =
+            LecteurSource::lire(path, static_cast<FormatSource>(format), {}).feuilles.front();
+        QCOMPARE(f.nombreLignes(), lignes);
+        // Only what the file holds is kept: the two rows and the lone cell.
+        QCOMPARE(f.lignes().size(), 3);
+        qsizetype cellules = 0;
+        for (const LigneSource& l : f.lignes()) {
+            cellules += l.plages.size();
+        }
+        QCOMPARE(cellules, 7);
+        QCOMPARE(f.cellule(1, 2).texte, QStringLiteral("Filiale"));
+        QCOMPARE(f.cellule(lignes - 1, colonnes - 1).texte, QStringLiteral("7"));
+        QVERIFY(f.cellule(lignes - 2, colonnes - 1).estVide());
+        QVERIFY(f.cellule(lignes - 1, colonnes - 2).estVide());
+    }
+
+    void erreursDeFormule_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("raison");
+        const int excel = int(FormatSource::Excel);
+        const QString na = QStringLiteral("la cellule contient une erreur de formule (#N/A)");
+        const QString div0 = QStringLiteral("la cellule contient une erreur de formule (#DIV/0!)");
+        const QByteArray b2 = "<c r=\"B2\"><v>1</v></c>";
+        QTest::newRow("xlsx, erreur écrite")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx, b2,
+                              "<c r=\"B2\" t=\"e\"><v>#N/A</v></c>")
+            << excel << na;
+        QTest::newRow("xlsx, formule en erreur")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx, b2,
+                              "<c r=\"B2\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>")
+            << excel << div0;
+        QTest::newRow("xlsx, formule enregistrée sans son résultat")
+            << "t.xlsx"
+            << modifierPartie(xlsx(deuxLignes()), kFeuilleXlsx, b2,
+                              "<c r=\"B2\"><f>SUM(A1:A2)</f></c>")
+            << excel << QStringLiteral("formule dont le fichier ne donne pas le résultat");
+        QTest::newRow("ods, erreur de LibreOffice")
+            << "t.ods"
+            << odsAvecB2(QStringLiteral(
+                   "<table:table-cell table:formula=\"of:=NA()\" office:value-type=\"float\" "
+                   "office:value=\"0\" calcext:value-type=\"error\"><text:p>#N/A</text:p>"
+                   "</table:table-cell>"))
+            << int(FormatSource::OpenDocument) << na;
+        QTest::newRow("ods, erreur d'une formule sans type de valeur")
+            << "t.ods"
+            << odsAvecB2(QStringLiteral("<table:table-cell table:formula=\"of:=1/0\">"
+                                        "<text:p>#DIV/0!</text:p></table:table-cell>"))
+            << int(FormatSource::OpenDocument) << div0;
+        QTest::newRow("csv exporté d'un tableur")
+            << "t.csv" << QByteArray("MFISCAL;ACHATS;RAISON\r\n9999999Z;#N/A;Filiale\r\n")
+            << int(FormatSource::Texte) << na;
+        QTest::newRow("page HTML exportée")
+            << "t.html" << html({deuxLignes()[0], {t("9999999Z"), t("#DIV/0!"), t("Filiale")}})
+            << int(FormatSource::Html) << div0;
+        QTest::newRow("xls, cellule d'erreur")
+            << "t.xls"
+            << xlsAvecB2(enregistrement(0x0205, position(1, 1) + QByteArray("\x2A\x01", 2)))
+            << excel << na;
+        QTest::newRow("xls, formule en erreur")
+            << "t.xls" << xlsAvecB2(formuleXls(QByteArray::fromHex("020007000000ffff"))) << excel
+            << div0;
+        QTest::newRow("xls, formule jamais calculée")
+            << "t.xls" << xlsAvecB2(formuleXls(QByteArray::fromHex("ffffffffffffffff"))) << excel
+            << QStringLiteral("formule dont le fichier ne donne pas le résultat");
+        QTest::newRow("xml 2003") << "t.xml"
+                                  << xmlAvecB2(QStringLiteral(
+                                         "<Cell ss:Index=\"2\" ss:Formula=\"=NA()\">"
+                                         "<Data ss:Type=\"Error\">#N/A</Data></Cell>"))
+                                  << int(FormatSource::XmlExcel) << na;
+    }
+
+    void erreursDeFormule() {
+        QFETCH(QString, fichier);
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, format);
+        QFETCH(QString, raison);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fichier);
+        QVERIFY(ecrire(path, contenu));
+        const FeuilleSource f =
+            LecteurSource::lire(path, static_cast<FormatSource>(format), {}).feuilles.front();
+        QCOMPARE(f.cellule(1, 2).texte, QStringLiteral("Filiale"));
+        // Never a value, whatever the column: not a name, not zero.
+        for (const FieldDef& def :
+             {colonne(FieldType::Varchar, 250), colonne(FieldType::Numeric, 18, 3)}) {
+            try {
+                const db::Value v = ConversionCellule::convertir(f.cellule(1, 1), def, {});
+                QFAIL(qPrintable(
+                    QStringLiteral("the error cell converted to « %1 »").arg(v.toText())));
+            } catch (const ErreurConversion& e) {
+                QVERIFY2(e.raison().contains(raison), qPrintable(e.raison()));
+            }
+        }
+    }
+
+    void booleensDesClasseurs_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("format");
+        const Lignes lignes = {{t("PRETINTERET"), t("AUTRE")}, {true, false}};
+        QTest::newRow("xlsx") << "t.xlsx" << xlsx(lignes) << int(FormatSource::Excel);
+        QTest::newRow("ods") << "t.ods" << ods(lignes) << int(FormatSource::OpenDocument);
+        QTest::newRow("xls") << "t.xls" << xls(lignes) << int(FormatSource::Excel);
+        Lignes sansB2 = lignes;
+        sansB2[1][1] = QVariant();
+        OptionsXls formule;
+        formule.enregistrements = {formuleXls(QByteArray::fromHex("010000000000ffff"))};
+        QTest::newRow("xls, formule booléenne")
+            << "t.xls" << xls(sansB2, formule) << int(FormatSource::Excel);
+        QTest::newRow("xml 2003") << "t.xml" << xmlExcel(lignes) << int(FormatSource::XmlExcel);
+    }
+
+    void booleensDesClasseurs() {
+        QFETCH(QString, fichier);
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, format);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fichier);
+        QVERIFY(ecrire(path, contenu));
+        const FeuilleSource f =
+            LecteurSource::lire(path, static_cast<FormatSource>(format), {}).feuilles.front();
+        // A yes/no list's code, "Oui" or "Non"; in a narrower column the dataset keeps "O"/"N".
+        const FieldDef texte = colonne(FieldType::Varchar, 3);
+        QCOMPARE(ConversionCellule::convertir(f.cellule(1, 0), texte, {}).toText(),
+                 QStringLiteral("Oui"));
+        QCOMPARE(ConversionCellule::convertir(f.cellule(1, 1), texte, {}).toText(),
+                 QStringLiteral("Non"));
+        QCOMPARE(ConversionCellule::convertir(f.cellule(1, 0), colonne(FieldType::Integer, 0), {})
+                     .toInt(),
+                 1);
+    }
+
+    void raisonsEnFrancais_data() {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("raison");
+        const QByteArray paquet = xlsx(deuxLignes());
+        QByteArray bombe = "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY a \"";
+        bombe += QByteArray(100, 'a') + "\">";
+        QByteArray suite = "&a;";
+        for (const char n : QByteArrayLiteral("bcdef")) {
+            bombe += "<!ENTITY " + QByteArray(1, n) + " \"" + suite.repeated(10) + "\">";
+            suite = "&" + QByteArray(1, n) + ";";
+        }
+        bombe +=
+            "]><worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+            "<sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>" +
+            suite + "</t></is></c></row></sheetData></worksheet>";
+        auto contenu = parties(paquet);
+        for (auto& [nom, donnees] : contenu) {
+            if (nom == kFeuilleXlsx) {
+                donnees = bombe;
+            }
+        }
+        QTest::newRow("xlsx, entités qui se démultiplient")
+            << "t.xlsx" << zip(contenu) << int(FormatSource::Excel)
+            << QStringLiteral("une entité XML s'y développe au-delà de la taille permise");
+        QTest::newRow("xlsx tronqué")
+            << "t.xlsx" << paquet.left(paquet.size() / 2) << int(FormatSource::Excel)
+            << QStringLiteral("son contenu compressé ne se lit pas (la fin de l'archive manque)");
+        QTest::newRow("xlsx dont la feuille manque")
+            << "t.xlsx"
+            << modifierPartie(paquet, QStringLiteral("xl/_rels/workbook.xml.rels"),
+                              "worksheets/sheet1.xml", "worksheets/feuille.xml")
+            << int(FormatSource::Excel)
+            << QStringLiteral(
+                   "la feuille « Feuil1 » manque (la partie xl/worksheets/feuille.xml "
+                   "n'est pas dans le fichier)");
+        QTest::newRow("ods au XML mal formé")
+            << "t.ods"
+            << modifierPartie(ods(deuxLignes()), QStringLiteral("content.xml"), "</table:table>",
+                              "</table:tableau>")
+            << int(FormatSource::OpenDocument) << QStringLiteral("son XML est mal formé");
+    }
+
+    void raisonsEnFrancais() {
+        QFETCH(QString, fichier);
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, format);
+        QFETCH(QString, raison);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fichier);
+        QVERIFY(ecrire(path, contenu));
+        try {
+            LecteurSource::lire(path, static_cast<FormatSource>(format), {});
+            QFAIL("the file was read");
+        } catch (const ImportError& e) {
+            const QString m = e.text();
+            QVERIFY2(m.startsWith(QStringLiteral("Le fichier « %1 » est ").arg(fichier)),
+                     qPrintable(m));
+            QVERIFY2(m.contains(raison), qPrintable(m));
+            // The reader's own words, when there are any, come after the French as a detail.
+            const qsizetype detail = m.indexOf(QStringLiteral("détail : "));
+            QVERIFY2(detail < 0 || detail > m.indexOf(raison), qPrintable(m));
+            QVERIFY2(!m.contains(QStringLiteral("()")) && !m.contains(QStringLiteral("..")) &&
+                         m.endsWith(u'.'),
+                     qPrintable(m));
         }
     }
 
@@ -182,7 +588,7 @@ private slots:
         try {
             LecteurSource::lire(QStringLiteral("/nulle/part/t.xlsx"), FormatSource::Excel, {});
             QFAIL("the file was read");
-        } catch (const ErreurImport& e) {
+        } catch (const ImportError& e) {
             QCOMPARE(e.text(), QStringLiteral("Le fichier « t.xlsx » est introuvable."));
         }
     }
@@ -215,10 +621,12 @@ private slots:
         options.separateur = separateur.at(0);
         const FeuilleSource f = LecteurTexte::lire(contenu, options, QStringLiteral("t"));
         QStringList lignes;
-        for (const auto& l : f.lignes) {
+        for (int r = 0; r < f.nombreLignes(); ++r) {
             QStringList cellules;
-            for (const Cellule& c : l) {
-                cellules.append(c.texte);
+            if (const LigneSource* l = f.ligne(r)) {
+                for (int c = 0; c < l->plages.back().colonne + l->plages.back().nombre; ++c) {
+                    cellules.append(l->cellule(c).texte);
+                }
             }
             lignes.append(cellules.join(u'/'));
         }
@@ -246,6 +654,8 @@ private slots:
             << "beaucoup" << num << false << "!« beaucoup » n'est pas un montant valide";
         QTest::newRow("montant trop grand")
             << "1234567890123456" << num << false << "!dépasse la capacité";
+        QTest::newRow("montant au-delà de tout décimal")
+            << "12345678901234567890123456789012345678" << num << false << "!dépasse la capacité";
         QTest::newRow("année") << " 2023 " << ent << false << "2023";
         QTest::newRow("texte dans une année")
             << "deux mille" << ent << false << "!n'est pas un nombre entier";

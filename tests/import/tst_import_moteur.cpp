@@ -36,24 +36,6 @@ class TestImportMoteur : public QObject {
     std::unique_ptr<TDataprix> m_module;
     QTemporaryDir m_dir;
 
-    /// Rows committed, read through a connection of its own.
-    QVector<QVector<Value>> committed(const QString& sql) {
-        db::Connection c;
-        c.setDatabaseName(m_db->databasePath());
-        c.open();
-        db::Transaction tr(c);
-        c.setDefaultTransaction(&tr);
-        tr.start();
-        db::Statement q(tr);
-        q.prepare(sql);
-        q.execute();
-        QVector<QVector<Value>> rows;
-        while (q.fetch()) {
-            rows.append(q.row());
-        }
-        return rows;
-    }
-
     FeuilleSource feuille(const Lignes& lignes) {
         const QString path = m_dir.filePath(QStringLiteral("source.xlsx"));
         ecrire(path, xlsx(lignes));
@@ -62,12 +44,24 @@ class TestImportMoteur : public QObject {
 
     BilanImport importer(int page, const Lignes& lignes,
                          const ImportateurLignes::Progression& progression = {}) {
+        return importer(page, feuille(lignes), progression);
+    }
+
+    BilanImport importer(int page, const FeuilleSource& source,
+                         const ImportateurLignes::Progression& progression = {}) {
         Dataset& ds = *m_module->dataset(ReglageImport::datasetDeLaPage(page));
         if (!ds.isActive()) {
             m_module->openForActiveCompany(ds);
         }
         ImportateurLignes importateur(ds, ReglageImport::pourPage(page));
-        return importateur.importer(feuille(lignes), progression);
+        return importateur.importer(source, progression);
+    }
+
+    /// The sheet of a workbook written by the test, read as the wizard reads it.
+    FeuilleSource feuille(const QString& nom, const QByteArray& contenu) {
+        const QString path = m_dir.filePath(nom);
+        ecrire(path, contenu);
+        return LecteurSource::lire(path, FormatSource::Excel, {}).feuilles.front();
     }
 
     static Ligne titres() {
@@ -99,7 +93,7 @@ private slots:
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
         QCOMPARE(bilan.importees, 3);
         QCOMPARE(bilan.rapport(), QStringLiteral("3 lignes importées."));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select MFISCAL, EXERCICE, LG, ACHATS, VENTES from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 3);
         for (int i = 0; i < 3; ++i) {
@@ -127,7 +121,7 @@ private slots:
         QCOMPARE(bilan.probleme->texte(),
                  QStringLiteral("Ligne 3, colonne C (LG) : le numéro de ligne 2 existe déjà pour "
                                 "cette société et cet exercice."));
-        QCOMPARE(committed("select LG from OPERATIONSMONTANTS order by LG").size(), 2);
+        QCOMPARE(m_db->rows("select LG from OPERATIONSMONTANTS order by LG").size(), 2);
         QCOMPARE(ds.state(), DatasetState::Browse);
         QCOMPARE(ds.rowCount(), 2);
     }
@@ -173,7 +167,7 @@ private slots:
         QCOMPARE(ds.state(), DatasetState::Browse);
         QCOMPARE(ds.rowCount(), 1);
         m_module->commitRetaining();
-        const auto rows = committed("select RAISONSOCIALE, LG from OPERATIONSMONTANTS");
+        const auto rows = m_db->rows("select RAISONSOCIALE, LG from OPERATIONSMONTANTS");
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0][0].toText(), QStringLiteral("ACCEPTEE"));
         // The number the refused line took is free again.
@@ -194,7 +188,7 @@ private slots:
                          ligne({{'Q', t("MPRM: pour « Méthode du prix de revient majoré »")},
                                 {'S', t("MPB  :pour « Méthode du partage des bénéfices ».")}})});
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select TYPEMONTANT, NATUREOPERATIONS, METHODE, CHANGEMENTMETHODE, QUALITE, "
             "NATURRELATION from OPERATIONSMONTANTS order by LG");
         QCOMPARE(rows.size(), 2);
@@ -218,7 +212,7 @@ private slots:
         lignes.append(pret);
         const BilanImport bilan = importer(2, lignes);
         QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
-        const auto rows = committed(
+        const auto rows = m_db->rows(
             "select TYPEPRETEMPRUNT, SOLDEOUVERTURE, AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, "
             "TAUXINTERET, LG from OPERATIONPRETEMPRUNT");
         QCOMPARE(rows.size(), 1);
@@ -241,7 +235,7 @@ private slots:
             QStringLiteral("Importation arrêtée. Ligne 3, colonne K (ACHATS) : « abc » n'est "
                            "pas un montant valide.\n1 ligne importée avant ce problème ; elles "
                            "restent enregistrées. Rien n'a été écrit après elles."));
-        const auto rows = committed("select ACHATS, LG from OPERATIONSMONTANTS");
+        const auto rows = m_db->rows("select ACHATS, LG from OPERATIONSMONTANTS");
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0][0].toText(), QStringLiteral("1234.500"));
         Dataset& ds = *m_module->montanttransactions;
@@ -264,7 +258,7 @@ private slots:
         QCOMPARE(bilan.probleme->texte(),
                  QStringLiteral("Ligne 2, colonne N (EXERCICEFIN) : « fin 2024 » n'est pas un "
                                 "nombre entier valide."));
-        QVERIFY(committed("select LG from OPERATIONRESCRITFISCAUX").isEmpty());
+        QVERIFY(m_db->rows("select LG from OPERATIONRESCRITFISCAUX").isEmpty());
     }
 
     void annulationEntreDeuxLignes() {
@@ -280,9 +274,129 @@ private slots:
         QVERIFY(bilan.annule);
         QCOMPARE(bilan.importees, 2);
         QCOMPARE(vues, (QVector<int>{1, 2}));
-        QCOMPARE(committed("select LG from OPERATIONSMONTANTS").size(), 2);
+        QCOMPARE(m_db->rows("select LG from OPERATIONSMONTANTS").size(), 2);
         QVERIFY(
             bilan.rapport().startsWith(QStringLiteral("Importation annulée : 2 lignes importées")));
+    }
+
+    void modeleRempliVersLeBas() {
+        // Company, year and line number filled down 500 rows; two rows hold a line.
+        Lignes lignes = {titres()};
+        for (int lg = 1; lg <= 500; ++lg) {
+            lignes.append(ligne({{'A', t("1234567A")}, {'B', 2023}, {'C', lg}}));
+        }
+        lignes[3][7] = t("Filiale");
+        lignes[3][10] = 10;
+        lignes[7][16] = t("CUP");
+        lignes.append(ligne({{'C', 501}}));
+        const BilanImport bilan = importer(1, lignes);
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        QCOMPARE(bilan.importees, 2);
+        QCOMPARE(bilan.videsIgnorees, 499);
+        QCOMPARE(bilan.rapport(),
+                 QStringLiteral("2 lignes importées.\n499 ligne(s) vide(s) ignorée(s)."));
+        const auto rows = m_db->rows(
+            "select LG, RAISONSOCIALE, ACHATS, METHODE from OPERATIONSMONTANTS order by LG");
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0][0].toInt(), 3);
+        QCOMPARE(rows[0][1].toText(), QStringLiteral("Filiale"));
+        QCOMPARE(rows[1][0].toInt(), 7);
+        QCOMPARE(rows[1][3].toText(), QStringLiteral("CUP"));
+    }
+
+    void celluleIsoleeAuBoutImporteLaLigne() {
+        const QByteArray paquet =
+            modifierPartie(xlsx({titres(), ligne({{'C', 4}, {'H', t("Filiale")}})}),
+                           QStringLiteral("xl/worksheets/sheet1.xml"), "</sheetData>",
+                           "<row r=\"1048576\"><c r=\"XFD1048576\"><v>1</v></c></row></sheetData>");
+        const BilanImport bilan = importer(1, feuille(QStringLiteral("isolee.xlsx"), paquet));
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        QCOMPARE(bilan.importees, 1);
+        QCOMPARE(bilan.videsIgnorees, 1048574);
+        QCOMPARE(m_db->rows("select LG, RAISONSOCIALE from OPERATIONSMONTANTS").size(), 1);
+    }
+
+    void lignesRepeteesEtMonnaieDeLibreOffice() {
+        // LibreOffice writes identical neighbouring rows once, and an amount typed in a
+        // currency cell as a currency value: each row is a line, each amount its value.
+        const QByteArray contenu = modifierPartie(
+            modifierPartie(ods({titres(), ligne({{'H', t("Filiale")}, {'K', 5}})}),
+                           QStringLiteral("content.xml"), "<table:table-row><table:table-cell/>",
+                           "<table:table-row table:number-rows-repeated=\"3\"><table:table-cell/>"),
+            QStringLiteral("content.xml"), "office:value-type=\"float\" office:value=\"5\"",
+            "office:value-type=\"currency\" office:currency=\"TND\" office:value=\"1234.567\"");
+        const QString path = m_dir.filePath(QStringLiteral("repetees.ods"));
+        ecrire(path, contenu);
+        const BilanImport bilan =
+            importer(1, LecteurSource::lire(path, FormatSource::OpenDocument, {}).feuilles.front());
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        const auto rows =
+            m_db->rows("select LG, RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS order by LG");
+        QCOMPARE(rows.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(rows[i][0].toInt(), i + 1);
+            QCOMPARE(rows[i][1].toText(), QStringLiteral("Filiale"));
+            QCOMPARE(rows[i][2].toText(), QStringLiteral("1234.567"));
+        }
+    }
+
+    void erreurDeFormuleArreteALaLigne() {
+        const QByteArray paquet =
+            xlsx({titres(), ligne({{'H', t("Filiale")}, {'K', 5}}),
+                  ligne({{'H', t("Cousine")}, {'K', 6}}), ligne({{'H', t("Soeur")}, {'K', 7}})});
+        // Row 3's name is a lookup that failed in the spreadsheet.
+        const QByteArray erreur = modifierPartie(
+            paquet, QStringLiteral("xl/worksheets/sheet1.xml"), "<c r=\"H3\" t=\"s\"><v>4</v></c>",
+            "<c r=\"H3\" t=\"e\"><f>VLOOKUP(A3,Z:Z,2,0)</f><v>#N/A</v></c>");
+        QVERIFY(erreur != paquet);
+        const BilanImport bilan = importer(1, feuille(QStringLiteral("erreur.xlsx"), erreur));
+        QVERIFY(bilan.probleme);
+        QCOMPARE(bilan.importees, 1);
+        QCOMPARE(bilan.probleme->texte(),
+                 QStringLiteral("Ligne 3, colonne H (RAISONSOCIALE) : la cellule contient une "
+                                "erreur de formule (#N/A)."));
+        const auto rows = m_db->rows("select RAISONSOCIALE, ACHATS from OPERATIONSMONTANTS");
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0][0].toText(), QStringLiteral("Filiale"));
+        QCOMPARE(m_module->montanttransactions->state(), DatasetState::Browse);
+    }
+
+    void booleensOuiNon() {
+        // Page 2: R is PRETINTERET, a yes/no list of VARCHAR(3); I is the name.
+        Ligne pret(19);
+        pret['G' - 'A'] = t("Pret");
+        pret['I' - 'A'] = true;
+        pret['R' - 'A'] = true;
+        Ligne emprunt = pret;
+        emprunt['G' - 'A'] = t("Emprunt");
+        emprunt['R' - 'A'] = false;
+        for (const QString& nom : {QStringLiteral("b.xlsx"), QStringLiteral("b.xls")}) {
+            const Lignes lignes = {titres(), pret, emprunt};
+            const BilanImport bilan =
+                importer(2, feuille(nom, nom.endsWith(u"x") ? xlsx(lignes) : xls(lignes)));
+            QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        }
+        QCOMPARE(m_db->rows("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order "
+                            "by LG")
+                     .size(),
+                 4);
+        const auto rows =
+            m_db->rows("select PRETINTERET, RAISONSOCIALE from OPERATIONPRETEMPRUNT order by LG");
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(rows[i][0].toText(),
+                     i % 2 == 0 ? QStringLiteral("Oui") : QStringLiteral("Non"));
+            QCOMPARE(rows[i][1].toText(), QStringLiteral("Oui"));
+        }
+        // Page 3: G is AVECCONTREOUINON, one character wide.
+        Ligne sansContrepartie(14);
+        sansContrepartie['G' - 'A'] = false;
+        const BilanImport bilan = importer(3, {titres(), sansContrepartie});
+        QVERIFY2(bilan.reussi(), qPrintable(bilan.rapport()));
+        QCOMPARE(m_db->rows("select AVECCONTREOUINON from OPERATIONSANSCONTRE")
+                     .value(0)
+                     .value(0)
+                     .toText(),
+                 QStringLiteral("N"));
     }
 
     void apercuCommeStocke() {

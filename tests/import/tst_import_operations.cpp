@@ -1,10 +1,10 @@
 // The "Import Excel" button of the operations window runs the import wizard on the page's
 // shared dataset: the imported lines appear in the list and the page's totals match it.
 #include "FichiersSource.h"
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
-#include "import/AssistantImport.h"
+#include "import/ui/AssistantImport.h"
 #include "operations/TFrmoperations.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,7 +33,6 @@ private slots:
         m_module->societe->open();
     }
     void cleanup() {
-        TFrmoperations::setImportExcel({});
         m_services.reset();
         m_module.reset();
         m_db.reset();
@@ -70,7 +69,7 @@ private slots:
         const QString path = m_dir.filePath(QStringLiteral("page%1.xlsx").arg(page));
         QVERIFY(ecrire(path, xlsx({Ligne(20), l1, l2})));
         // The wizard as the button runs it, driven without its modal loop.
-        TFrmoperations::setImportExcel([&path](QWidget* fenetre, int p, Dataset& cible) {
+        m_services->setImportExcel([&path](QWidget* fenetre, int p, Dataset& cible) {
             AssistantImport assistant(cible, ReglageImport::pourPage(p), DepotReglages(), fenetre);
             assistant.setFichier(path);
             QVERIFY(assistant.lireFichier());

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "data/CodeLists.h"
 #include "operations/TFrmoperations.h"
@@ -5,7 +6,6 @@
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/FormulaireSaisie.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
 #include <QComboBox>
@@ -62,8 +62,8 @@ class TestFrmoperations : public QObject {
     bool active() { return QTest::qWaitForWindowActive(&m_services->zone()); }
 
     qint64 compter(const QString& table, const QString& condition) {
-        return committedValue(
-            *m_db, QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
+        return m_db->count(
+            QStringLiteral("select count(*) from %1 where %2").arg(table, condition));
     }
 
 private slots:
@@ -421,8 +421,7 @@ private slots:
         etats.setValue("PAYS", QStringLiteral("Quelque part"));
         TFrmoperations* fenetre = ouvrir(1);
         QCOMPARE(etats.state(), DatasetState::Browse);
-        QCOMPARE(committedValue(*m_db, "select count(*) from ETATTERRITORIAL where CODE = 'QQ'"),
-                 1);
+        QCOMPARE(m_db->count("select count(*) from ETATTERRITORIAL where CODE = 'QQ'"), 1);
         QVERIFY(boxes.isEmpty());
         fenetre->close();
 

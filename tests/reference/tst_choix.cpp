@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "ReferenceTestSupport.h"
 #include "UiTestSupport.h"
 #include "data/QueryDataset.h"
@@ -6,7 +7,6 @@
 #include "reference/TFrmterritoireSELECT.h"
 #include "reference/TfrmSOCIETESESELECT.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
 #include <QAbstractItemModelTester>
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(boxes.texts(MessageBoxes::Kind::Confirmation),
                  QStringList(2, QStringLiteral("Voulez-vous supprimer la ligne en cours ?")));
         QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
-        QCOMPARE(committedValue(*m_db, "select count(*) from DEVISE where DEVISE = 'TND'"), 0);
+        QCOMPARE(m_db->count("select count(*) from DEVISE where DEVISE = 'TND'"), 0);
     }
 
     void aPickSendsTheRowBeingTypedInItsListFirstOrDoesNotOpen() {
@@ -201,7 +201,7 @@ private slots:
         });
         QVERIFY(!Choix::devise(*m_services, nullptr));
         QVERIFY(listee);
-        QCOMPARE(committedValue(*m_db, "select count(*) from DEVISE where DEVISE = 'XYZ'"), 1);
+        QCOMPARE(m_db->count("select count(*) from DEVISE where DEVISE = 'XYZ'"), 1);
         QVERIFY(boxes.isEmpty());
 
         // A row that cannot be sent: the pick does not open, the row stays as typed.
@@ -233,20 +233,18 @@ private slots:
             "QUALITE, AUTREQUALITE, POURCENTCAPITAL, POURVENVOTE) values ");
         const QString beta =
             QStringLiteral("'1111111B', null, 'FR', 'BETA SA', '2', 'filiale', 10, 10)");
-        executerEtValider(
-            *m_db,
-            {
-                // The same company recorded by two declarants and years, in both tables.
-                "insert into CAPITALLIEE " + colonnes + "('1234567A', 2021, 1, " + beta,
-                "insert into CAPITALLIEE " + colonnes + "('1234567A', 2022, 1, " + beta,
-                "insert into CAPITALDECLARANTE " + colonnes + "('7654321B', 2021, 1, " + beta,
-                // The same company with another share is another row.
-                "insert into CAPITALLIEE " + colonnes +
-                    "('1234567A', 2021, 2, '1111111B', null, 'FR', 'BETA SA', '2', "
-                    "'filiale', 20, 20)",
-                "insert into CAPITALDECLARANTE " + colonnes +
-                    "('1234567A', 2021, 1, null, 'DE-778', 'DE', 'ALPHA GMBH', '1', null, 51, 51)",
-            });
+        m_db->execute({
+            // The same company recorded by two declarants and years, in both tables.
+            "insert into CAPITALLIEE " + colonnes + "('1234567A', 2021, 1, " + beta,
+            "insert into CAPITALLIEE " + colonnes + "('1234567A', 2022, 1, " + beta,
+            "insert into CAPITALDECLARANTE " + colonnes + "('7654321B', 2021, 1, " + beta,
+            // The same company with another share is another row.
+            "insert into CAPITALLIEE " + colonnes +
+                "('1234567A', 2021, 2, '1111111B', null, 'FR', 'BETA SA', '2', "
+                "'filiale', 20, 20)",
+            "insert into CAPITALDECLARANTE " + colonnes +
+                "('1234567A', 2021, 1, null, 'DE-778', 'DE', 'ALPHA GMBH', '1', null, 51, 51)",
+        });
         m_db->addCompany("1234567", "A", 2021, "DECLARANTE");
         m_module->societe->open();
 

@@ -1,9 +1,9 @@
+#include "MessageBoxRecorder.h"
 #include "ReferenceTestSupport.h"
 #include "UiTestSupport.h"
 #include "reference/TFrmdevise.h"
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/DBGrid.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/SearchEdit.h"
 
 #include <QAbstractItemModelTester>
@@ -137,8 +137,9 @@ private slots:
     }
 
     void accentedNamesAreFoundInAnyCaseAndTheSearchOutlivesTheWindow() {
-        executerEtValider(*m_db, {QStringLiteral("insert into ETATTERRITORIAL (CODE, PAYS) "
-                                                 "values ('ZE', 'états-unis d''essai')")});
+        m_db->execute(
+            {QStringLiteral("insert into ETATTERRITORIAL (CODE, PAYS) "
+                            "values ('ZE', 'états-unis d''essai')")});
         Dataset& etats = *m_module->Etatterritorial;
         QPointer<TFrmetatterritoire> liste = ouvrir<TFrmetatterritoire>();
         QVERIFY(QTest::qWaitForWindowExposed(liste));
@@ -190,8 +191,8 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_COMPARE(devise.state(), DatasetState::Browse);
         QVERIFY(!grid->cellsEditable());
-        QCOMPARE(committedValue(*m_db, QStringLiteral("select count(*) from DEVISE where DEVISE = "
-                                                      "'Zzz' and LIBELLE = 'Monnaie d''essai'")),
+        QCOMPARE(m_db->count(QStringLiteral("select count(*) from DEVISE where DEVISE = "
+                                            "'Zzz' and LIBELLE = 'Monnaie d''essai'")),
                  1);
 
         // "Ajouter", then the Up arrow before any code: the new row goes.
@@ -213,13 +214,13 @@ private slots:
         QCOMPARE(boxes.texts(MessageBoxes::Kind::Confirmation),
                  QStringList(2, QStringLiteral("Voulez-vous supprimer la ligne en cours ?")));
         QVERIFY(boxes.texts(MessageBoxes::Kind::Error).isEmpty());
-        QCOMPARE(committedValue(*m_db, "select count(*) from DEVISE where DEVISE = 'Zzz'"), 0);
+        QCOMPARE(m_db->count("select count(*) from DEVISE where DEVISE = 'Zzz'"), 0);
         liste->close();
     }
 
     void modifierOnAnEmptyTableStartsANewRow() {
         MessageBoxRecorder boxes;
-        executerEtValider(*m_db, {QStringLiteral("delete from DEVISE")});
+        m_db->execute({QStringLiteral("delete from DEVISE")});
         Dataset& devise = *m_module->devise;
         QPointer<TFrmdevise> liste = ouvrir<TFrmdevise>();
         QCOMPARE(liste->grille()->model()->rowCount(), 0);

@@ -80,21 +80,65 @@ std::unique_ptr<TDataprix> TestDatabase::openModule() const {
     return module;
 }
 
-void TestDatabase::addCompany(const QString& mfiscal, const QString& cle, int exercice,
-                              const QString& raisonSociale) const {
+void TestDatabase::onSideConnection(const std::function<void(db::Transaction&)>& work,
+                                    bool commit) const {
     db::Connection connection;
     connection.setDatabaseName(databasePath());
     connection.open();
     db::Transaction transaction(connection);
     connection.setDefaultTransaction(&transaction);
     transaction.start();
-    db::Statement insert(transaction);
-    insert.prepare(QStringLiteral(
-        "insert into SOCIETE (MFISCAL, CLE, EXERCICE, RAISONSOCIALE) values (:m, :c, :e, :r)"));
-    insert.setParam(QStringLiteral("m"), mfiscal);
-    insert.setParam(QStringLiteral("c"), cle);
-    insert.setParam(QStringLiteral("e"), exercice);
-    insert.setParam(QStringLiteral("r"), raisonSociale);
-    insert.execute();
-    transaction.commit();
+    work(transaction);
+    if (commit) {
+        transaction.commit();
+    }
+}
+
+void TestDatabase::addCompany(const QString& mfiscal, const QString& cle, int exercice,
+                              const QString& raisonSociale) const {
+    onSideConnection(
+        [&](db::Transaction& transaction) {
+            db::Statement insert(transaction);
+            insert.prepare(
+                QStringLiteral("insert into SOCIETE (MFISCAL, CLE, EXERCICE, "
+                               "RAISONSOCIALE) values (:m, :c, :e, :r)"));
+            insert.setParam(QStringLiteral("m"), mfiscal);
+            insert.setParam(QStringLiteral("c"), cle);
+            insert.setParam(QStringLiteral("e"), exercice);
+            insert.setParam(QStringLiteral("r"), raisonSociale);
+            insert.execute();
+        },
+        true);
+}
+
+qint64 TestDatabase::count(const QString& sql) const {
+    const QVector<QVector<db::Value>> all = rows(sql);
+    return all.isEmpty() ? -1 : all.constFirst().at(0).toInt();
+}
+
+QVector<QVector<db::Value>> TestDatabase::rows(const QString& sql) const {
+    QVector<QVector<db::Value>> result;
+    onSideConnection(
+        [&](db::Transaction& transaction) {
+            db::Statement query(transaction);
+            query.prepare(sql);
+            query.execute();
+            while (query.fetch()) {
+                result.append(query.row());
+            }
+        },
+        false);
+    return result;
+}
+
+void TestDatabase::execute(const QStringList& statements) const {
+    onSideConnection(
+        [&](db::Transaction& transaction) {
+            for (const QString& sql : statements) {
+                db::Statement statement(transaction);
+                statement.prepare(sql);
+                statement.execute();
+            }
+        },
+        true);
 }

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "data/TDataprix.h"
+#include "db/Value.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QVector>
+#include <functional>
 #include <memory>
 
 /**
@@ -44,6 +48,15 @@ public:
     void addCompany(const QString& mfiscal, const QString& cle, int exercice,
                     const QString& raisonSociale) const;
 
+    // Side connections: each call opens a connection and a transaction of its own, so that it
+    // sees only what has been committed, whatever the program under test holds open.
+    /// The first column of the first row of @p sql ("select count(*) ..."); -1 without a row.
+    qint64 count(const QString& sql) const;
+    /// Every row of @p sql.
+    QVector<QVector<db::Value>> rows(const QString& sql) const;
+    /// Runs @p statements in order, then commits them.
+    void execute(const QStringList& statements) const;
+
     /// True when the tests run through the test server.
     static bool serverMode();
     /// The test server's address ("127.0.0.1/port"); empty in embedded mode.
@@ -54,6 +67,9 @@ public:
     static QString connectionName(const QString& localPath);
 
 private:
+    /// Runs @p work in a transaction of a connection of its own; commits when @p commit.
+    void onSideConnection(const std::function<void(db::Transaction&)>& work, bool commit) const;
+
     QTemporaryDir m_dir;
     bool m_valid = false;
 };

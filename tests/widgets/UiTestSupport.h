@@ -3,9 +3,6 @@
 // Helpers shared by the widget, application and company-list tests.
 
 #include "TestDatabase.h"
-#include "db/Connection.h"
-#include "db/Statement.h"
-#include "db/Transaction.h"
 #include "widgets/ServicesFenetres.h"
 
 #include <QApplication>
@@ -16,29 +13,6 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
-
-/// The first column of the first row of @p sql, read through a connection and a transaction
-/// of its own: only what has been committed is seen.
-inline qint64 committedValue(const TestDatabase& database, const QString& sql) {
-    db::Connection connection;
-    connection.setDatabaseName(database.databasePath());
-    connection.open();
-    db::Transaction transaction(connection);
-    connection.setDefaultTransaction(&transaction);
-    transaction.start();
-    qint64 result = -1;
-    {
-        db::Statement query(transaction);
-        query.prepare(sql);
-        query.execute();
-        if (query.fetch()) {
-            result = query.row().at(0).toInt();
-        }
-    }
-    transaction.commit();
-    connection.close();
-    return result;
-}
 
 /// Runs @p action on the next modal dialog that opens (checked every few milliseconds, for
 /// at most five seconds), so that a test can answer a dialog that a command opens with exec().
@@ -84,8 +58,12 @@ public:
         return fenetre;
     }
     QMdiArea& zone() { return m_zone; }
+    ImportExcel importExcel() override { return m_import; }
+    /// The import the operations pages' "Import Excel" runs from now on.
+    void setImportExcel(ImportExcel import) { m_import = std::move(import); }
 
 private:
+    ImportExcel m_import;
     ContexteSocieteActive m_contexte;
     ExecuteurSql m_executerSql;
     QMdiArea m_zone;

@@ -1,3 +1,4 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "data/CodeLists.h"
 #include "db/DatabaseError.h"
@@ -8,7 +9,6 @@
 #include "widgets/DBNumberEdit.h"
 #include "widgets/FormulaireSaisie.h"
 #include "widgets/KeyboardNavigator.h"
-#include "widgets/MessageBoxRecorder.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
@@ -109,8 +109,7 @@ private slots:
         QCOMPARE(societe().value("RAISONSOCIALE").toText(), QStringLiteral("GAMMA"));
         QVERIFY(!form.nom->link().isDirty());
         societe().post();
-        QCOMPARE(
-            committedValue(*m_db, "select count(*) from SOCIETE where RAISONSOCIALE = 'GAMMA'"), 1);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where RAISONSOCIALE = 'GAMMA'"), 1);
     }
 
     void typingInAnEmptyDatasetStartsANewRow() {
@@ -270,9 +269,8 @@ private slots:
         QCOMPARE(lignes.value("CHANGEMENTAUTREMETRHODE").toText(),
                  QString(244, u'a') + QStringLiteral("x\r\ny"));
         lignes.post();
-        QCOMPARE(committedValue(*m_db,
-                                "select char_length(CHANGEMENTAUTREMETRHODE) from "
-                                "OPERATIONSMONTANTS"),
+        QCOMPARE(m_db->count("select char_length(CHANGEMENTAUTREMETRHODE) from "
+                             "OPERATIONSMONTANTS"),
                  248);
         QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 1);
     }
@@ -303,9 +301,8 @@ private slots:
         QCOMPARE(societe().value("CHIFFREAFFAIREANNUEL").toDecimal(), Decimal(250, 3));
         QCOMPARE(form.chiffre->text(), QStringLiteral("000,250"));
         societe().post();
-        QCOMPARE(committedValue(*m_db,
-                                "select CHIFFREAFFAIREANNUEL * 1000 from SOCIETE where "
-                                "MFISCAL = '1111111'"),
+        QCOMPARE(m_db->count("select CHIFFREAFFAIREANNUEL * 1000 from SOCIETE where "
+                             "MFISCAL = '1111111'"),
                  250);
     }
 
@@ -330,8 +327,7 @@ private slots:
         ailleurs->setFocus(Qt::TabFocusReason);
         QCOMPARE(solde->text(), QStringLiteral("5,000"));
         prets.post();
-        QCOMPARE(committedValue(*m_db, "select SOLDEOUVERTURE * 1000 from OPERATIONPRETEMPRUNT"),
-                 5000);
+        QCOMPARE(m_db->count("select SOLDEOUVERTURE * 1000 from OPERATIONPRETEMPRUNT"), 5000);
     }
 
     void aNumberThatDoesNotParseIsRefusedAndKeepsTheFocus() {
@@ -532,10 +528,9 @@ private slots:
         form.leave();
         QCOMPARE(societe().value("DESCRIPTION").toText(), QStringLiteral("ligne 1\r\nligne 2"));
         societe().post();
-        QCOMPARE(committedValue(*m_db,
-                                "select count(*) from SOCIETE where DESCRIPTION = "
-                                "'ligne 1' || ascii_char(13) || ascii_char(10) || "
-                                "'ligne 2'"),
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where DESCRIPTION = "
+                             "'ligne 1' || ascii_char(13) || ascii_char(10) || "
+                             "'ligne 2'"),
                  1);
         societe().open();
         QCOMPARE(form.description->toPlainText(), QStringLiteral("ligne 1\nligne 2"));
@@ -608,8 +603,7 @@ private slots:
         // Moving to another row posts the row first, with the pending text.
         societe().next();
         QCOMPARE(form.nom->text(), QStringLiteral("BETA"));
-        QCOMPARE(
-            committedValue(*m_db, "select count(*) from SOCIETE where RAISONSOCIALE = 'OMEGA'"), 1);
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where RAISONSOCIALE = 'OMEGA'"), 1);
     }
 };
 

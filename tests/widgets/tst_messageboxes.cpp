@@ -1,8 +1,9 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "widgets/ContexteSocieteActive.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/PasswordEdit.h"
+#include "widgets/PendingChanges.h"
 #include "widgets/SearchEdit.h"
 #include "widgets/TFrmMotPasse.h"
 
@@ -18,6 +19,67 @@ class TestMessageBoxes : public QObject {
     Q_OBJECT
 
 private slots:
+    void pendingChangesAskOnlyAboutTheUsersOwnWork() {
+        TestDatabase db;
+        QVERIFY(db.isValid());
+        db.addCompany("1234567", "A", 2023, "ALPHA");
+        const std::unique_ptr<TDataprix> module = db.openModule();
+        module->societe->open();
+        Dataset& liens = *module->capitallie;
+        module->openForActiveCompany(liens);
+        MessageBoxRecorder boxes;
+        const QString ligne = QStringLiteral("Voulez-vous enregistrer la ligne en cours ?");
+        QCOMPARE(PendingChanges::questionModifications(),
+                 QStringLiteral("Voulez-vous enregistrer les modifications ?"));
+
+        // A new line that only the rules filled in (number, company, year) is no one's work.
+        liens.append();
+        QVERIFY(liens.holdsRuleValue("LG"));
+        QVERIFY(!PendingChanges::holdsUserChanges(liens));
+        QVERIFY(PendingChanges::settle(nullptr, liens, ligne));
+        QVERIFY(boxes.isEmpty());
+        QCOMPARE(liens.state(), DatasetState::Browse);
+        QCOMPARE(liens.rowCount(), 0);
+
+        // Once a field is filled in: Annuler stops, the line still being typed; Non drops it;
+        // Oui sends it.
+        liens.append();
+        liens.setValue("RAISONSOCIALE", db::Value(u"Beta SA"));
+        QVERIFY(PendingChanges::holdsUserChanges(liens));
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Annuler);
+        QVERIFY(!PendingChanges::settle(nullptr, liens, ligne));
+        QCOMPARE(boxes.texts(), QStringList({ligne}));
+        QCOMPARE(liens.state(), DatasetState::Insert);
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Non);
+        QVERIFY(PendingChanges::settle(nullptr, liens, ligne));
+        QCOMPARE(liens.rowCount(), 0);
+        liens.append();
+        liens.setValue("RAISONSOCIALE", db::Value(u"Beta SA"));
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Oui);
+        QVERIFY(PendingChanges::settle(nullptr, liens, ligne));
+        QCOMPARE(db.count("select count(*) from CAPITALLIEE where RAISONSOCIALE = 'Beta SA'"), 1);
+
+        // A line merely put into editing asks nothing and goes back to browsing.
+        boxes.clear();
+        liens.edit();
+        QVERIFY(PendingChanges::settle(nullptr, liens));
+        QCOMPARE(liens.state(), DatasetState::Browse);
+        QVERIFY(boxes.isEmpty());
+
+        // Oui on a record the data module refuses: the refusal is shown, the record stays
+        // being edited and the command stops.
+        Dataset& groupe = *module->INFOGROUPE;
+        module->openForActiveCompany(groupe);
+        groupe.append();
+        groupe.setValue("RAISONSOCIALE", db::Value(u"Groupe"));
+        QVERIFY(!PendingChanges::settle(nullptr, groupe));
+        QCOMPARE(boxes.texts(),
+                 QStringList({PendingChanges::questionModifications(),
+                              QStringLiteral("Field 'AUTREMFISCAL' must have a value")}));
+        QCOMPARE(groupe.state(), DatasetState::Insert);
+        groupe.cancel();
+    }
+
     void recorderTakesTheBoxesOverAndAnswersConfirmations() {
         MessageBoxRecorder recorder;
         MessageBoxes::showError(nullptr, QStringLiteral("Field 'MFISCAL' must have a value"));

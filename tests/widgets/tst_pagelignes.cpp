@@ -1,8 +1,8 @@
+#include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyboardNavigator.h"
-#include "widgets/MessageBoxRecorder.h"
 #include "widgets/PageLignes.h"
 
 #include <QPushButton>
@@ -49,8 +49,7 @@ class TestPageLignes : public QObject {
     }
 
     qint64 compter(const QString& condition) {
-        return committedValue(
-            *m_db, QStringLiteral("select count(*) from CAPITALLIEE where ") + condition);
+        return m_db->count(QStringLiteral("select count(*) from CAPITALLIEE where ") + condition);
     }
 
 private slots:
