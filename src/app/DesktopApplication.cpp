@@ -1,7 +1,9 @@
 #include "app/DesktopApplication.h"
 
 #include "app/StopSignals.h"
+#include "app/TFrmPremiereUtilisation.h"
 #include "app/TfRMMAIN.h"
+#include "data/Configuration.h"
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "widgets/ContexteSocieteActive.h"
@@ -9,6 +11,7 @@
 #include "widgets/QtTranslations.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 
 namespace {
@@ -48,17 +51,26 @@ DesktopApplication::~DesktopApplication() {
     finish();
 }
 
-void DesktopApplication::start(const QString& configPath) {
+bool DesktopApplication::start(const QString& configPath) {
+    QString path = configPath.isEmpty() ? Configuration::findPath() : configPath;
+    if (path.isEmpty()) {
+        // No configuration anywhere: the user chooses the database before any window.
+        path = TFrmPremiereUtilisation::demander();
+        if (path.isEmpty()) {
+            return false;
+        }
+    }
     m_main = std::make_unique<TfRMMAIN>();
     m_main->showMaximized();
     m_module = std::make_unique<TDataprix>();
     m_main->contexte().suivre(m_module->societe);
     try {
-        m_module->DataModuleCreate(configPath);
+        m_module->DataModuleCreate(path);
     } catch (const db::DatabaseError& e) {
         MessageBoxes::showError(m_main.get(), e.text());
     }
     m_main->ouvrirListeSocietes();
+    return true;
 }
 
 void DesktopApplication::finish() {
@@ -88,8 +100,10 @@ int DesktopApplication::run(int& argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Ardoz Prix de Transfert"));
+    app.setApplicationName(Configuration::kApplicationName);
     app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
+    // The icon the package installs in the icon theme.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ardoz")));
     return run(app);
 }
 
@@ -104,10 +118,10 @@ int DesktopApplication::run(QApplication& app, const QString& configPath) {
     StopSignals::setAction([application](int) {
         QMetaObject::invokeMethod(application, &DesktopApplication::arreter, Qt::QueuedConnection);
     });
-    desktop.start(configPath);
-    // A signal taken by a dialog of the start-up (the connection error) has ended that
-    // dialog's loop only.
-    const int code = StopSignals::received() != 0 ? 0 : app.exec();
+    // Quitting the first start, or a signal taken by a dialog of the start-up (the first
+    // start, the connection error), which has ended that dialog's loop only, ends the run.
+    const bool started = desktop.start(configPath);
+    const int code = !started || StopSignals::received() != 0 ? 0 : app.exec();
     StopSignals::setAction({});
     desktop.finish();
     gEnCours = nullptr;

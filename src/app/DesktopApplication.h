@@ -9,7 +9,8 @@ class TfRMMAIN;
 
 /**
  * The desktop run of the program: the main window first, then the data module (whose
- * creation reads CheminBase.ini and connects), then the company list in selection mode
+ * creation reads CheminBase.ini and connects; without any CheminBase.ini the first start
+ * asks for the database before anything else), then the company list in selection mode
  * inside the main window, then the event loop. A failed connection is shown once in the
  * standard error box and the run goes on unconnected. At the end the windows are destroyed,
  * then the data module, whose connection commits what the transaction holds.
@@ -41,10 +42,12 @@ public:
 
     /**
      * Creates and shows the main window, creates the data module and connects it with
-     * @p configPath (CheminBase.ini in the parent of the working folder when empty), then
-     * opens the company list.
+     * @p configPath, then opens the company list. When @p configPath is empty the first
+     * CheminBase.ini of Configuration::searchPaths() is read; when there is none, the first
+     * start ("Première utilisation") asks for the database and writes the user's own file.
+     * Returns false, having created nothing, when the user quits the first start.
      */
-    void start(const QString& configPath = QString());
+    bool start(const QString& configPath = QString());
     /// Destroys the windows, then the data module. Done by the destructor when not called.
     void finish();
 

@@ -1,6 +1,7 @@
 #include "app/DesktopApplication.h"
 #include "app/StopSignals.h"
 #include "commands/CommandLine.h"
+#include "data/Configuration.h"
 #include "db/Connection.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
 
     // No window, no display needed.
     QCoreApplication app(argc, argv);
+    // The desktop's name: both find the same configuration folder of the user.
+    app.setApplicationName(Configuration::kApplicationName);
+    app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
     StopSignals::setAction([](int) { db::Connection::interruptAll(); });
     const int code = commandLine.run();
     if (const int signal = StopSignals::received()) {

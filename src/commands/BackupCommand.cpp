@@ -72,7 +72,7 @@ int BackupCommand::execute(const CommandOptions& given, QTextStream& out, QTextS
     if (!options.backup.isEmpty()) {
         const QString database =
             options.database.isEmpty()
-                ? Configuration::read(Configuration::defaultPath()).databaseName()
+                ? Configuration::find().databaseName()
                 : options.database;
         const QFileInfo file(options.backup);
         if (!file.absoluteDir().exists()) {

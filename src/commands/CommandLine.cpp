@@ -90,8 +90,7 @@ const CommandMode kModes[] = {
      u"relevés par le contrôle sort sur la sortie d'erreur",
      nullptr, GenerateCommand::execute},
     {kBackup,
-     u"sauvegarde la base (celle de ../CheminBase.ini, ou BASE) dans FICHIER.fbk, base "
-     u"ouverte",
+     u"sauvegarde la base (celle de CheminBase.ini, ou BASE) dans FICHIER.fbk, base ouverte",
      nullptr, BackupCommand::execute},
     {kRestore,
      u"crée DOSSIER/TALMORIX.gdb (DOSSIER peut être serveur:/chemin) à partir d'une "
@@ -147,6 +146,10 @@ const CommandMode kDesktop = {
 
 /// The paragraphs at the end of the help.
 const char16_t* const kHelpNotes[] = {
+    u"Sans --database, la base est celle du fichier de configuration CheminBase.ini, cherché "
+    u"dans cet ordre : ../CheminBase.ini (dans le parent du dossier de travail), "
+    u"~/.config/Ardoz Prix de Transfert/CheminBase.ini, /etc/ardoz/CheminBase.ini ; le premier "
+    u"trouvé est lu et n'est jamais réécrit.",
     u"Chaque option s'écrit --nom valeur ou --nom=valeur, une seule fois.",
     u"Les options de Qt (-platform, -style, -geometry, ...) sont acceptées par l'application.",
     u"SIGINT (Ctrl+C) ou SIGTERM : l'application se ferme comme par « Quitter » ; une commande "

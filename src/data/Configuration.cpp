@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 Configuration Configuration::read(const QString& path) {
     Configuration config;
@@ -54,6 +57,67 @@ Configuration Configuration::read(const QString& path) {
 
 QString Configuration::defaultPath() {
     return QDir::current().absoluteFilePath(QStringLiteral("../CheminBase.ini"));
+}
+
+QString Configuration::userPath() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QStringLiteral("CheminBase.ini"));
+}
+
+QString Configuration::systemPath() {
+    QString folder = qEnvironmentVariable(kSystemFolderVariable);
+    if (folder.isEmpty()) {
+        folder = QStringLiteral("/etc/ardoz");
+    }
+    return QDir(folder).filePath(QStringLiteral("CheminBase.ini"));
+}
+
+QStringList Configuration::searchPaths() {
+    return {defaultPath(), userPath(), systemPath()};
+}
+
+QString Configuration::findPath() {
+    for (const QString& path : searchPaths()) {
+        if (QFileInfo(path).isFile()) {
+            return path;
+        }
+    }
+    return QString();
+}
+
+Configuration Configuration::find() {
+    // None found: the file beside the working folder, whose absence gives the defaults.
+    const QString path = findPath();
+    return read(path.isEmpty() ? defaultPath() : path);
+}
+
+QString Configuration::writeNew(const QString& path, const QString& folder) {
+    const QFileInfo info(path);
+    if (info.exists()) {
+        return QStringLiteral("Le fichier de configuration %1 existe déjà : il n'est pas remplacé.")
+            .arg(QDir::toNativeSeparators(path));
+    }
+    if (folder.contains(u'\n') || folder.contains(u'\r')) {
+        return QStringLiteral("Un dossier dont le nom tient sur plusieurs lignes ne peut pas être "
+                              "écrit dans le fichier de configuration.");
+    }
+    const QString refused =
+        QStringLiteral("Le fichier de configuration %1 ne peut pas être écrit : %2")
+            .arg(QDir::toNativeSeparators(path));
+    if (!QDir().mkpath(info.absolutePath())) {
+        return refused.arg(QStringLiteral("son dossier ne peut pas être créé."));
+    }
+    // Written whole or not at all; UTF-8, as the reader takes it first.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return refused.arg(file.errorString());
+    }
+    const QString text = QStringLiteral("[CheminBase]\nRep=%1\nModelessexcel=%1\n").arg(folder);
+    file.write(text.toUtf8());
+    if (!file.commit()) {
+        return refused.arg(file.errorString());
+    }
+    return QString();
 }
 
 QString Configuration::databaseName() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 /**
  * The settings read from CheminBase.ini: the database folder `Rep` and the folder of
@@ -17,8 +18,32 @@ public:
 
     /// Reads @p path; never fails (a file that cannot be read gives the defaults).
     static Configuration read(const QString& path);
+    /// The name the program gives itself, the desktop and the command modes alike: it names
+    /// the user's configuration folder.
+    static inline const QString kApplicationName = QStringLiteral("Ardoz Prix de Transfert");
+    /// Names the system folder of systemPath() in place of /etc/ardoz (for the tests).
+    static constexpr const char* kSystemFolderVariable = "ARDOZ_SYSTEM_CONFIG_DIR";
+
     /// The path of CheminBase.ini for the current working folder: its parent folder.
     static QString defaultPath();
+    /// CheminBase.ini in the user's configuration folder
+    /// (~/.config/Ardoz Prix de Transfert/CheminBase.ini under the program's name).
+    static QString userPath();
+    /// CheminBase.ini of the whole machine: /etc/ardoz/CheminBase.ini.
+    static QString systemPath();
+    /// The places searched, in order: defaultPath(), userPath(), systemPath().
+    static QStringList searchPaths();
+    /// The first of searchPaths() that exists; empty when there is none.
+    static QString findPath();
+    /// Reads the first file found; the defaults when there is none.
+    static Configuration find();
+
+    /**
+     * Writes a new CheminBase.ini at @p path with Rep and Modelessexcel set to @p folder,
+     * making its folder when missing. Never replaces a file: returns a French reason when
+     * the file exists or cannot be written, an empty text when it is written.
+     */
+    static QString writeNew(const QString& path, const QString& folder);
 
     QString rep = kDefaultRep;
     QString modelesExcel = kDefaultModelesExcel;

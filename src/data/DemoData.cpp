@@ -1,6 +1,10 @@
 #include "data/DemoData.h"
 
+#include "data/DatabaseCreator.h"
 #include "data/TDataprix.h"
+#include "db/DatabaseError.h"
+
+#include <QFile>
 
 #include <initializer_list>
 #include <utility>
@@ -183,4 +187,19 @@ void DemoData::fill(TDataprix& module) {
                QStringLiteral("Route de Gabès km 4, Sfax"), 3000, "2100400.125", false);
     addDetails(module, 9, false);
     module.societe->open();
+}
+
+QString DemoData::createDatabase(const QString& folder) {
+    const QString path = DatabaseCreator::create(folder);
+    try {
+        TDataprix module;
+        module.connectTo(path);
+        fill(module);
+    } catch (const db::DatabaseError&) {
+        // The module has closed its connection by now: a database left half filled with
+        // demonstration data goes, as the creator removes a half-made one.
+        QFile::remove(path);
+        throw;
+    }
+    return path;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class TDataprix;
 
 /**
@@ -13,4 +15,12 @@ class TDataprix;
 class DemoData {
 public:
     static void fill(TDataprix& module);
+
+    /**
+     * Creates a new database in @p folder as DatabaseCreator::create() does, fills it with
+     * fill() and returns the file's path. Throws db::DatabaseError in French when the file
+     * exists (left untouched) or when the creation or the filling fails; a database left
+     * half filled is removed.
+     */
+    static QString createDatabase(const QString& folder);
 };

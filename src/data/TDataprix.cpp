@@ -139,7 +139,7 @@ Dataset* TDataprix::makeDataset(const QString& name, const QString& table) {
 
 void TDataprix::DataModuleCreate(const QString& configPath) {
     const Configuration config =
-        Configuration::read(configPath.isEmpty() ? Configuration::defaultPath() : configPath);
+        configPath.isEmpty() ? Configuration::find() : Configuration::read(configPath);
     RepertoireExcel = config.modelesExcel;
     connectTo(config.databaseName());
 }

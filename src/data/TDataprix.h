@@ -28,7 +28,8 @@ public:
     ~TDataprix() override;
 
     /**
-     * Reads CheminBase.ini at @p configPath (default: the parent of the working folder),
+     * Reads CheminBase.ini at @p configPath (default: the first found of
+     * Configuration::searchPaths(), the parent of the working folder first),
      * keeps `Modelessexcel` in RepertoireExcel, sets the database name and connects.
      * On a failed connection it throws db::DatabaseError; the module then stays
      * unconnected and every later open retries.
