@@ -103,6 +103,55 @@ private slots:
         QVERIFY2(r.err.startsWith(QStringLiteral("Aucun affichage disponible")), qPrintable(r.err));
     }
 
+    void theCommandsFollowTheSearchOrderOfTheConfiguration() {
+        // Without --database a command reads the first CheminBase.ini of the three places;
+        // each names a database folder of its own, which the connection error names.
+        QTemporaryDir places;
+        const QDir root(places.path());
+        QVERIFY(root.mkpath(QStringLiteral("a/work")));
+        QProcessEnvironment env = sansAffichage();
+        env.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("home")));
+        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        env.insert(QStringLiteral("ARDOZ_SYSTEM_CONFIG_DIR"), root.filePath(QStringLiteral("etc")));
+        auto put = [&root](const QString& path, const QString& rep) {
+            QDir().mkpath(QFileInfo(root.filePath(path)).absolutePath());
+            QFile f(root.filePath(path));
+            return f.open(QIODevice::WriteOnly) &&
+                   f.write(QStringLiteral("[CheminBase]\r\nRep=%1\r\n").arg(rep).toUtf8()) > 0;
+        };
+        auto baseLue = [&]() {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.setWorkingDirectory(root.filePath(QStringLiteral("a/work")));
+            p.start(kArdoz, {QStringLiteral("--check"), QStringLiteral("--company"),
+                             QStringLiteral("1234567A"), QStringLiteral("--year"),
+                             QStringLiteral("2023")});
+            if (!p.waitForFinished(60000) || p.exitCode() != 3) {
+                return QStringLiteral("code %1").arg(p.exitCode());
+            }
+            return QString::fromUtf8(p.readAllStandardError());
+        };
+        // None: Part 1.1's connection error stays for the commands.
+        QVERIFY2(baseLue().contains(QStringLiteral("Vérifier le chemin de la base!/TALMORIX.gdb")),
+                 qPrintable(baseLue()));
+        QVERIFY(put(QStringLiteral("etc/CheminBase.ini"), root.filePath("base-etc")));
+        QVERIFY(baseLue().contains(root.filePath("base-etc/TALMORIX.gdb")));
+        // The user's folder is named after the program, as the desktop names it.
+        QVERIFY(put(QStringLiteral("home/.config/Ardoz Prix de Transfert/CheminBase.ini"),
+                    root.filePath("base-user")));
+        QVERIFY(baseLue().contains(root.filePath("base-user/TALMORIX.gdb")));
+        QVERIFY(put(QStringLiteral("a/CheminBase.ini"), root.filePath("base-beside")));
+        QVERIFY(baseLue().contains(root.filePath("base-beside/TALMORIX.gdb")));
+
+        // The help names the three places.
+        const Resultat aide = lancer({QStringLiteral("--help")});
+        for (const char16_t* place : {u"../CheminBase.ini",
+                                      u"~/.config/Ardoz Prix de Transfert/CheminBase.ini",
+                                      u"/etc/ardoz/CheminBase.ini"}) {
+            QVERIFY2(aide.out.contains(QString::fromUtf16(place)), qPrintable(aide.out));
+        }
+    }
+
     void theDesktopEndsOnSigtermAsQuitterDoes() {
 #ifndef Q_OS_LINUX
         QSKIP("reads the open files of the program in /proc");

@@ -1,9 +1,11 @@
 #include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
 #include "app/DesktopApplication.h"
+#include "app/TFrmPremiereUtilisation.h"
 #include "app/TfRMMAIN.h"
 #include "companies/Tfrmparamsociete.h"
 #include "companies/Tfrmsocietes.h"
+#include "data/Configuration.h"
 #include "declaration/ProblemLocation.h"
 #include "declaration/ui/Tfrmgeneration.h"
 #include "import/ui/AssistantImport.h"
@@ -14,16 +16,20 @@
 #include "widgets/DBGrid.h"
 
 #include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using db::Value;
@@ -32,6 +38,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
     QString m_startFolder;
+    std::pair<QByteArray, QByteArray> m_configEnv;
 
     static QToolButton* commande(TfRMMAIN* main, const QString& caption) {
         for (QToolButton* b : main->findChildren<QToolButton*>()) {
@@ -64,15 +71,24 @@ class TestMainWindow : public QObject {
     }
 
 private slots:
-    void initTestCase() { m_startFolder = QDir::currentPath(); }
+    void initTestCase() {
+        m_startFolder = QDir::currentPath();
+        m_configEnv = {qgetenv("XDG_CONFIG_HOME"), qgetenv("ARDOZ_SYSTEM_CONFIG_DIR")};
+    }
     void cleanup() {
         QDir::setCurrent(m_startFolder);
+        qputenv("XDG_CONFIG_HOME", m_configEnv.first);
+        qputenv("ARDOZ_SYSTEM_CONFIG_DIR", m_configEnv.second);
         flushDeletions();
     }
 
-    void startingWithoutConfigurationShowsTheErrorAndAnEmptyList() {
+    void startingWithoutRepShowsTheErrorAndAnEmptyList() {
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkpath(QStringLiteral("work")));
+        QFile ini(root.filePath(QStringLiteral("CheminBase.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[CheminBase]\r\nModelessexcel=C:\\Modeles\r\n");
+        ini.close();
         QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("work"))));
         MessageBoxRecorder boxes;
         DesktopApplication desktop;
@@ -97,6 +113,70 @@ private slots:
         QVERIFY(liste->isVisible());
         QCOMPARE(liste->grille()->model()->rowCount(), 0);
         QCOMPARE(main->libelleSocieteActive(), QStringLiteral("Societeactive"));
+        desktop.finish();
+    }
+
+    void startingWithoutAnyConfigurationAsksForTheDatabase() {
+        // No CheminBase.ini beside the working folder, in the user's folder or the system's.
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("work")));
+        QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("work"))));
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", root.filePath(QStringLiteral("home")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("ARDOZ_SYSTEM_CONFIG_DIR", root.filePath(QStringLiteral("etc")).toUtf8());
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(Configuration::kApplicationName);
+        auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            QCoreApplication::setApplicationName(name);
+        });
+        MessageBoxRecorder boxes;
+        QString titre;
+        whenModalOpens([&titre](QWidget* modal) {
+            auto* dialogue = qobject_cast<TFrmPremiereUtilisation*>(modal);
+            if (!dialogue) {
+                modal->close();
+                return;
+            }
+            titre = dialogue->windowTitle();
+            using Choix = TFrmPremiereUtilisation::Choix;
+            QTest::mouseClick(dialogue->bouton(Choix::BaseDemonstration), Qt::LeftButton, {},
+                              QPoint(5, 5));
+            QTest::mouseClick(dialogue->boutonContinuer(), Qt::LeftButton);
+        });
+        {
+            DesktopApplication desktop;
+            QVERIFY(desktop.start());
+            QCOMPARE(titre, QStringLiteral("Première utilisation"));
+            QVERIFY2(boxes.isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+            QVERIFY(desktop.dataModule()->idataprix.isConnected());
+            Tfrmsocietes* liste = listeOuverte(desktop.mainWindow());
+            QVERIFY(liste);
+            QCOMPARE(liste->grille()->model()->rowCount(), 3);
+        }
+        const QString ini =
+            root.filePath(QStringLiteral("config/Ardoz Prix de Transfert/CheminBase.ini"));
+        QCOMPARE(Configuration::read(ini).rep, root.filePath(QStringLiteral("home/Ardoz")));
+
+        // The next start finds the file written and asks nothing (a dialog would be noted and
+        // closed by this watcher, which ends with the test).
+        titre.clear();
+        QTimer guet;
+        connect(&guet, &QTimer::timeout, [&titre] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                titre = modal->windowTitle();
+                modal->close();
+            }
+        });
+        guet.start(10);
+        DesktopApplication desktop;
+        QVERIFY(desktop.start());
+        QVERIFY(desktop.dataModule()->idataprix.isConnected());
+        QCOMPARE(listeOuverte(desktop.mainWindow())->grille()->model()->rowCount(), 3);
+        QVERIFY(boxes.isEmpty());
+        QTest::qWait(50);
+        QVERIFY2(titre.isEmpty(), qPrintable(titre));
         desktop.finish();
     }
 
@@ -507,6 +587,34 @@ private slots:
         }
         QCOMPARE(database.count("select count(*) from SOCIETE"), 0);
         QVERIFY(boxes.isEmpty());
+    }
+
+    // Last: the whole run installs the French translations of Qt for the process.
+    void quittingTheFirstStartEndsTheRun() {
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("work")));
+        QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("work"))));
+        qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("ARDOZ_SYSTEM_CONFIG_DIR", root.filePath(QStringLiteral("etc")).toUtf8());
+        MessageBoxRecorder boxes;
+        bool quitte = false;
+        whenModalOpens([&quitte](QWidget* modal) {
+            if (auto* dialogue = qobject_cast<TFrmPremiereUtilisation*>(modal)) {
+                QTest::mouseClick(dialogue->boutonQuitter(), Qt::LeftButton);
+                quitte = true;
+            } else {
+                modal->close();
+            }
+        });
+        QCOMPARE(DesktopApplication::run(*qApp), 0);
+        QVERIFY(quitte);
+        QVERIFY(boxes.isEmpty());
+        QVERIFY(QApplication::topLevelWidgets().isEmpty() ||
+                std::none_of(QApplication::topLevelWidgets().cbegin(),
+                             QApplication::topLevelWidgets().cend(),
+                             [](QWidget* w) { return w->isVisible(); }));
+        QVERIFY(QDir(root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries) ==
+                QStringList{QStringLiteral("work")});
     }
 };
 

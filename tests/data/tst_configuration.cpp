@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +63,89 @@ private slots:
         QCOMPARE(QFileInfo(Configuration::defaultPath()).absoluteFilePath(),
                  QFileInfo(m_dir.filePath(QStringLiteral("a/CheminBase.ini"))).absoluteFilePath());
         QDir::setCurrent(before);
+    }
+
+    void theFirstFileFoundOfTheThreePlacesIsRead() {
+        // The working folder a/work, the user's configuration folder and the system folder,
+        // each in the test's own folder.
+        QTemporaryDir places;
+        const QDir root(places.path());
+        QVERIFY(root.mkpath(QStringLiteral("a/work")));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("a/work"))));
+        qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+        qputenv(Configuration::kSystemFolderVariable, root.filePath(QStringLiteral("etc")).toUtf8());
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(Configuration::kApplicationName);
+        auto restore = qScopeGuard([&] {
+            QDir::setCurrent(before);
+            QCoreApplication::setApplicationName(name);
+            qunsetenv("XDG_CONFIG_HOME");
+            qunsetenv(Configuration::kSystemFolderVariable);
+        });
+
+        const QString beside = root.filePath(QStringLiteral("a/CheminBase.ini"));
+        const QString user =
+            root.filePath(QStringLiteral("config/Ardoz Prix de Transfert/CheminBase.ini"));
+        const QString system = root.filePath(QStringLiteral("etc/CheminBase.ini"));
+        auto same = [](const QString& a, const QString& b) {
+            return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+        };
+        QCOMPARE(Configuration::searchPaths().size(), 3);
+        QVERIFY(same(Configuration::searchPaths().at(0), beside));
+        QVERIFY(same(Configuration::searchPaths().at(1), user));
+        QVERIFY(same(Configuration::searchPaths().at(2), system));
+        qunsetenv(Configuration::kSystemFolderVariable);
+        QCOMPARE(Configuration::systemPath(), QStringLiteral("/etc/ardoz/CheminBase.ini"));
+        qputenv(Configuration::kSystemFolderVariable, root.filePath(QStringLiteral("etc")).toUtf8());
+
+        // None found: no path, and the defaults of a missing file.
+        QVERIFY(Configuration::findPath().isEmpty());
+        QCOMPARE(Configuration::find().rep, Configuration::kDefaultRep);
+
+        // Each written file is the one read, until one earlier in the order appears.
+        auto put = [](const QString& path, const QByteArray& rep) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write("[CheminBase]\nRep=" + rep + "\n") > 0;
+        };
+        QVERIFY(put(system, "/etc-base"));
+        QVERIFY(same(Configuration::findPath(), system));
+        QCOMPARE(Configuration::find().rep, "/etc-base");
+        QVERIFY(put(user, "/user-base"));
+        QVERIFY(same(Configuration::findPath(), user));
+        QCOMPARE(Configuration::find().rep, "/user-base");
+        QVERIFY(put(beside, "/beside-base"));
+        QVERIFY(same(Configuration::findPath(), beside));
+        QCOMPARE(Configuration::find().rep, "/beside-base");
+        // A folder of that name is not a file.
+        QVERIFY(QFile::remove(beside));
+        QVERIFY(QDir().mkpath(beside));
+        QVERIFY(same(Configuration::findPath(), user));
+    }
+
+    void aWrittenFileIsReadBackAndNeverReplaced() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("nouveau/CheminBase.ini"));
+        const QString folder = QStringLiteral("/home/comptable/Ardoz élève");
+        QVERIFY(Configuration::writeNew(path, folder).isEmpty());
+        const Configuration written = Configuration::read(path);
+        QCOMPARE(written.rep, folder);
+        QCOMPARE(written.modelesExcel, folder);
+        QCOMPARE(written.databaseName(), folder + QStringLiteral("/TALMORIX.gdb"));
+
+        const QString refused = Configuration::writeNew(path, QStringLiteral("/ailleurs"));
+        QVERIFY2(refused.contains(QStringLiteral("existe déjà")), qPrintable(refused));
+        QCOMPARE(Configuration::read(path).rep, folder);
+
+        // Beneath a file no folder can be made, whoever the account.
+        QVERIFY(QFile(dir.filePath(QStringLiteral("fichier"))).open(QIODevice::WriteOnly));
+        const QString beneath = dir.filePath(QStringLiteral("fichier/CheminBase.ini"));
+        QVERIFY(!Configuration::writeNew(beneath, folder).isEmpty());
+        QVERIFY(!QFileInfo::exists(beneath));
+        QVERIFY(!Configuration::writeNew(dir.filePath(QStringLiteral("autre.ini")),
+                                         QStringLiteral("/a\nRep=/b"))
+                     .isEmpty());
     }
 
     void storedCodesFollowTheColumnWidth() {
