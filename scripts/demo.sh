@@ -3,6 +3,9 @@
 # demo/CheminBase.ini, then runs the program on it from demo/work: the application
 # when a display is there, otherwise the declaration file of the first demo company.
 set -euo pipefail
+# The system folders (apt-get, dpkg-shlibdeps, strip) are left out of PATH by a bare
+# environment (env -i).
+export PATH="/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin${PATH:+:$PATH}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"

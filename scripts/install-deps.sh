@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the program need.
+# Installs the Debian 12 packages the build, the tests, the Debian package and the program need.
 set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
@@ -7,6 +7,7 @@ packages=(
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
     zlib1g-dev libshp-dev libxml2-dev libxml2-utils iso-codes
     python3-xmlschema python3-openpyxl python3-xlwt
+    dpkg-dev file lintian desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

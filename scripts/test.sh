@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs, checks the layers, builds and runs the whole test suite (widgets on the offscreen
-# platform), then each fuzz target of the file readers for 45 seconds. The tests that need a
-# Firebird server start one of their own (scripts/test-server.sh, state in build/test-server)
-# and stop it when they end; it is stopped here too, should the run be interrupted.
+# platform), builds and checks the Debian package, then runs each fuzz target of the file
+# readers for 45 seconds. The tests that need a Firebird server start one of their own
+# (scripts/test-server.sh, state in build/test-server) and stop it when they end; it is
+# stopped here too, should the run be interrupted.
 set -euo pipefail
+# The system folders (apt-get, dpkg-shlibdeps, strip) are left out of PATH by a bare
+# environment (env -i).
+export PATH="/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin${PATH:+:$PATH}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
 # The engines have no widgets: a Qt Widgets include outside the screens fails the run.
@@ -12,6 +16,19 @@ bash "$root/scripts/build.sh"
 trap 'bash "$root/scripts/test-server.sh" stop "$root/build/test-server" > /dev/null 2>&1 || true' EXIT
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$root/build" --output-on-failure -j2
+
+# The Debian package: built, checked by lintian (no error) and desktop-file-validate, unpacked
+# into a temporary folder and run from there.
+deb="$(bash "$root/scripts/package.sh")"
+lintian --fail-on error --info "$deb"
+unpacked="$(mktemp -d)"
+trap 'rm -rf "$unpacked"; bash "$root/scripts/test-server.sh" stop "$root/build/test-server" > /dev/null 2>&1 || true' EXIT
+dpkg -x "$deb" "$unpacked"
+desktop-file-validate "$unpacked/usr/share/applications/ardoz.desktop"
+"$unpacked/usr/bin/ardoz" --version
+"$unpacked/usr/bin/ardoz" --create-database "$unpacked/base" > /dev/null
+test -s "$unpacked/base/TALMORIX.gdb"
+echo "Paquet : $deb (lintian, desktop-file-validate, ardoz --version et --create-database déballés)"
 
 # The readers of imported files under libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer,
 # built on their own with Clang from the readers' sources (fuzz/CMakeLists.txt). Two targets run
