@@ -55,16 +55,19 @@ QString natif(const QString& chemin) {
 QString refusEcriture(const QString& dossier) {
     const QFileInfo info(dossier);
     if (info.exists() && !info.isDir()) {
-        return QStringLiteral("%1 n'est pas un dossier : choisissez-en un autre.").arg(natif(dossier));
+        return QStringLiteral("%1 n'est pas un dossier : choisissez-en un autre.")
+            .arg(natif(dossier));
     }
     if (!QDir().mkpath(dossier)) {
-        return QStringLiteral("Le dossier %1 ne peut pas être créé : choisissez un dossier où "
-                              "votre compte peut écrire.")
+        return QStringLiteral(
+                   "Le dossier %1 ne peut pas être créé : choisissez un dossier où "
+                   "votre compte peut écrire.")
             .arg(natif(dossier));
     }
     if (!QFileInfo(dossier).isWritable()) {
-        return QStringLiteral("Le dossier %1 n'est pas accessible en écriture : choisissez un "
-                              "dossier où votre compte peut écrire.")
+        return QStringLiteral(
+                   "Le dossier %1 n'est pas accessible en écriture : choisissez un "
+                   "dossier où votre compte peut écrire.")
             .arg(natif(dossier));
     }
     return QString();
@@ -173,9 +176,9 @@ QString TFrmPremiereUtilisation::demander(QWidget* parent) {
 void TFrmPremiereUtilisation::parcourir(Choix choix) {
     QLineEdit* champ = champDossier(choix);
     const QString depart = dossierSaisi(champ->text());
-    const QString choisi = QFileDialog::getExistingDirectory(
-        this, QString::fromUtf16(kTextes[indice(choix)].libelle),
-        QFileInfo(depart).isDir() ? depart : QDir::homePath());
+    const QString choisi =
+        QFileDialog::getExistingDirectory(this, QString::fromUtf16(kTextes[indice(choix)].libelle),
+                                          QFileInfo(depart).isDir() ? depart : QDir::homePath());
     if (!choisi.isEmpty()) {
         champ->setText(natif(choisi));
         bouton(choix)->setChecked(true);

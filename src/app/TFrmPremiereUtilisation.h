@@ -23,8 +23,7 @@ public:
     enum class Choix { BaseExistante, BaseNeuve, BaseDemonstration };
 
     /// @p cheminConfiguration is the CheminBase.ini to write (Configuration::userPath()).
-    explicit TFrmPremiereUtilisation(const QString& cheminConfiguration,
-                                     QWidget* parent = nullptr);
+    explicit TFrmPremiereUtilisation(const QString& cheminConfiguration, QWidget* parent = nullptr);
 
     QRadioButton* bouton(Choix choix) const;
     /// The folder of @p choix: where the database is, or where it is to be created.

@@ -71,9 +71,7 @@ int BackupCommand::execute(const CommandOptions& given, QTextStream& out, QTextS
 
     if (!options.backup.isEmpty()) {
         const QString database =
-            options.database.isEmpty()
-                ? Configuration::find().databaseName()
-                : options.database;
+            options.database.isEmpty() ? Configuration::find().databaseName() : options.database;
         const QFileInfo file(options.backup);
         if (!file.absoluteDir().exists()) {
             err << QStringLiteral("Le dossier %1 n'existe pas : la sauvegarde n'a pas été faite.")

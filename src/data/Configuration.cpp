@@ -98,8 +98,9 @@ QString Configuration::writeNew(const QString& path, const QString& folder) {
             .arg(QDir::toNativeSeparators(path));
     }
     if (folder.contains(u'\n') || folder.contains(u'\r')) {
-        return QStringLiteral("Un dossier dont le nom tient sur plusieurs lignes ne peut pas être "
-                              "écrit dans le fichier de configuration.");
+        return QStringLiteral(
+            "Un dossier dont le nom tient sur plusieurs lignes ne peut pas être "
+            "écrit dans le fichier de configuration.");
     }
     const QString refused =
         QStringLiteral("Le fichier de configuration %1 ne peut pas être écrit : %2")

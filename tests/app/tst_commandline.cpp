@@ -123,9 +123,9 @@ private slots:
             QProcess p;
             p.setProcessEnvironment(env);
             p.setWorkingDirectory(root.filePath(QStringLiteral("a/work")));
-            p.start(kArdoz, {QStringLiteral("--check"), QStringLiteral("--company"),
-                             QStringLiteral("1234567A"), QStringLiteral("--year"),
-                             QStringLiteral("2023")});
+            p.start(kArdoz,
+                    {QStringLiteral("--check"), QStringLiteral("--company"),
+                     QStringLiteral("1234567A"), QStringLiteral("--year"), QStringLiteral("2023")});
             if (!p.waitForFinished(60000) || p.exitCode() != 3) {
                 return QStringLiteral("code %1").arg(p.exitCode());
             }
@@ -145,9 +145,9 @@ private slots:
 
         // The help names the three places.
         const Resultat aide = lancer({QStringLiteral("--help")});
-        for (const char16_t* place : {u"../CheminBase.ini",
-                                      u"~/.config/Ardoz Prix de Transfert/CheminBase.ini",
-                                      u"/etc/ardoz/CheminBase.ini"}) {
+        for (const char16_t* place :
+             {u"../CheminBase.ini", u"~/.config/Ardoz Prix de Transfert/CheminBase.ini",
+              u"/etc/ardoz/CheminBase.ini"}) {
             QVERIFY2(aide.out.contains(QString::fromUtf16(place)), qPrintable(aide.out));
         }
     }

@@ -17,7 +17,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -25,6 +24,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>

@@ -139,7 +139,8 @@ private slots:
         TFrmPremiereUtilisation dialogue(ini());
         dialogue.show();
         // Beneath a file no folder can be made, whoever the account.
-        continuer(dialogue, Choix::BaseDemonstration, bases.filePath(QStringLiteral("fichier/base")));
+        continuer(dialogue, Choix::BaseDemonstration,
+                  bases.filePath(QStringLiteral("fichier/base")));
         QCOMPARE(boxes.messages().size(), 1);
         QVERIFY2(boxes.texts().first().contains(QStringLiteral("ne peut pas être créé")),
                  qPrintable(boxes.texts().first()));

@@ -74,7 +74,8 @@ private slots:
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("a/work"))));
         qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
-        qputenv(Configuration::kSystemFolderVariable, root.filePath(QStringLiteral("etc")).toUtf8());
+        qputenv(Configuration::kSystemFolderVariable,
+                root.filePath(QStringLiteral("etc")).toUtf8());
         const QString name = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(Configuration::kApplicationName);
         auto restore = qScopeGuard([&] {
@@ -97,7 +98,8 @@ private slots:
         QVERIFY(same(Configuration::searchPaths().at(2), system));
         qunsetenv(Configuration::kSystemFolderVariable);
         QCOMPARE(Configuration::systemPath(), QStringLiteral("/etc/ardoz/CheminBase.ini"));
-        qputenv(Configuration::kSystemFolderVariable, root.filePath(QStringLiteral("etc")).toUtf8());
+        qputenv(Configuration::kSystemFolderVariable,
+                root.filePath(QStringLiteral("etc")).toUtf8());
 
         // None found: no path, and the defaults of a missing file.
         QVERIFY(Configuration::findPath().isEmpty());
