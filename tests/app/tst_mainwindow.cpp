@@ -121,6 +121,7 @@ private slots:
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkpath(QStringLiteral("work")));
         QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("work"))));
+        const bool homeSet = qEnvironmentVariableIsSet("HOME");
         const QByteArray home = qgetenv("HOME");
         qputenv("HOME", root.filePath(QStringLiteral("home")).toUtf8());
         qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
@@ -128,7 +129,11 @@ private slots:
         const QString name = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(Configuration::kApplicationName);
         auto restore = qScopeGuard([&] {
-            qputenv("HOME", home);
+            if (homeSet) {
+                qputenv("HOME", home);
+            } else {
+                qunsetenv("HOME");
+            }
             QCoreApplication::setApplicationName(name);
         });
         MessageBoxRecorder boxes;
