@@ -122,6 +122,8 @@ TFrmPremiereUtilisation::TFrmPremiereUtilisation(const QString& cheminConfigurat
     m_dossiers[indice(Choix::BaseNeuve)]->setText(natif(dossierPropose()));
     m_dossiers[indice(Choix::BaseDemonstration)]->setText(natif(dossierPropose()));
     m_boutons[indice(Choix::BaseNeuve)]->setChecked(true);
+    // The keyboard starts on the choice made: arrows change it, Enter continues.
+    m_boutons[indice(Choix::BaseNeuve)]->setFocus();
 
     m_etape = new QLabel(this);
     m_etape->setObjectName(QStringLiteral("LabelEtape"));

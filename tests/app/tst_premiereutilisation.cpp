@@ -4,6 +4,7 @@
 #include "data/DatabaseCreator.h"
 #include "data/TDataprix.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -62,6 +63,13 @@ private slots:
         QCOMPARE(dialogue.champDossier(Choix::BaseDemonstration)->text(), propose);
         QCOMPARE(dialogue.champDossier(Choix::BaseNeuve)->accessibleName(),
                  QStringLiteral("Dossier de la base neuve"));
+        // By keyboard: the focus starts on the choice made, the arrows change it.
+        QVERIFY(QTest::qWaitForWindowActive(&dialogue));
+        QCOMPARE(QApplication::focusWidget(), dialogue.bouton(Choix::BaseNeuve));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(dialogue.choix(), Choix::BaseDemonstration);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(dialogue.choix(), Choix::BaseNeuve);
         // Typing a folder chooses its button.
         QTest::keyClicks(dialogue.champDossier(Choix::BaseExistante), QStringLiteral("/x"));
         QCOMPARE(dialogue.choix(), Choix::BaseExistante);
@@ -171,7 +179,15 @@ private slots:
         QVERIFY(!QFileInfo::exists(QDir(dossier).filePath(QStringLiteral("TALMORIX.gdb"))));
     }
 
-    void quitterRejectsTheDialog() {
+    void escapeAndQuitterRejectTheDialog() {
+        {
+            TFrmPremiereUtilisation dialogue(ini());
+            dialogue.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialogue));
+            QTest::keyClick(&dialogue, Qt::Key_Escape);
+            QCOMPARE(dialogue.result(), int(QDialog::Rejected));
+            QVERIFY(!dialogue.isVisible());
+        }
         MessageBoxRecorder boxes;
         TFrmPremiereUtilisation dialogue(ini());
         dialogue.champDossier(Choix::BaseNeuve)->setText(m_home.filePath(QStringLiteral("q")));
