@@ -16,13 +16,16 @@ int main(int argc, char** argv) {
     }
     const CommandLine commandLine(arguments);
     if (commandLine.isDesktop()) {
-        return DesktopApplication::run(argc, argv);
+        const int code = DesktopApplication::run(argc, argv);
+        db::Connection::shutdownEngine();
+        return code;
     }
 
     // No window, no display needed.
     QCoreApplication app(argc, argv);
     StopSignals::setAction([](int) { db::Connection::interruptAll(); });
     const int code = commandLine.run();
+    db::Connection::shutdownEngine();
     if (const int signal = StopSignals::received()) {
         QTextStream(stderr) << QStringLiteral(
                                    "Arrêt demandé (signal %1) : la commande a été interrompue.")

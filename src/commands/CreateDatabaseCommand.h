@@ -17,6 +17,7 @@ public:
         Success = 0,
         Failed = 1,  ///< the database could not be created or filled
         Usage = 2,   ///< missing folder, unknown option
+        LoginRefused = 3,  ///< the server refused the login
     };
 
     /// Runs the command on options read by the command line.

@@ -141,6 +141,7 @@ void TDataprix::DataModuleCreate(const QString& configPath) {
     const Configuration config =
         Configuration::read(configPath.isEmpty() ? Configuration::defaultPath() : configPath);
     RepertoireExcel = config.modelesExcel;
+    idataprix.setCredentials(config.credentials());
     connectTo(config.databaseName());
 }
 
