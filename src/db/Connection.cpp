@@ -362,17 +362,6 @@ void Connection::checkInterrupted() {
     }
 }
 
-void Connection::shutdownEngine() {
-    // Long enough for a service to end its work on a loaded machine; a limit all the same,
-    // so that a server that no longer answers cannot hold the exit.
-    constexpr unsigned kTimeoutMilliseconds = 60000;
-    CheckStatusWrapper status(fb::master()->getStatus());
-    IProvider* provider = fb::master()->getDispatcher();
-    provider->shutdown(&status, kTimeoutMilliseconds, fb_shutrsn_app_stopped);
-    provider->release();
-    status.dispose();
-}
-
 QString Connection::lockFolder() {
     return registry().lockFolder;
 }

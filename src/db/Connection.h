@@ -80,14 +80,6 @@ public:
     /// each request, so that a stop between two requests is not left to the engine.
     static void checkInterrupted();
 
-    /**
-     * Shuts the client and the embedded engine down, waiting for their threads: a service
-     * that has just reported a failure (a backup of a missing database) still runs its
-     * thread a moment, and the engine must not be unloaded at exit under it. Called once, at
-     * the end of the process, when every connection is closed. Never throws.
-     */
-    static void shutdownEngine();
-
     /// The lock folder the embedded engine of this process uses, once a connection has
     /// been opened or a database created.
     static QString lockFolder();
