@@ -47,10 +47,10 @@ int main(int argc, char** argv) {
         StopSignals::setAction([](int) { db::Connection::interruptAll(); });
         code = commandLine.run();
         if (const int signal = StopSignals::received()) {
-            QTextStream(stderr)
-                << QStringLiteral("Arrêt demandé (signal %1) : la commande a été interrompue.")
-                       .arg(signal)
-                << Qt::endl;
+            QTextStream(stderr) << QStringLiteral(
+                                       "Arrêt demandé (signal %1) : la commande a été interrompue.")
+                                       .arg(signal)
+                                << Qt::endl;
             code = 128 + signal;
         }
     }

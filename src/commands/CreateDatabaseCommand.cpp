@@ -36,8 +36,7 @@ int CreateDatabaseCommand::execute(const CommandOptions& options, QTextStream& o
             DatabaseCreator::remove(path, credentials);
         }
         err << e.text() << Qt::endl;
-        return static_cast<int>(e.kind() == db::DatabaseError::Kind::LoginRefused
-                                    ? Exit::LoginRefused
-                                    : Exit::Failed);
+        return static_cast<int>(
+            e.kind() == db::DatabaseError::Kind::LoginRefused ? Exit::LoginRefused : Exit::Failed);
     }
 }

@@ -70,11 +70,9 @@ db::Credentials Configuration::credentials() const {
     QString password = motDePasse;
     if (user.isNull() && password.isNull()) {
         // Firebird's own variables, as its tools read them.
-        user = qEnvironmentVariableIsSet("ISC_USER") ? qEnvironmentVariable("ISC_USER")
-                                                      : QString();
-        password = qEnvironmentVariableIsSet("ISC_PASSWORD")
-                       ? qEnvironmentVariable("ISC_PASSWORD")
-                       : QString();
+        user = qEnvironmentVariableIsSet("ISC_USER") ? qEnvironmentVariable("ISC_USER") : QString();
+        password = qEnvironmentVariableIsSet("ISC_PASSWORD") ? qEnvironmentVariable("ISC_PASSWORD")
+                                                             : QString();
         if (user.isNull() && password.isNull()) {
             return credentials;
         }

@@ -47,8 +47,7 @@ public:
             IService* service = nullptr;
             try {
                 spb->insertString(&st, isc_spb_user_name, credentials.user.toUtf8().constData());
-                spb->insertString(&st, isc_spb_password,
-                                  credentials.password.toUtf8().constData());
+                spb->insertString(&st, isc_spb_password, credentials.password.toUtf8().constData());
                 if (!credentials.role.isEmpty()) {
                     spb->insertString(&st, isc_spb_sql_role_name,
                                       credentials.role.toUtf8().constData());

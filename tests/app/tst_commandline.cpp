@@ -111,10 +111,10 @@ private slots:
         const QString absente = dossier.filePath(QStringLiteral("absente.gdb"));
         for (int essai = 0; essai < 30; ++essai) {
             const Resultat r = lancer({"--backup", sauvegarde, "--database", absente});
-            QVERIFY2(r.code == 3, qPrintable(QStringLiteral("essai %1 : code %2, %3")
-                                                 .arg(essai)
-                                                 .arg(r.code)
-                                                 .arg(r.err)));
+            QVERIFY2(
+                r.code == 3,
+                qPrintable(
+                    QStringLiteral("essai %1 : code %2, %3").arg(essai).arg(r.code).arg(r.err)));
             QVERIFY(r.err.contains(QStringLiteral("Sauvegarde de %1 impossible").arg(absente)));
         }
         QVERIFY(!QFile::exists(sauvegarde));

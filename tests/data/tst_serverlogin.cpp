@@ -91,8 +91,9 @@ class TestServerLogin : public QObject {
         const QString path = m_root.filePath(QStringLiteral("lignes.csv"));
         QFile file(path);
         if (file.open(QIODevice::WriteOnly)) {
-            file.write("MF;EX;LG;MAT;AUTRE;ETAT;TYPE;RAISON;NAT;AUTRES;ACHATS;VENTES\r\n"
-                       "X;2023;;0000001A;;FR;1;Fournisseur;1;;1 234,5;0\r\n");
+            file.write(
+                "MF;EX;LG;MAT;AUTRE;ETAT;TYPE;RAISON;NAT;AUTRES;ACHATS;VENTES\r\n"
+                "X;2023;;0000001A;;FR;1;Fournisseur;1;;1 234,5;0\r\n");
         }
         return path;
     }
@@ -144,8 +145,8 @@ private slots:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QString restored = onServer(second) + QStringLiteral("/TALMORIX.gdb");
         QCOMPARE(owner(restored).toUpper(), login.user.toUpper());
-        r = ardoz({"--next-year", "--company", "1234567A", "--year", "2023", "--database",
-                   restored});
+        r = ardoz(
+            {"--next-year", "--company", "1234567A", "--year", "2023", "--database", restored});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         r = ardoz({"--check", "--company", "1234567A", "--year", "2024", "--database", restored});
         QVERIFY2(r.code == 0 || r.code == 1, qPrintable(r.err));
@@ -165,8 +166,8 @@ private slots:
         const QString wrong = QStringLiteral("Faux%1").arg(QRandomGenerator::global()->generate());
         r = ardoz({"--backup", backup}, login.user, wrong);
         QCOMPARE(r.code, 3);
-        QVERIFY2(r.err.contains(db::Connection::loginRefusedText(TestDatabase::serverAddress(),
-                                                                 login.user)),
+        QVERIFY2(r.err.contains(
+                     db::Connection::loginRefusedText(TestDatabase::serverAddress(), login.user)),
                  qPrintable(r.err));
         QVERIFY(!r.all().contains(wrong));
     }

@@ -38,8 +38,7 @@ namespace {
 
 QString stateFile(const QString& name) {
     QFile file(QDir(TestDatabase::serverStateFolder()).filePath(name));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed()
-                                          : QString();
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
 }
 
 }  // namespace
@@ -69,7 +68,8 @@ TestDatabase::TestDatabase() {
         }
         // The server makes the file, in a folder that must exist, for its owner.
         QDir(m_dir.path()).mkpath(QStringLiteral("db"));
-        iniText += QStringLiteral("Utilisateur=%1\nMotDePasse=%2\n").arg(login.user, login.password);
+        iniText +=
+            QStringLiteral("Utilisateur=%1\nMotDePasse=%2\n").arg(login.user, login.password);
         qputenv("ISC_USER", login.user.toUtf8());
         qputenv("ISC_PASSWORD", login.password.toUtf8());
     }
