@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# A private Firebird 3 server for the tests, on a loopback port, with the application's
-# SYSDBA password. Everything it uses lives in STATE (configuration, security database, lock
-# folder, log, pid); Debian's own service, configuration and security database are neither
-# used nor touched.
+# A private Firebird 3 server for the tests, on a loopback port. Everything it uses lives in
+# STATE (configuration, security database, lock folder, log, pid); Debian's own service,
+# configuration and security database are neither used nor touched.
+#
+# Its SYSDBA gets a new random password at each start, which no test uses and nothing
+# prints (STATE/sysdba-password, for whoever must look inside). The tests log in as a user of
+# their own, allowed to create databases, who therefore owns the test databases: the name is
+# in STATE/test-user, its random password (made with the security database) in
+# STATE/test-password. The program's built-in SYSDBA password is refused by this server.
 #
 #   test-server.sh start STATE   starts the server (again, on the same port, when STATE has
 #                                one already) and prints its address, e.g. 127.0.0.1/31542
 #   test-server.sh stop STATE    stops the server of STATE by its process id
 #
-# The tests find the address in STATE/address.
+# The tests find the address in STATE/address. Every file of STATE is the account's only.
 set -euo pipefail
+umask 077
+test_user=ARDOZ_TEST
 
 action="${1:-}"
 state="${2:-}"
@@ -71,6 +78,7 @@ RemoteBindAddress = 127.0.0.1
 RemoteServicePort = $1
 SecurityDatabase = $state/security3.fdb
 UdfAccess = None
+WireCrypt = Required
 EOF
     cat > "$root/databases.conf" <<EOF
 security.db = $state/security3.fdb
@@ -81,14 +89,48 @@ EOF
     mkdir -p "$state/lock"
 }
 
+# A password of letters and digits, from the system's random source.
+random_password() {
+    local password
+    password="$(head -c 64 /dev/urandom | base64 -w 0 | tr -dc 'A-Za-z0-9' | head -c 24)" || true
+    printf '%s' "$password"
+}
+
+# Runs the SQL of standard input on the security database through the embedded engine (the
+# server is stopped), which checks no password. The passwords travel on standard input, never
+# on a command line.
+security_sql() {
+    FIREBIRD="$state/root" FIREBIRD_LOCK="$state/lock" isql-fb -q -user SYSDBA "$@" \
+        >> "$state/init.log" 2>&1
+}
+
 create_security_database() {
-    [ -f "$state/security3.fdb" ] && return 0
-    FIREBIRD="$state/root" FIREBIRD_LOCK="$state/lock" isql-fb -q -user SYSDBA > "$state/init.log" 2>&1 <<EOF
+    [ -f "$state/security3.fdb" ] && [ -s "$state/test-password" ] && return 0
+    rm -f "$state/security3.fdb"
+    local password
+    password="$(random_password)"
+    security_sql <<EOF
 create database '$state/security3.fdb';
-create user SYSDBA password 'quillhorn' using plugin Srp;
+create user SYSDBA password '$(random_password)' using plugin Srp;
+create user $test_user password '$password' using plugin Srp;
+grant create database to user $test_user;
 commit;
 exit;
 EOF
+    printf '%s\n' "$test_user" > "$state/test-user"
+    printf '%s\n' "$password" > "$state/test-password"
+}
+
+# A new SYSDBA password at each start: nobody knows it in advance.
+renew_sysdba_password() {
+    local password
+    password="$(random_password)"
+    security_sql "$state/security3.fdb" <<EOF
+alter user SYSDBA password '$password' using plugin Srp;
+commit;
+exit;
+EOF
+    printf '%s\n' "$password" > "$state/sysdba-password"
 }
 
 start() {
@@ -103,6 +145,7 @@ start() {
         if port_free "$port"; then
             prepare_root "$port"
             create_security_database
+            renew_sysdba_password
             FIREBIRD="$state/root" FIREBIRD_LOCK="$state/lock" \
                 "$server" < /dev/null >> "$state/server.log" 2>&1 &
             local pid=$!

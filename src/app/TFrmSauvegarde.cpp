@@ -171,15 +171,19 @@ void TFrmSauvegarde::BtnExecuterClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString message;
     QString erreur;
+    // The login of the base in use serves the restore too: its user will own the new base.
+    const db::Credentials identifiants =
+        Dataprix ? Dataprix->idataprix.credentials()
+                 : Configuration::find().credentials();
     try {
         if (sauvegarde) {
             const QString base = Dataprix ? Dataprix->idataprix.databaseName() : QString();
-            db::BackupService::backup(base, fichier, progression);
+            db::BackupService::backup(base, fichier, identifiants, progression);
             message =
                 QStringLiteral("Sauvegarde terminée : %1").arg(QDir::toNativeSeparators(fichier));
         } else {
             const QString base = BackupCommand::restoredDatabase(dossier);
-            db::BackupService::restore(fichier, base, progression);
+            db::BackupService::restore(fichier, base, identifiants, progression);
             message = QStringLiteral(
                           "Base restaurée : %1\nPour travailler sur cette base, indiquez "
                           "son dossier dans Rep de CheminBase.ini.")

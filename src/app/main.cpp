@@ -6,6 +6,27 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+/**
+ * Ends the process with @p code once every connection is closed, without the exit handlers.
+ * The client library's handler unloads the embedded engine, and the engine may still be
+ * ending a thread of its own: a service that has just reported its failure (a backup of a
+ * missing database) winds down after the program has detached from it. Unloaded under that
+ * thread, the engine crashed the process (status 139 instead of the command's code), and its
+ * own shutdown call unloads it the same way. Nothing is left for the handlers to do: the
+ * databases are closed, and the output is flushed here.
+ */
+[[noreturn]] void endProcess(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(code);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Before anything else, and above all before any thread starts.
@@ -17,22 +38,25 @@ int main(int argc, char** argv) {
     }
     const CommandLine commandLine(arguments);
     if (commandLine.isDesktop()) {
-        return DesktopApplication::run(argc, argv);
+        endProcess(DesktopApplication::run(argc, argv));
     }
 
-    // No window, no display needed.
-    QCoreApplication app(argc, argv);
-    // The desktop's name: both find the same configuration folder of the user.
-    app.setApplicationName(Configuration::kApplicationName);
-    app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
-    StopSignals::setAction([](int) { db::Connection::interruptAll(); });
-    const int code = commandLine.run();
-    if (const int signal = StopSignals::received()) {
-        QTextStream(stderr) << QStringLiteral(
-                                   "Arrêt demandé (signal %1) : la commande a été interrompue.")
-                                   .arg(signal)
-                            << Qt::endl;
-        return 128 + signal;
+    int code = 0;
+    {
+        // No window, no display needed.
+        QCoreApplication app(argc, argv);
+        // The desktop's name: both find the same configuration folder of the user.
+        app.setApplicationName(Configuration::kApplicationName);
+        app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
+        StopSignals::setAction([](int) { db::Connection::interruptAll(); });
+        code = commandLine.run();
+        if (const int signal = StopSignals::received()) {
+            QTextStream(stderr) << QStringLiteral(
+                                       "Arrêt demandé (signal %1) : la commande a été interrompue.")
+                                       .arg(signal)
+                                << Qt::endl;
+            code = 128 + signal;
+        }
     }
-    return code;
+    endProcess(code);
 }

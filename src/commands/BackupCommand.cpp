@@ -2,6 +2,7 @@
 
 #include "commands/CommandLine.h"
 #include "data/Configuration.h"
+#include "data/DatabaseCreator.h"
 #include "db/BackupService.h"
 #include "db/DatabaseError.h"
 
@@ -43,16 +44,7 @@ private:
 }  // namespace
 
 QString BackupCommand::restoredDatabase(const QString& folder) {
-    QString server;
-    QString path;
-    db::BackupService::splitServer(folder, server, path);
-    if (server.isEmpty()) {
-        return QDir(folder).absoluteFilePath(QStringLiteral("TALMORIX.gdb"));
-    }
-    if (!path.endsWith(u'/') && !path.endsWith(u'\\')) {
-        path += u'/';
-    }
-    return server + u':' + path + QStringLiteral("TALMORIX.gdb");
+    return DatabaseCreator::databaseIn(folder);
 }
 
 int BackupCommand::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -68,10 +60,13 @@ int BackupCommand::execute(const CommandOptions& given, QTextStream& out, QTextS
     } options{given.value(u"--backup"), given.value(u"--restore"), given.value(u"--database"),
               given.positional().value(0)};
     ProgressPrinter printer(err);
+    // The file in use gives the login even when --database names another base.
+    const Configuration config = Configuration::find();
+    const db::Credentials credentials = config.credentials();
 
     if (!options.backup.isEmpty()) {
         const QString database =
-            options.database.isEmpty() ? Configuration::find().databaseName() : options.database;
+            options.database.isEmpty() ? config.databaseName() : options.database;
         const QFileInfo file(options.backup);
         if (!file.absoluteDir().exists()) {
             err << QStringLiteral("Le dossier %1 n'existe pas : la sauvegarde n'a pas été faite.")
@@ -80,7 +75,8 @@ int BackupCommand::execute(const CommandOptions& given, QTextStream& out, QTextS
             return code(Exit::Failed);
         }
         try {
-            db::BackupService::backup(database, file.absoluteFilePath(), std::ref(printer));
+            db::BackupService::backup(database, file.absoluteFilePath(), credentials,
+                                      std::ref(printer));
         } catch (const db::DatabaseError& e) {
             err << QStringLiteral("Sauvegarde de %1 impossible : %2").arg(database, e.text())
                 << Qt::endl;
@@ -104,7 +100,8 @@ int BackupCommand::execute(const CommandOptions& given, QTextStream& out, QTextS
     QString path;
     db::BackupService::splitServer(database, server, path);
     try {
-        db::BackupService::restore(file.absoluteFilePath(), database, std::ref(printer));
+        db::BackupService::restore(file.absoluteFilePath(), database, credentials,
+                                   std::ref(printer));
     } catch (const db::BackupService::TargetExists& e) {
         err << e.text() << Qt::endl;
         return code(Exit::Failed);

@@ -81,7 +81,8 @@ int version(const CommandOptions&, QTextStream& out, QTextStream&) {
 /// Every mode without a window, in the order of the help.
 const CommandMode kModes[] = {
     {kCreateDatabase,
-     u"crée une base de déclaration neuve DOSSIER/TALMORIX.gdb ; --demo y ajoute les sociétés "
+     u"crée une base de déclaration neuve DOSSIER/TALMORIX.gdb (DOSSIER peut être "
+     u"serveur[/port]:/chemin, un dossier existant du serveur) ; --demo y ajoute les sociétés "
      u"de démonstration",
      nullptr, CreateDatabaseCommand::execute},
     {kGenerate,
@@ -155,6 +156,11 @@ const char16_t* const kHelpNotes[] = {
     u"SIGINT (Ctrl+C) ou SIGTERM : l'application se ferme comme par « Quitter » ; une commande "
     u"sans fenêtre s'arrête sans laisser de fichier incomplet et rend 128 + le numéro du "
     u"signal.",
+    u"Connexion à un serveur Firebird (base serveur[/port]:/chemin) : l'utilisateur, le mot de "
+    u"passe et le rôle sont les clés Utilisateur, MotDePasse et Role de la section [CheminBase] "
+    u"du fichier de configuration, sinon les variables d'environnement ISC_USER et "
+    u"ISC_PASSWORD, sinon SYSDBA et le mot de passe d'origine du programme. Ils servent à "
+    u"toutes les commandes, sauvegarde et restauration comprises. Un refus du serveur rend 3.",
 };
 
 QString usageLine(const CommandMode& mode) {

@@ -15,8 +15,9 @@ class CreateDatabaseCommand {
 public:
     enum class Exit : int {
         Success = 0,
-        Failed = 1,  ///< the database could not be created or filled
-        Usage = 2,   ///< missing folder, unknown option
+        Failed = 1,        ///< the database could not be created or filled
+        Usage = 2,         ///< missing folder, unknown option
+        LoginRefused = 3,  ///< the server refused the login
     };
 
     /// Runs the command on options read by the command line.

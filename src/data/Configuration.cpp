@@ -15,6 +15,15 @@ Configuration Configuration::read(const QString& path) {
     bool inSection = false;
     bool repSeen = false;
     bool modelesSeen = false;
+    // The first occurrence of a key wins, as the system's reader has always done.
+    const auto take = [](const QString& key, const QString& value, const QString& name,
+                         QString& target) {
+        if (target.isNull() && key.compare(name, Qt::CaseInsensitive) == 0) {
+            target = value.isNull() ? QStringLiteral("") : value;
+            return true;
+        }
+        return false;
+    };
     while (!file.atEnd()) {
         // The file is written by hand on Windows: take its bytes as the local 8-bit text
         // unless they are valid UTF-8.
@@ -50,9 +59,34 @@ Configuration Configuration::read(const QString& path) {
                    key.compare(QStringLiteral("Modelessexcel"), Qt::CaseInsensitive) == 0) {
             config.modelesExcel = value;
             modelesSeen = true;
+        } else if (!take(key, value, QStringLiteral("Utilisateur"), config.utilisateur) &&
+                   !take(key, value, QStringLiteral("MotDePasse"), config.motDePasse)) {
+            take(key, value, QStringLiteral("Role"), config.role);
         }
     }
     return config;
+}
+
+db::Credentials Configuration::credentials() const {
+    db::Credentials credentials;
+    QString user = utilisateur;
+    QString password = motDePasse;
+    if (user.isNull() && password.isNull()) {
+        // Firebird's own variables, as its tools read them.
+        user = qEnvironmentVariableIsSet("ISC_USER") ? qEnvironmentVariable("ISC_USER") : QString();
+        password = qEnvironmentVariableIsSet("ISC_PASSWORD") ? qEnvironmentVariable("ISC_PASSWORD")
+                                                             : QString();
+        if (user.isNull() && password.isNull()) {
+            return credentials;
+        }
+    } else {
+        credentials.role = role;
+    }
+    if (!user.trimmed().isEmpty()) {
+        credentials.user = user.trimmed();
+    }
+    credentials.password = password.isNull() ? QString() : password;
+    return credentials;
 }
 
 QString Configuration::defaultPath() {

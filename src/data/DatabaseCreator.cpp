@@ -25,20 +25,75 @@ void insertRows(db::Transaction& transaction, const QString& sql,
 
 }  // namespace
 
-QString DatabaseCreator::create(const QString& folder) {
-    const QString path = QDir(folder).absoluteFilePath(QStringLiteral("TALMORIX.gdb"));
-    if (QFileInfo::exists(path)) {
-        throw db::DatabaseError(
-            QStringLiteral("Le fichier %1 existe déjà : il n'a pas été modifié.").arg(path));
+QString DatabaseCreator::databaseIn(const QString& folder) {
+    QString server;
+    QString path;
+    db::Connection::splitServer(folder, server, path);
+    if (server.isEmpty()) {
+        return QDir(folder).absoluteFilePath(QStringLiteral("TALMORIX.gdb"));
     }
-    if (!QDir().mkpath(folder)) {
-        throw db::DatabaseError(QStringLiteral("Impossible de créer le dossier %1.")
-                                    .arg(QDir::toNativeSeparators(folder)));
+    if (!path.endsWith(u'/') && !path.endsWith(u'\\')) {
+        path += u'/';
     }
-    db::Connection::createDatabase(path);
+    return server + u':' + path + QStringLiteral("TALMORIX.gdb");
+}
+
+void DatabaseCreator::remove(const QString& database, const db::Credentials& credentials) {
+    QString server;
+    QString path;
+    db::Connection::splitServer(database, server, path);
+    if (server.isEmpty()) {
+        QFile::remove(database);
+        return;
+    }
+    try {
+        db::Connection connection;
+        connection.setDatabaseName(database);
+        connection.setCredentials(credentials);
+        connection.open();
+        connection.dropDatabase();
+    } catch (const db::DatabaseError&) {
+        // The server keeps the half-made file; the failure that led here is the one to tell.
+    }
+}
+
+QString DatabaseCreator::create(const QString& folder, const db::Credentials& credentials) {
+    const QString path = databaseIn(folder);
+    QString server;
+    QString onServer;
+    db::Connection::splitServer(path, server, onServer);
+    const QString exists = QStringLiteral("Le fichier %1 existe déjà : il n'a pas été modifié.");
+    if (server.isEmpty()) {
+        if (QFileInfo::exists(path)) {
+            throw db::DatabaseError(exists.arg(path));
+        }
+        if (!QDir().mkpath(folder)) {
+            throw db::DatabaseError(QStringLiteral("Impossible de créer le dossier %1.")
+                                        .arg(QDir::toNativeSeparators(folder)));
+        }
+    } else {
+        // Only the server sees its files: a database that lets itself be opened is there.
+        db::Connection probe;
+        probe.setDatabaseName(path);
+        probe.setCredentials(credentials);
+        bool opened = false;
+        try {
+            probe.open();
+            opened = true;
+        } catch (const db::DatabaseError& e) {
+            if (e.kind() == db::DatabaseError::Kind::LoginRefused) {
+                throw;
+            }
+        }
+        if (opened) {
+            throw db::DatabaseError(exists.arg(path));
+        }
+    }
+    db::Connection::createDatabase(path, credentials);
     try {
         db::Connection connection;
         connection.setDatabaseName(path);
+        connection.setCredentials(credentials);
         connection.open();
         db::Transaction transaction(connection);
         connection.setDefaultTransaction(&transaction);
@@ -63,7 +118,7 @@ QString DatabaseCreator::create(const QString& folder) {
         transaction.commit();
         connection.close();
     } catch (...) {
-        QFile::remove(path);
+        remove(path, credentials);
         throw;
     }
     return path;

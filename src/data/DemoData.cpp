@@ -189,16 +189,17 @@ void DemoData::fill(TDataprix& module) {
     module.societe->open();
 }
 
-QString DemoData::createDatabase(const QString& folder) {
-    const QString path = DatabaseCreator::create(folder);
+QString DemoData::createDatabase(const QString& folder, const db::Credentials& credentials) {
+    const QString path = DatabaseCreator::create(folder, credentials);
     try {
         TDataprix module;
+        module.idataprix.setCredentials(credentials);
         module.connectTo(path);
         fill(module);
     } catch (const db::DatabaseError&) {
         // The module has closed its connection by now: a database left half filled with
         // demonstration data goes, as the creator removes a half-made one.
-        QFile::remove(path);
+        DatabaseCreator::remove(path, credentials);
         throw;
     }
     return path;

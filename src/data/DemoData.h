@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Credentials.h"
+
 #include <QString>
 
 class TDataprix;
@@ -22,5 +24,5 @@ public:
      * exists (left untouched) or when the creation or the filling fails; a database left
      * half filled is removed.
      */
-    static QString createDatabase(const QString& folder);
+    static QString createDatabase(const QString& folder, const db::Credentials& credentials = {});
 };

@@ -141,6 +141,7 @@ void TDataprix::DataModuleCreate(const QString& configPath) {
     const Configuration config =
         configPath.isEmpty() ? Configuration::find() : Configuration::read(configPath);
     RepertoireExcel = config.modelesExcel;
+    idataprix.setCredentials(config.credentials());
     connectTo(config.databaseName());
 }
 

@@ -30,12 +30,14 @@ public:
     /**
      * Reads CheminBase.ini at @p configPath (default: the first found of
      * Configuration::searchPaths(), the parent of the working folder first),
-     * keeps `Modelessexcel` in RepertoireExcel, sets the database name and connects.
+     * keeps `Modelessexcel` in RepertoireExcel, sets the database name and the login
+     * (Configuration::credentials()) and connects.
      * On a failed connection it throws db::DatabaseError; the module then stays
      * unconnected and every later open retries.
      */
     void DataModuleCreate(const QString& configPath = QString());
-    /// Closes every dataset, sets the database name and connects; throws db::DatabaseError.
+    /// Closes every dataset, sets the database name and connects with the login the
+    /// connection has (idataprix.setCredentials()); throws db::DatabaseError.
     void connectTo(const QString& databaseName);
 
     /// Connects when needed and starts IBTransaction1 when needed; throws db::DatabaseError.

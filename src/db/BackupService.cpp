@@ -37,17 +37,21 @@ unsigned readLength(const unsigned char*& p, const unsigned char* end, unsigned 
 /// One running service: attached, started, then read until it has nothing more to say.
 class ServiceRun {
 public:
-    explicit ServiceRun(const QString& server) {
-        const QByteArray name = (server.isEmpty() ? QStringLiteral("service_mgr")
-                                                  : server + QStringLiteral(":service_mgr"))
-                                    .toLocal8Bit();
-        m_service = fb::call([&](ThrowStatusWrapper& st) {
+    ServiceRun(const QString& server, const Credentials& credentials) {
+        const QString service = server.isEmpty() ? QStringLiteral("service_mgr")
+                                                 : server + QStringLiteral(":service_mgr");
+        const QByteArray name = service.toLocal8Bit();
+        m_service = fb::attach(service, credentials.user, [&](ThrowStatusWrapper& st) {
             IXpbBuilder* spb = fb::util()->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
             IProvider* provider = fb::master()->getDispatcher();
             IService* service = nullptr;
             try {
-                spb->insertString(&st, isc_spb_user_name, Connection::kUser);
-                spb->insertString(&st, isc_spb_password, Connection::kPassword);
+                spb->insertString(&st, isc_spb_user_name, credentials.user.toUtf8().constData());
+                spb->insertString(&st, isc_spb_password, credentials.password.toUtf8().constData());
+                if (!credentials.role.isEmpty()) {
+                    spb->insertString(&st, isc_spb_sql_role_name,
+                                      credentials.role.toUtf8().constData());
+                }
                 service = provider->attachServiceManager(
                     &st, name.constData(), spb->getBufferLength(&st), spb->getBuffer(&st));
             } catch (...) {
@@ -168,22 +172,11 @@ private:
 }  // namespace
 
 void BackupService::splitServer(const QString& name, QString& server, QString& path) {
-    const qsizetype colon = name.indexOf(u':');
-    const QString prefix = name.left(colon);
-    // "C:\..." is a drive, "/a:b" a local path: a server name is longer than one letter and
-    // does not begin a path.
-    if (colon > 1 && !prefix.startsWith(u'/') && !prefix.startsWith(u'.') &&
-        !prefix.contains(u'\\')) {
-        server = prefix;
-        path = name.mid(colon + 1);
-    } else {
-        server.clear();
-        path = name;
-    }
+    Connection::splitServer(name, server, path);
 }
 
 void BackupService::backup(const QString& database, const QString& backupFile,
-                           const ProgressHandler& progress) {
+                           const Credentials& credentials, const ProgressHandler& progress) {
     QString server;
     QString path;
     splitServer(database, server, path);
@@ -192,7 +185,7 @@ void BackupService::backup(const QString& database, const QString& backupFile,
         throw DatabaseError(QStringLiteral("Impossible d'écrire le fichier de sauvegarde %1 : %2")
                                 .arg(QDir::toNativeSeparators(backupFile), out.errorString()));
     }
-    ServiceRun run(server);
+    ServiceRun run(server, credentials);
     const QByteArray dbName = path.toLocal8Bit();
     run.start([&](ThrowStatusWrapper& st, IXpbBuilder* spb) {
         spb->insertTag(&st, isc_action_svc_backup);
@@ -225,7 +218,7 @@ void BackupService::backup(const QString& database, const QString& backupFile,
 }
 
 void BackupService::restore(const QString& backupFile, const QString& database,
-                            const ProgressHandler& progress) {
+                            const Credentials& credentials, const ProgressHandler& progress) {
     QString server;
     QString path;
     splitServer(database, server, path);
@@ -241,7 +234,7 @@ void BackupService::restore(const QString& backupFile, const QString& database,
                                 .arg(QDir::toNativeSeparators(backupFile), in.errorString()));
     }
     try {
-        restoreFrom(in, server, path, progress);
+        restoreFrom(in, server, path, credentials, progress);
     } catch (const DatabaseError& e) {
         // The server says so in English ("database ... already exists. To replace it, use
         // the -REP switch"): the refusal is told as for a local file.
@@ -258,9 +251,9 @@ BackupService::TargetExists::TargetExists(const QString& path)
                         .arg(path)) {}
 
 void BackupService::restoreFrom(QFile& in, const QString& server, const QString& path,
-                                const ProgressHandler& progress) {
+                                const Credentials& credentials, const ProgressHandler& progress) {
     const QString backupFile = in.fileName();
-    ServiceRun run(server);
+    ServiceRun run(server, credentials);
     const QByteArray dbName = path.toLocal8Bit();
     run.start([&](ThrowStatusWrapper& st, IXpbBuilder* spb) {
         spb->insertTag(&st, isc_action_svc_restore);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Credentials.h"
 #include "db/DatabaseError.h"
 
 #include <QString>
@@ -39,27 +40,28 @@ public:
 
     /**
      * Backs up @p database (a connection name: a path, or "host:path") into @p backupFile,
+     * logged in with @p credentials (a server's owner of the database or its SYSDBA),
      * replacing that file only once the backup is complete. Throws DatabaseError with the
      * service's text, or a French message when the file cannot be written.
      */
     static void backup(const QString& database, const QString& backupFile,
-                       const ProgressHandler& progress = {});
+                       const Credentials& credentials, const ProgressHandler& progress = {});
 
     /**
-     * Restores @p backupFile into the new database @p database (a path, or "host:path").
+     * Restores @p backupFile into the new database @p database (a path, or "host:path"),
+     * which the user of @p credentials then owns.
      * Refused with TargetExists (a French message) when the database file exists already,
      * on this machine or on the server. Throws DatabaseError.
      */
     static void restore(const QString& backupFile, const QString& database,
-                        const ProgressHandler& progress = {});
+                        const Credentials& credentials, const ProgressHandler& progress = {});
 
-    /// "host:path" split into the server ("host", "host/port") and the path on it; the
-    /// server is empty for a local path.
+    /// As Connection::splitServer().
     static void splitServer(const QString& name, QString& server, QString& path);
 
 private:
     static void restoreFrom(QFile& in, const QString& server, const QString& path,
-                            const ProgressHandler& progress);
+                            const Credentials& credentials, const ProgressHandler& progress);
 };
 
 }  // namespace db

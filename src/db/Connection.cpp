@@ -34,10 +34,13 @@ const QString kSharedMode = QStringLiteral(
     "même base doivent partager un dossier de verrous. Indiquez-le dans la variable "
     "d'environnement FIREBIRD_LOCK (par exemple /tmp/firebird).");
 
-IXpbBuilder* makeDpb(ThrowStatusWrapper& st) {
+IXpbBuilder* makeDpb(ThrowStatusWrapper& st, const Credentials& credentials) {
     IXpbBuilder* dpb = fb::util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(&st, isc_dpb_user_name, Connection::kUser);
-    dpb->insertString(&st, isc_dpb_password, Connection::kPassword);
+    dpb->insertString(&st, isc_dpb_user_name, credentials.user.toUtf8().constData());
+    dpb->insertString(&st, isc_dpb_password, credentials.password.toUtf8().constData());
+    if (!credentials.role.isEmpty()) {
+        dpb->insertString(&st, isc_dpb_sql_role_name, credentials.role.toUtf8().constData());
+    }
     dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
     // Qt gives file names in UTF-8 on every platform.
     dpb->insertTag(&st, isc_dpb_utf8_filename);
@@ -208,8 +211,8 @@ void Connection::open() {
     }
     const ClientCall client(m_databaseName);
     const QByteArray name = m_databaseName.toUtf8();
-    m_attachment = fb::call([&](ThrowStatusWrapper& st) {
-        IXpbBuilder* dpb = makeDpb(st);
+    m_attachment = fb::attach(m_databaseName, m_credentials.user, [&](ThrowStatusWrapper& st) {
+        IXpbBuilder* dpb = makeDpb(st, m_credentials);
         IProvider* provider = fb::master()->getDispatcher();
         IAttachment* att = nullptr;
         try {
@@ -274,11 +277,55 @@ void Connection::dropLostAttachment() {
     m_lost = true;
 }
 
-void Connection::createDatabase(const QString& path) {
+void Connection::dropDatabase() {
+    if (!m_attachment) {
+        return;
+    }
+    unregisterAttachment(m_attachment);
+    if (m_defaultTransaction) {
+        m_defaultTransaction->rollback();
+        if (m_defaultTransaction) {
+            m_defaultTransaction->abandon();
+        }
+    }
+    IAttachment* attachment = m_attachment;
+    m_attachment = nullptr;
+    try {
+        // On success the attachment is gone with its database.
+        fb::call([&](ThrowStatusWrapper& st) { attachment->dropDatabase(&st); });
+    } catch (const DatabaseError&) {
+        attachment->release();
+        throw;
+    }
+}
+
+void Connection::splitServer(const QString& name, QString& server, QString& path) {
+    const qsizetype colon = name.indexOf(u':');
+    const QString prefix = name.left(colon);
+    // "C:\..." is a drive, "/a:b" a local path: a server name is longer than one letter and
+    // does not begin a path.
+    if (colon > 1 && !prefix.startsWith(u'/') && !prefix.startsWith(u'.') &&
+        !prefix.contains(u'\\')) {
+        server = prefix;
+        path = name.mid(colon + 1);
+    } else {
+        server.clear();
+        path = name;
+    }
+}
+
+QString Connection::loginRefusedText(const QString& server, const QString& user) {
+    return QStringLiteral(
+               "Le serveur « %1 » refuse l'utilisateur « %2 » : mot de passe incorrect ou "
+               "utilisateur inconnu.")
+        .arg(server.isEmpty() ? QStringLiteral("localhost") : server, user);
+}
+
+void Connection::createDatabase(const QString& path, const Credentials& credentials) {
     const ClientCall client(path);
     const QByteArray name = path.toUtf8();
-    fb::call([&](ThrowStatusWrapper& st) {
-        IXpbBuilder* dpb = makeDpb(st);
+    fb::attach(path, credentials.user, [&](ThrowStatusWrapper& st) {
+        IXpbBuilder* dpb = makeDpb(st, credentials);
         dpb->insertInt(&st, isc_dpb_page_size, 8192);
         dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
         IProvider* provider = fb::master()->getDispatcher();

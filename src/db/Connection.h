@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Credentials.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -12,9 +14,11 @@ namespace db {
 class Transaction;
 
 /**
- * One attachment to a Firebird database, with user "SYSDBA", SQL dialect 3 and no
- * connection character set, so that text travels as the database's Windows-1252
- * bytes. A plain path is served by the embedded engine, "host:path" by a server.
+ * One attachment to a Firebird database, with the credentials given (by default the
+ * program's historical "SYSDBA" login), SQL dialect 3 and no connection character set, so
+ * that text travels as the database's Windows-1252 bytes. A plain path is served by the
+ * embedded engine, "host:path" by a server. A server that refuses the login is reported in
+ * French, naming the server and the user, never the password.
  *
  * Database names are handed to the client as UTF-8 whatever the process's locale, so
  * that a path with accents opens under the POSIX locale or an uninstalled one as well.
@@ -31,6 +35,9 @@ public:
 
     void setDatabaseName(const QString& name) { m_databaseName = name; }
     const QString& databaseName() const { return m_databaseName; }
+    /// Used by the next open().
+    void setCredentials(const Credentials& credentials) { m_credentials = credentials; }
+    const Credentials& credentials() const { return m_credentials; }
 
     /// Attaches to the database; throws DatabaseError with the client's text.
     void open();
@@ -47,8 +54,19 @@ public:
     void setDefaultTransaction(Transaction* transaction) { m_defaultTransaction = transaction; }
     Transaction* defaultTransaction() const { return m_defaultTransaction; }
 
-    /// Creates an empty database with Windows-1252 as its default character set.
-    static void createDatabase(const QString& path);
+    /// Creates an empty database with Windows-1252 as its default character set, owned by
+    /// the user of @p credentials.
+    static void createDatabase(const QString& path, const Credentials& credentials = {});
+    /// Removes the database this connection is attached to, on this machine or on its server.
+    void dropDatabase();
+
+    /**
+     * "host:path" split into the server ("host", "host/port") and the path on it; the
+     * server is empty for a local path ("C:\..." is a drive, "/a:b" a local path).
+     */
+    static void splitServer(const QString& name, QString& server, QString& path);
+    /// The French text of a server that refuses @p user (wrong password or unknown user).
+    static QString loginRefusedText(const QString& server, const QString& user);
 
     /**
      * Stops the database work of the whole process, from any thread: the operation each
@@ -79,11 +97,9 @@ public:
     /// The attachment for the layer's own classes; null when not connected.
     Firebird::IAttachment* attachment() const { return m_attachment; }
 
-    static constexpr const char* kUser = "SYSDBA";
-    static constexpr const char* kPassword = "quillhorn";
-
 private:
     QString m_databaseName;
+    Credentials m_credentials;
     Firebird::IAttachment* m_attachment = nullptr;
     Transaction* m_defaultTransaction = nullptr;
     quint64 m_generation = 0;

@@ -29,6 +29,9 @@ public:
         /// The server cannot be reached any more (stopped, network cut); the attachment is
         /// dropped and the next opening of a list connects again.
         ConnectionLost,
+        /// A server refused the login: wrong password or unknown user. The text names the
+        /// server and the user, never the password.
+        LoginRefused,
     };
 
     explicit DatabaseError(const QString& text, Kind kind = Kind::Other);

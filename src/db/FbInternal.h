@@ -42,6 +42,8 @@ inline DatabaseError::Kind statusKind(const Firebird::IStatus* status) {
                 case isc_shutdown:
                 case isc_att_shutdown:
                     return DatabaseError::Kind::ConnectionLost;
+                case isc_login:
+                    return DatabaseError::Kind::LoginRefused;
                 case isc_unique_key_violation:
                 case isc_no_dup:
                     return DatabaseError::Kind::DuplicateKey;
@@ -89,6 +91,24 @@ auto call(Body&& body) {
         return body(status);
     } catch (const Firebird::FbException& e) {
         throw statusError(e.getStatus());
+    }
+}
+
+/// As call(), for an attachment to @p name (a database or a service manager) as @p user: a
+/// refused login becomes the French text that names the server and the user.
+template <typename Body>
+auto attach(const QString& name, const QString& user, Body&& body) {
+    try {
+        return call(std::forward<Body>(body));
+    } catch (const DatabaseError& e) {
+        if (e.kind() != DatabaseError::Kind::LoginRefused) {
+            throw;
+        }
+        QString server;
+        QString path;
+        Connection::splitServer(name, server, path);
+        throw DatabaseError(Connection::loginRefusedText(server, user),
+                            DatabaseError::Kind::LoginRefused);
     }
 }
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 QString TFrmMotPasse::codeAcces() {
-    return QString::fromLatin1(db::Connection::kPassword);
+    return QString::fromLatin1(db::Credentials::kDefaultPassword);
 }
 
 TFrmMotPasse::TFrmMotPasse(QWidget* parent)

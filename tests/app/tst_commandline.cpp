@@ -152,6 +152,23 @@ private slots:
         }
     }
 
+    void aFailedBackupExitsWithItsCodeEveryTime() {
+        // The engine's service winds down a thread after reporting the failure: the process
+        // used to crash now and then at exit (status 139) instead of giving its code.
+        QTemporaryDir dossier;
+        const QString sauvegarde = dossier.filePath(QStringLiteral("copie.fbk"));
+        const QString absente = dossier.filePath(QStringLiteral("absente.gdb"));
+        for (int essai = 0; essai < 30; ++essai) {
+            const Resultat r = lancer({"--backup", sauvegarde, "--database", absente});
+            QVERIFY2(
+                r.code == 3,
+                qPrintable(
+                    QStringLiteral("essai %1 : code %2, %3").arg(essai).arg(r.code).arg(r.err)));
+            QVERIFY(r.err.contains(QStringLiteral("Sauvegarde de %1 impossible").arg(absente)));
+        }
+        QVERIFY(!QFile::exists(sauvegarde));
+    }
+
     void theDesktopEndsOnSigtermAsQuitterDoes() {
 #ifndef Q_OS_LINUX
         QSKIP("reads the open files of the program in /proc");

@@ -73,6 +73,7 @@ private slots:
         db::Connection connexion;
         connexion.setDatabaseName(
             TestDatabase::connectionName(QDir(nouvelle).filePath(QStringLiteral("TALMORIX.gdb"))));
+        connexion.setCredentials(TestDatabase::credentials());
         connexion.open();
         connexion.close();
 

@@ -23,6 +23,7 @@ Result runCommand(const QStringList& options) {
 QStringList allRows(const QString& database) {
     db::Connection connection;
     connection.setDatabaseName(database);
+    connection.setCredentials(TestDatabase::credentials());
     connection.open();
     db::Transaction transaction(connection);
     connection.setDefaultTransaction(&transaction);

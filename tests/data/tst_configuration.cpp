@@ -56,6 +56,63 @@ private slots:
         QCOMPARE(c.rep.size(), 2047);
     }
 
+    void theServerLoginComesFromTheFileThenTheEnvironmentThenTheDefault() {
+        // The environment of the run, put back afterwards.
+        const QByteArray savedUser = qgetenv("ISC_USER");
+        const QByteArray savedPassword = qgetenv("ISC_PASSWORD");
+        const bool hadUser = qEnvironmentVariableIsSet("ISC_USER");
+        const bool hadPassword = qEnvironmentVariableIsSet("ISC_PASSWORD");
+        auto restore = qScopeGuard([&] {
+            hadUser ? qputenv("ISC_USER", savedUser) : qunsetenv("ISC_USER");
+            hadPassword ? qputenv("ISC_PASSWORD", savedPassword) : qunsetenv("ISC_PASSWORD");
+        });
+        const QString withKeys = write(
+            "[Autre]\nUtilisateur=FAUX\n[CheminBase]\nRep=serveur:/srv/db\n"
+            "  utilisateur =  ardoz  \nMOTDEPASSE= s3cret;#=x \nRole=COMPTABLE\n"
+            "Utilisateur=SECOND\nMotDePasse=second\n");
+        const QString withoutKeys = m_dir.filePath(QStringLiteral("sans.ini"));
+        {
+            QFile f(withoutKeys);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[CheminBase]\nRep=serveur:/srv/db\n");
+        }
+
+        // 1. The file's keys, the first occurrence of each, win over the environment.
+        qputenv("ISC_USER", "ENVUSER");
+        qputenv("ISC_PASSWORD", "envpass");
+        db::Credentials c = Configuration::read(withKeys).credentials();
+        QCOMPARE(c.user, "ardoz");
+        QCOMPARE(c.password, "s3cret;#=x");
+        QCOMPARE(c.role, "COMPTABLE");
+
+        // 2. Without them, Firebird's variables; no role.
+        c = Configuration::read(withoutKeys).credentials();
+        QCOMPARE(c.user, "ENVUSER");
+        QCOMPARE(c.password, "envpass");
+        QCOMPARE(c.role, QString());
+
+        // 3. Without either, the program's historical login.
+        qunsetenv("ISC_USER");
+        qunsetenv("ISC_PASSWORD");
+        c = Configuration::read(withoutKeys).credentials();
+        QCOMPARE(c, db::Credentials());
+        QCOMPARE(c.user, "SYSDBA");
+        QCOMPARE(Configuration::read(m_dir.filePath(QStringLiteral("absent.ini"))).credentials(),
+                 db::Credentials());
+
+        // A source is taken whole: a password alone logs in as SYSDBA, never mixed with
+        // the next source's user; a user alone has an empty password.
+        qputenv("ISC_USER", "ENVUSER");
+        c = Configuration::read(write("[CheminBase]\nMotDePasse=seul\n")).credentials();
+        QCOMPARE(c.user, "SYSDBA");
+        QCOMPARE(c.password, "seul");
+        qunsetenv("ISC_USER");
+        qputenv("ISC_PASSWORD", "envpass");
+        c = Configuration::read(write("[CheminBase]\nUtilisateur=ardoz\n")).credentials();
+        QCOMPARE(c.user, "ardoz");
+        QCOMPARE(c.password, QString());
+    }
+
     void defaultPathIsInTheParentOfTheWorkingFolder() {
         const QString before = QDir::currentPath();
         QDir(m_dir.path()).mkpath(QStringLiteral("a/b"));

@@ -54,6 +54,7 @@ class TestDataset : public QObject {
         m_module.reset();
         db::Connection connection;
         connection.setDatabaseName(m_db->databasePath());
+        connection.setCredentials(TestDatabase::credentials());
         connection.open();
         db::Transaction transaction(connection);
         connection.setDefaultTransaction(&transaction);

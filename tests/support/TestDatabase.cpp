@@ -34,21 +34,51 @@ QString TestDatabase::connectionName(const QString& localPath) {
     return serverMode() ? serverAddress() + u':' + localPath : localPath;
 }
 
+namespace {
+
+QString stateFile(const QString& name) {
+    QFile file(QDir(TestDatabase::serverStateFolder()).filePath(name));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+}  // namespace
+
+db::Credentials TestDatabase::credentials() {
+    db::Credentials credentials;
+    if (serverMode()) {
+        credentials.user = stateFile(QStringLiteral("test-user"));
+        credentials.password = stateFile(QStringLiteral("test-password"));
+    }
+    return credentials;
+}
+
 TestDatabase::TestDatabase() {
     if (!m_dir.isValid() || (serverMode() && serverAddress().isEmpty())) {
         return;
     }
     QDir(m_dir.path()).mkpath(QStringLiteral("work"));
-    // Made by the embedded engine, which lets the file go when it detaches: the server may
-    // open it then.
-    DatabaseCreator::create(m_dir.filePath(QStringLiteral("db")));
+    const db::Credentials login = credentials();
+    QString iniText = QStringLiteral("[CheminBase]\nRep=%1\nModelessexcel=%2\n")
+                          .arg(databaseFolder(), rootFolder());
+    if (serverMode()) {
+        if (login.password.isEmpty()) {
+            qWarning("No test user in %s: start the server with scripts/test-server.sh",
+                     qPrintable(serverStateFolder()));
+            return;
+        }
+        // The server makes the file, in a folder that must exist, for its owner.
+        QDir(m_dir.path()).mkpath(QStringLiteral("db"));
+        iniText +=
+            QStringLiteral("Utilisateur=%1\nMotDePasse=%2\n").arg(login.user, login.password);
+        qputenv("ISC_USER", login.user.toUtf8());
+        qputenv("ISC_PASSWORD", login.password.toUtf8());
+    }
+    DatabaseCreator::create(databaseFolder(), login);
     QFile ini(iniPath());
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
         return;
     }
-    ini.write(QStringLiteral("[CheminBase]\nRep=%1\nModelessexcel=%2\n")
-                  .arg(databaseFolder(), rootFolder())
-                  .toUtf8());
+    ini.write(iniText.toUtf8());
     m_valid = true;
 }
 
@@ -84,6 +114,7 @@ void TestDatabase::onSideConnection(const std::function<void(db::Transaction&)>&
                                     bool commit) const {
     db::Connection connection;
     connection.setDatabaseName(databasePath());
+    connection.setCredentials(credentials());
     connection.open();
     db::Transaction transaction(connection);
     connection.setDefaultTransaction(&transaction);

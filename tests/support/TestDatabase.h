@@ -21,7 +21,10 @@
  * through the test server when the environment variable ARDOZ_TEST_SERVER names the state
  * folder of scripts/test-server.sh. In server mode every name handed to the program
  * (databasePath(), databaseFolder(), Rep) is "address:path"; the file itself is still in the
- * temporary folder (localDatabasePath()), on this machine.
+ * temporary folder (localDatabasePath()), on this machine. There the test server's own user
+ * (not SYSDBA) creates the database and owns it, and every connection logs in as that user:
+ * CheminBase.ini names it in Utilisateur and MotDePasse, and ISC_USER and ISC_PASSWORD are set
+ * for the commands that a test runs on a --database from a folder without CheminBase.ini.
  */
 class TestDatabase {
 public:
@@ -65,6 +68,8 @@ public:
     static QString serverStateFolder();
     /// @p localPath as the program names it in the mode of the run.
     static QString connectionName(const QString& localPath);
+    /// The login of the run: the test server's user in server mode, the default otherwise.
+    static db::Credentials credentials();
 
 private:
     /// Runs @p work in a transaction of a connection of its own; commits when @p commit.
