@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 using F = XmlValueForms;
 using L = QLatin1StringView;
@@ -38,15 +40,33 @@ public:
         if (m_dataset) {
             return m_dataset->value(field);
         }
-        // Looked up as given: Statement::value() would build an upper-case copy of the
-        // name for every column of every one of possibly many thousand rows.
-        const qsizetype column = m_statement->columnNames().indexOf(field);
+        const qsizetype column = columnOf(field);
         return column < 0 ? m_statement->value(field) : m_statement->row().at(column);
     }
 
 private:
+    /// The query's column of @p field, looked up as given: Statement::value() would build
+    /// an upper-case copy of the name for every column of possibly many thousand rows.
+    /// Names written as literals, whose text never moves, are looked up once per query.
+    qsizetype columnOf(const QString& field) const {
+        const bool literal = !field.data_ptr()->isMutable();
+        if (literal) {
+            for (const auto& [text, column] : m_columns) {
+                if (text == field.constData()) {
+                    return column;
+                }
+            }
+        }
+        const qsizetype column = m_statement->columnNames().indexOf(field);
+        if (literal) {
+            m_columns.emplace_back(field.constData(), column);
+        }
+        return column;
+    }
+
     const Dataset* m_dataset = nullptr;
     const db::Statement* m_statement = nullptr;
+    mutable std::vector<std::pair<const QChar*, qsizetype>> m_columns;
 };
 
 /**
