@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -394,6 +395,7 @@ struct DeclarationValidator::Worker {
     struct Block {
         std::vector<ElementSource> sources;
         QByteArray data;
+        qsizetype size = 0;
         bool last = false;
     };
     static constexpr std::size_t kMaxWaiting = 4;
@@ -401,6 +403,8 @@ struct DeclarationValidator::Worker {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Block> waiting;
+    // Arrays of blocks already parsed, handed back to the writer rather than freed.
+    std::vector<QByteArray> spare;
     bool abandoned = false;  // the writer gave up: drop what waits
     bool done = false;       // the thread has ended
     std::exception_ptr failure;
@@ -430,7 +434,11 @@ struct DeclarationValidator::Worker {
                     owner.m_parser->feed(nullptr, 0, true);
                     break;
                 }
-                owner.check(block.data.constData(), block.data.size());
+                owner.check(block.data.constData(), block.size);
+                std::lock_guard lock(mutex);
+                if (spare.size() < kMaxWaiting) {
+                    spare.push_back(std::move(block.data));
+                }
             }
         } catch (...) {
             std::lock_guard lock(mutex);
@@ -439,6 +447,17 @@ struct DeclarationValidator::Worker {
         std::lock_guard lock(mutex);
         done = true;
         changed.notify_all();
+    }
+
+    /// An array parsed already, or an empty one.
+    QByteArray takeSpare() {
+        std::lock_guard lock(mutex);
+        if (spare.empty()) {
+            return QByteArray();
+        }
+        QByteArray array = std::move(spare.back());
+        spare.pop_back();
+        return array;
     }
 
     /// Hands a block over; false when the thread has ended (its failure is for finish()).
@@ -484,7 +503,15 @@ void DeclarationValidator::elementStarted(const ElementSource& source) {
 }
 
 void DeclarationValidator::dataWritten(const char* data, qsizetype size) {
-    Worker::Block block{std::move(m_blockSources), QByteArray(data, size), false};
+    QByteArray copy = m_worker->takeSpare();
+    copy.resize(size);
+    std::memcpy(copy.data(), data, size);
+    blockWritten(copy, size);
+}
+
+void DeclarationValidator::blockWritten(QByteArray& data, qsizetype size) {
+    Worker::Block block{std::move(m_blockSources), std::exchange(data, m_worker->takeSpare()), size,
+                        false};
     m_blockSources = {};
     m_blockSources.reserve(block.sources.size());
     // A thread that has ended early has failed; finish() says so.
@@ -503,7 +530,7 @@ void DeclarationValidator::check(const char* data, qsizetype size) {
 }
 
 void DeclarationValidator::finish() {
-    m_worker->push(Worker::Block{std::move(m_blockSources), QByteArray(), true});
+    m_worker->push(Worker::Block{std::move(m_blockSources), QByteArray(), 0, true});
     m_blockSources = {};
     m_worker->join();
     if (m_worker->failure) {

@@ -37,6 +37,7 @@ public:
 
     void elementStarted(const ElementSource& source) override;
     void dataWritten(const char* data, qsizetype size) override;
+    void blockWritten(QByteArray& block, qsizetype size) override;
 
     /// Ends the document. @throws DeclarationError when the document was not well-formed
     /// XML (a fault of the writer, never of the data).

@@ -162,13 +162,16 @@ void XmlLineWriter::flushBuffer() {
     if (!m_open) {
         fail(QStringLiteral("Impossible d'écrire le fichier « %1 »"));
     }
-    if (m_observer) {
-        m_observer->dataWritten(m_buffer.constData(), m_used);
-    }
     if (m_toFile && m_file.write(m_buffer.constData(), m_used) != m_used) {
         fail(QStringLiteral("Impossible d'écrire le fichier « %1 »"));
     }
-    // Emptied but kept at its size: the next block reuses the memory.
+    if (m_observer) {
+        // The block goes to the check as it is; an array of the observer's comes back.
+        m_observer->blockWritten(m_buffer, m_used);
+        if (m_buffer.size() < kBlockSize + kRoom) {
+            m_buffer.resize(kBlockSize + kRoom);
+        }
+    }
     m_used = 0;
 }
 
