@@ -284,7 +284,13 @@ void DeclarationWriter::run(XmlLineWriter& out) {
         m_Empruntsprets.reset();
         m_operationssanscontre.reset();
         // One moment only, whatever other workstations commit meanwhile.
+        m_presenceTests.clear();
         m_module.lectureInstantanee([this] { writeDocument(); });
+        // Left on their first row, as the snapshot would have left them, now on the shared
+        // transaction.
+        for (Dataset* presence : std::as_const(m_presenceTests)) {
+            reopen(*presence);
+        }
         out.flush();
         validator.finish();
         out.commit();
@@ -309,6 +315,20 @@ void DeclarationWriter::reopen(Dataset& dataset) {
     dataset.setParam(QStringLiteral("mfiscal"), m_identifiant);
     dataset.setParam(QStringLiteral("exercice"), m_exercice);
     dataset.open();
+}
+
+bool DeclarationWriter::testPresence(Dataset& dataset) {
+    reopen(dataset);
+    if (dataset.eof()) {
+        return false;
+    }
+    if (dataset.canFetchMore()) {
+        // Its cursor would hold the server's sort of every line while the lists sort theirs:
+        // closed now, opened again once the snapshot is over.
+        dataset.close();
+        m_presenceTests.append(&dataset);
+    }
+    return true;
 }
 
 db::Statement& DeclarationWriter::query(std::unique_ptr<db::Statement>& slot, const QString& sql) {
@@ -604,8 +624,7 @@ void DeclarationWriter::writeMontantTransactions() {
     // Presence test over every line, whatever its category: lines of category 7 alone
     // still open the section.
     Dataset& presence = *m_module.montanttransactions;
-    reopen(presence);
-    if (presence.eof()) {
+    if (!testPresence(presence)) {
         return;
     }
     out.setRow(P::MontantsTransactions, 0);
@@ -762,8 +781,7 @@ void DeclarationWriter::writePretsEmprunts() {
     XmlLineWriter& out = *m_out;
     // Lines of another type than P or E make the section appear, possibly empty.
     Dataset& presence = *m_module.Empruntsprets;
-    reopen(presence);
-    if (presence.eof()) {
+    if (!testPresence(presence)) {
         return;
     }
     out.setRow(P::PretsEmprunts, 0);

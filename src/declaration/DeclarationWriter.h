@@ -3,6 +3,7 @@
 #include "db/Value.h"
 #include "declaration/DeclarationProblem.h"
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -94,6 +95,8 @@ private:
     void writeAffirmation(const DeclarationField* answer);
 
     void reopen(Dataset& dataset);
+    /// True when @p dataset, re-opened, has a row.
+    bool testPresence(Dataset& dataset);
     db::Statement& query(std::unique_ptr<db::Statement>& slot, const QString& sql);
     void bindCompany(db::Statement& statement);
     db::Value company(const DeclarationField* field) const;
@@ -113,4 +116,6 @@ private:
     db::Value m_exercice;
     DeclarationProblems m_problems;
     int m_unmatched = 0;
+    // Presence tests closed during the run, to re-open after it.
+    QList<Dataset*> m_presenceTests;
 };
