@@ -288,8 +288,10 @@ void DeclarationWriter::run(XmlLineWriter& out) {
         m_module.lectureInstantanee([this] { writeDocument(); });
         // Left on their first row, as the snapshot would have left them, now on the shared
         // transaction.
-        for (Dataset* presence : std::as_const(m_presenceTests)) {
-            reopen(*presence);
+        if (m_reopenPresenceTests) {
+            for (Dataset* presence : std::as_const(m_presenceTests)) {
+                reopen(*presence);
+            }
         }
         out.flush();
         validator.finish();

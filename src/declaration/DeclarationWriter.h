@@ -65,6 +65,13 @@ public:
      */
     void check();
 
+    /**
+     * Whether the presence tests' datasets are opened again after a run, as the windows
+     * expect to find them (the default). A data module of its own that is discarded after
+     * the run, as the command line's, spares the server that sort of every line.
+     */
+    void setPresenceTestsReopened(bool reopened) { m_reopenPresenceTests = reopened; }
+
     /// The problems of the last generate() or check(), in the order of the document.
     const DeclarationProblems& problems() const { return m_problems; }
     /// Elements of the last run whose source did not reach the check (always 0).
@@ -118,4 +125,5 @@ private:
     int m_unmatched = 0;
     // Presence tests closed during the run, to re-open after it.
     QList<Dataset*> m_presenceTests;
+    bool m_reopenPresenceTests = true;
 };

@@ -1256,6 +1256,19 @@ private slots:
         QCOMPARE(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
                  QByteArray("4bc4d3851df03220154aeb4393ea8363be552fe252d1fa12b3bddf3cef303d57"));
         QCOMPARE(writer.problems().size(), 161);
+        // The presence tests, beyond a first batch of lines, are left open on their first row.
+        QVERIFY(m.montanttransactions->isActive());
+        QCOMPARE(m.montanttransactions->currentIndex(), 0);
+        QVERIFY(!m.montanttransactions->eof());
+        QCOMPARE(m.Empruntsprets->currentIndex(), 0);
+        // A writer told not to re-open them writes the same bytes and leaves them closed.
+        DeclarationWriter alone(m);
+        alone.setPresenceTestsReopened(false);
+        QFile again(alone.generate(f.outputFolder()));
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QVERIFY(again.readAll() == bytes);
+        QVERIFY(!m.montanttransactions->isActive());
+        QVERIFY(!m.Empruntsprets->isActive());
         QCOMPARE(QCryptographicHash::hash(problems.toUtf8(), QCryptographicHash::Sha256).toHex(),
                  QByteArray("59436f665f3b677c8277e23aace0bc1bc56f96308275de2b0505b42c457f9329"));
     }
