@@ -303,18 +303,18 @@ struct DeclarationValidator::Parser {
 
     void end() {
         m_phase = Phase::End;
-        // Swapped rather than moved: the strings of both go on serving.
-        std::swap(m_closed, m_stack[--m_depth]);
+        // The element just closed stays in its place until another opens at its depth.
+        const Open& closed = m_stack[--m_depth];
         if (m_depth == 0) {
             return;
         }
-        if (m_closed.isAffirmation) {
-            m_stack[m_depth - 1].affirmation = m_closed.text;
+        if (closed.isAffirmation) {
+            m_stack[m_depth - 1].affirmation = closed.text;
         }
-        if (m_closed.assertion >= 0 && m_closed.affirmation == "O" && !m_closed.hasRequired) {
-            m_closed.reported = true;
+        if (closed.assertion >= 0 && closed.affirmation == "O" && !closed.hasRequired) {
+            m_stack[m_depth].reported = true;
             m_owner.m_problems.append(
-                ProblemMessages::missingDetail(QByteArrayView(m_closed.name), m_closed.source));
+                ProblemMessages::missingDetail(QByteArrayView(closed.name), closed.source));
         }
     }
 
@@ -339,7 +339,11 @@ struct DeclarationValidator::Parser {
         // at a start tag it concerns the element just opened, at an end tag the one
         // just closed.
         const bool atStart = m_phase == Phase::Start && m_depth > 0;
-        Open& element = atStart ? m_stack[m_depth - 1] : m_closed;
+        if (!atStart && m_depth >= m_stack.size()) {
+            return;
+        }
+        // At an end tag, the element just closed, right beyond the open ones.
+        Open& element = atStart ? m_stack[m_depth - 1] : m_stack[m_depth];
         if (element.reported || !element.name) {
             return;
         }
@@ -384,7 +388,6 @@ struct DeclarationValidator::Parser {
     // The elements open in the stream are the first m_depth; those beyond wait to be reused.
     std::vector<Open> m_stack;
     std::size_t m_depth = 0;
-    Open m_closed;
     std::unordered_map<const char*, Kind> m_kinds;
     Phase m_phase = Phase::Start;
 };
