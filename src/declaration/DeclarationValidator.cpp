@@ -419,6 +419,8 @@ struct DeclarationValidator::Worker {
 
     void run(DeclarationValidator& owner) {
         try {
+            // The schema is compiled here, while the writer runs its first queries.
+            owner.m_parser = std::make_unique<Parser>(owner);
             for (;;) {
                 Block block;
                 {
@@ -491,7 +493,7 @@ struct DeclarationValidator::Worker {
     }
 };
 
-DeclarationValidator::DeclarationValidator() : m_parser(std::make_unique<Parser>(*this)) {
+DeclarationValidator::DeclarationValidator() {
     m_blockSources.reserve(4096);
     m_worker = std::make_unique<Worker>(*this);
 }
