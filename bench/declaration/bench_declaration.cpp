@@ -463,6 +463,7 @@ qint64 rawFetch(const QString& folder) {
 
 struct Process {
     double ms = 0;
+    double cpuMs = 0;  // user and system, every thread
     long peakKiB = 0;
     int status = -1;
 };
@@ -492,6 +493,8 @@ Process spawn(const QStringList& arguments) {
         clock_gettime(CLOCK_MONOTONIC, &end);
         p.ms = (end.tv_sec - start.tv_sec) * 1e3 + (end.tv_nsec - start.tv_nsec) / 1e6;
         p.peakKiB = usage.ru_maxrss;
+        p.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     }
     posix_spawn_file_actions_destroy(&outputs);
     if (p.status != 0) {
@@ -512,6 +515,8 @@ QString loadAverage() {
 struct ProcessFigures {
     double fetchMs = 0;
     double generateMs = 0;
+    double fetchCpuMs = 0;
+    double generateCpuMs = 0;
     long fetchKiB = 0;
     long generateKiB = 0;
 };
@@ -530,7 +535,7 @@ ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
     const QString before = loadAverage();
     spawn(fetch);  // warms the page cache
     spawn(generate);
-    QVector<double> fetchMs, generateMs;
+    QVector<double> fetchMs, generateMs, fetchCpu, generateCpu;
     QVector<long> fetchKiB, generateKiB;
     for (int i = 0; i < runs; ++i) {
         // Alternated, and each side first in turn.
@@ -543,11 +548,17 @@ ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
         generateMs.append(g.ms);
         fetchKiB.append(f.peakKiB);
         generateKiB.append(g.peakKiB);
+        fetchCpu.append(f.cpuMs);
+        generateCpu.append(g.cpuMs);
     }
-    ProcessFigures r{median(fetchMs), median(generateMs), median(fetchKiB), median(generateKiB)};
+    ProcessFigures r{median(fetchMs),     median(generateMs), median(fetchCpu),
+                     median(generateCpu), median(fetchKiB),   median(generateKiB)};
     out << folder << ": raw fetch " << qRound(r.fetchMs) << " ms, ardoz --generate "
         << qRound(r.generateMs) << " ms (medians of " << runs << "), ratio "
         << QString::number(r.generateMs / std::max(r.fetchMs, 1.0), 'f', 2)
+        << "; processor time (user and system, all threads) " << qRound(r.fetchCpuMs) << " and "
+        << qRound(r.generateCpuMs) << " ms, ratio "
+        << QString::number(r.generateCpuMs / std::max(r.fetchCpuMs, 1.0), 'f', 2)
         << "; peak memory: raw fetch " << r.fetchKiB / 1024 << " MiB, generate "
         << r.generateKiB / 1024 << " MiB; load average before " << before << ", after "
         << loadAverage() << Qt::endl;
