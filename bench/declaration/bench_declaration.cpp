@@ -16,12 +16,14 @@
 //                                             against reading it
 //   bench_declaration rawfetch FOLDER   the generation's queries through the bare Firebird
 //                                       interface, every row fetched, nothing converted
-//   bench_declaration process FOLDER... [--runs N]
+//   bench_declaration process FOLDER... [--runs N] [--ardoz PROGRAM]
 //                            as a user meets it: `ardoz --generate` against rawfetch, each a
 //                            whole process, alternated, N times (default 3); the medians of
 //                            the elapsed time and of the peak resident memory, and the load
-//                            average around the runs. With two folders, how much more each
-//                            grew from the first to the second, and the difference.
+//                            average around the runs, and the processor time of each side
+//                            (all threads), which the load of other programs disturbs less.
+//                            --ardoz measures another build of the program. With two folders, how
+//                            much more each grew from the first to the second, and the difference.
 //
 // Each measuring run prints its time and the process's peak resident memory before and after,
 // so that fetch and generate are compared in separate processes with the same page cache size.
@@ -512,6 +514,12 @@ QString loadAverage() {
     return QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '));
 }
 
+/// The program measured: the one built beside this benchmark, or another given with --ardoz.
+QString& ardozExecutable() {
+    static QString path = QStringLiteral(ARDOZ_EXECUTABLE);
+    return path;
+}
+
 struct ProcessFigures {
     double fetchMs = 0;
     double generateMs = 0;
@@ -526,12 +534,16 @@ ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
     const QString target = QDir(folder).filePath(QStringLiteral("out"));
     QDir().mkpath(target);
     const QStringList fetch = {self, QStringLiteral("rawfetch"), folder};
-    const QStringList generate = {
-        QStringLiteral(ARDOZ_EXECUTABLE), QStringLiteral("--generate"),
-        QStringLiteral("--database"),     QDir(folder).filePath(QStringLiteral("db/TALMORIX.gdb")),
-        QStringLiteral("--company"),      kIdentifiant,
-        QStringLiteral("--year"),         QString::number(kExercice),
-        QStringLiteral("--output"),       target};
+    const QStringList generate = {ardozExecutable(),
+                                  QStringLiteral("--generate"),
+                                  QStringLiteral("--database"),
+                                  QDir(folder).filePath(QStringLiteral("db/TALMORIX.gdb")),
+                                  QStringLiteral("--company"),
+                                  kIdentifiant,
+                                  QStringLiteral("--year"),
+                                  QString::number(kExercice),
+                                  QStringLiteral("--output"),
+                                  target};
     const QString before = loadAverage();
     spawn(fetch);  // warms the page cache
     spawn(generate);
@@ -591,7 +603,7 @@ int main(int argc, char** argv) {
     if (args.size() < 3) {
         out << "usage: bench_declaration populate|fetch|generate|compare|check|rawfetch FOLDER "
                "[LINES] | "
-               "process FOLDER... [--runs N] | validate FILE"
+               "process FOLDER... [--runs N] [--ardoz PROGRAM] | validate FILE"
             << Qt::endl;
         return 2;
     }
@@ -637,6 +649,10 @@ int main(int argc, char** argv) {
             int runs = 3;
             if (const qsizetype at = folders.indexOf(QStringLiteral("--runs")); at >= 0) {
                 runs = folders.value(at + 1).toInt();
+                folders.remove(at, std::min<qsizetype>(2, folders.size() - at));
+            }
+            if (const qsizetype at = folders.indexOf(QStringLiteral("--ardoz")); at >= 0) {
+                ardozExecutable() = folders.value(at + 1);
                 folders.remove(at, std::min<qsizetype>(2, folders.size() - at));
             }
             return process(folders, std::max(1, runs), out);
