@@ -225,7 +225,7 @@ qint64 fetchAll(TDataprix& module) {
         }
     };
     statement(
-        QStringLiteral("select TYPEMONTANT, NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, "
+        QStringLiteral("select LG, TYPEMONTANT, NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, "
                        "AUTREIDENTIFIANT, "
                        "ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, NATURRELATION, "
                        "AUTRENATURERELATIONS, "
@@ -235,7 +235,9 @@ qint64 fetchAll(TDataprix& module) {
         QStringLiteral("typem"), {"1", "2", "3", "4", "5", "6"});
     statement(
         QStringLiteral(
-            "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+            "select LG, MATRICULEFISCAL, AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, "
+            "QUALITE, "
+            "AUTREQUALITE, "
             "NATURERELATION, SOLDEOUVERTURE, DEVISE, AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, "
             "PRETINTERET, TAUXINTERET from OPERATIONPRETEMPRUNT "
             "where MFISCAL = :mfiscal and EXERCICE = :exercice and TYPEPRETEMPRUNT = "
@@ -244,7 +246,9 @@ qint64 fetchAll(TDataprix& module) {
         QStringLiteral("typepretemprunt"), {"P", "E"});
     statement(
         QStringLiteral(
-            "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+            "select LG, MATRICULEFISCAL, AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, "
+            "QUALITE, "
+            "AUTREQUALITE, "
             "NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE from OPERATIONSANSCONTRE "
             "where MFISCAL = :mfiscal and EXERCICE = :exercice and AVECCONTREOUINON = :ouinon "
             "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
@@ -254,8 +258,17 @@ qint64 fetchAll(TDataprix& module) {
 
 struct Mesure {
     qint64 ms = 0;
+    qint64 cpuMs = 0;
     long growthKiB = 0;
 };
+
+/// Processor time of this process so far, user and system, every thread.
+qint64 cpuMsSoFar() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
 
 Mesure measure(const QString& mode, const QString& folder) {
     QProcess child;
@@ -263,12 +276,13 @@ Mesure measure(const QString& mode, const QString& folder) {
     child.waitForFinished(-1);
     const QString text = QString::fromLocal8Bit(child.readAllStandardOutput());
     static const QRegularExpression pattern(
-        QStringLiteral("(\\d+) ms.*peak before (\\d+) KiB, peak after (\\d+) KiB"));
+        QStringLiteral("(\\d+) ms.*peak before (\\d+) KiB, peak after (\\d+) KiB, cpu (\\d+) ms"));
     const QRegularExpressionMatch m = pattern.match(text);
     if (!m.hasMatch()) {
         throw DeclarationError(QStringLiteral("%1 failed: %2").arg(mode, text));
     }
-    return {m.captured(1).toLongLong(), m.captured(3).toLong() - m.captured(2).toLong()};
+    return {m.captured(1).toLongLong(), m.captured(4).toLongLong(),
+            m.captured(3).toLong() - m.captured(2).toLong()};
 }
 
 template <typename T>
@@ -278,7 +292,7 @@ T median(QVector<T> values) {
 }
 
 int compare(const QString& folder, int runs, QTextStream& out) {
-    QVector<qint64> fetchMs, generateMs;
+    QVector<qint64> fetchMs, generateMs, fetchCpu, generateCpu;
     QVector<long> fetchGrowth, generateGrowth;
     measure(QStringLiteral("fetch"), folder);  // warms the page cache
     for (int i = 0; i < runs; ++i) {
@@ -288,11 +302,18 @@ int compare(const QString& folder, int runs, QTextStream& out) {
         generateMs.append(g.ms);
         fetchGrowth.append(f.growthKiB);
         generateGrowth.append(g.growthKiB);
+        fetchCpu.append(f.cpuMs);
+        generateCpu.append(g.cpuMs);
     }
     const qint64 f = median(fetchMs);
     const qint64 g = median(generateMs);
     out << "fetch " << f << " ms (median of " << runs << "), generate " << g << " ms, ratio "
         << QString::number(double(g) / double(std::max<qint64>(f, 1)), 'f', 2) << Qt::endl;
+    const qint64 fc = median(fetchCpu);
+    const qint64 gc = median(generateCpu);
+    out << "processor time (user and system, all threads): fetch " << fc << " ms, generate " << gc
+        << " ms, ratio " << QString::number(double(gc) / double(std::max<qint64>(fc, 1)), 'f', 2)
+        << Qt::endl;
     out << "memory growth: fetch " << median(fetchGrowth) / 1024 << " MiB, generate "
         << median(generateGrowth) / 1024 << " MiB, generate beyond fetch "
         << (median(generateGrowth) - median(fetchGrowth)) / 1024 << " MiB" << Qt::endl;
@@ -694,6 +715,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         timer.start();
+        const qint64 cpuBefore = cpuMsSoFar();
         if (mode == QLatin1StringView("fetch")) {
             const qint64 values = fetchAll(module);
             out << "fetch " << timer.elapsed() << " ms, " << values << " values";
@@ -704,7 +726,8 @@ int main(int argc, char** argv) {
             const QString path = writer.generate(target);
             out << "generate " << timer.elapsed() << " ms, " << QFileInfo(path).size() << " bytes";
         }
-        out << ", peak before " << before << " KiB, peak after " << peakKiB() << " KiB" << Qt::endl;
+        out << ", peak before " << before << " KiB, peak after " << peakKiB() << " KiB, cpu "
+            << cpuMsSoFar() - cpuBefore << " ms" << Qt::endl;
         return 0;
     } catch (const db::DatabaseError& e) {
         out << e.text() << Qt::endl;
