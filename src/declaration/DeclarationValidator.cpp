@@ -494,6 +494,9 @@ struct DeclarationValidator::Worker {
 };
 
 DeclarationValidator::DeclarationValidator() {
+    // libxml2 wants its global state set up before a thread uses it; the schema itself is
+    // compiled on the validator's thread.
+    xmlInitParser();
     m_blockSources.reserve(4096);
     m_worker = std::make_unique<Worker>(*this);
 }
