@@ -14,6 +14,16 @@
 //                                             with the ratio of the check to the generation
 //   bench_declaration validate FILE           the schema validation alone of a written file,
 //                                             against reading it
+//   bench_declaration rawfetch FOLDER   the generation's queries through the bare Firebird
+//                                       interface, every row fetched, nothing converted
+//   bench_declaration process FOLDER... [--runs N] [--ardoz PROGRAM]
+//                            as a user meets it: `ardoz --generate` against rawfetch, each a
+//                            whole process, alternated, N times (default 3); the medians of
+//                            the elapsed time and of the peak resident memory, and the load
+//                            average around the runs, and the processor time of each side
+//                            (all threads), which the load of other programs disturbs less.
+//                            --ardoz measures another build of the program. With two folders, how
+//                            much more each grew from the first to the second, and the difference.
 //
 // Each measuring run prints its time and the process's peak resident memory before and after,
 // so that fetch and generate are compared in separate processes with the same page cache size.
@@ -36,6 +46,19 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <algorithm>
+
+#include "data/Schema.h"
+
+#include <fcntl.h>
+#include <firebird/Interface.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <cstring>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -202,7 +225,7 @@ qint64 fetchAll(TDataprix& module) {
         }
     };
     statement(
-        QStringLiteral("select TYPEMONTANT, NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, "
+        QStringLiteral("select LG, TYPEMONTANT, NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, "
                        "AUTREIDENTIFIANT, "
                        "ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, NATURRELATION, "
                        "AUTRENATURERELATIONS, "
@@ -212,7 +235,9 @@ qint64 fetchAll(TDataprix& module) {
         QStringLiteral("typem"), {"1", "2", "3", "4", "5", "6"});
     statement(
         QStringLiteral(
-            "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+            "select LG, MATRICULEFISCAL, AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, "
+            "QUALITE, "
+            "AUTREQUALITE, "
             "NATURERELATION, SOLDEOUVERTURE, DEVISE, AUGMENTATIONS, DIMINUTIONS, SOLDECLOTURE, "
             "PRETINTERET, TAUXINTERET from OPERATIONPRETEMPRUNT "
             "where MFISCAL = :mfiscal and EXERCICE = :exercice and TYPEPRETEMPRUNT = "
@@ -221,7 +246,9 @@ qint64 fetchAll(TDataprix& module) {
         QStringLiteral("typepretemprunt"), {"P", "E"});
     statement(
         QStringLiteral(
-            "select MATRICULEFISCAL, AUTREIDENTIFIANT, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+            "select LG, MATRICULEFISCAL, AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, "
+            "QUALITE, "
+            "AUTREQUALITE, "
             "NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE from OPERATIONSANSCONTRE "
             "where MFISCAL = :mfiscal and EXERCICE = :exercice and AVECCONTREOUINON = :ouinon "
             "order by MATRICULEFISCAL, AUTREIDENTIFIANT"),
@@ -231,8 +258,17 @@ qint64 fetchAll(TDataprix& module) {
 
 struct Mesure {
     qint64 ms = 0;
+    qint64 cpuMs = 0;
     long growthKiB = 0;
 };
+
+/// Processor time of this process so far, user and system, every thread.
+qint64 cpuMsSoFar() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
 
 Mesure measure(const QString& mode, const QString& folder) {
     QProcess child;
@@ -240,12 +276,13 @@ Mesure measure(const QString& mode, const QString& folder) {
     child.waitForFinished(-1);
     const QString text = QString::fromLocal8Bit(child.readAllStandardOutput());
     static const QRegularExpression pattern(
-        QStringLiteral("(\\d+) ms.*peak before (\\d+) KiB, peak after (\\d+) KiB"));
+        QStringLiteral("(\\d+) ms.*peak before (\\d+) KiB, peak after (\\d+) KiB, cpu (\\d+) ms"));
     const QRegularExpressionMatch m = pattern.match(text);
     if (!m.hasMatch()) {
         throw DeclarationError(QStringLiteral("%1 failed: %2").arg(mode, text));
     }
-    return {m.captured(1).toLongLong(), m.captured(3).toLong() - m.captured(2).toLong()};
+    return {m.captured(1).toLongLong(), m.captured(4).toLongLong(),
+            m.captured(3).toLong() - m.captured(2).toLong()};
 }
 
 template <typename T>
@@ -255,7 +292,7 @@ T median(QVector<T> values) {
 }
 
 int compare(const QString& folder, int runs, QTextStream& out) {
-    QVector<qint64> fetchMs, generateMs;
+    QVector<qint64> fetchMs, generateMs, fetchCpu, generateCpu;
     QVector<long> fetchGrowth, generateGrowth;
     measure(QStringLiteral("fetch"), folder);  // warms the page cache
     for (int i = 0; i < runs; ++i) {
@@ -265,14 +302,316 @@ int compare(const QString& folder, int runs, QTextStream& out) {
         generateMs.append(g.ms);
         fetchGrowth.append(f.growthKiB);
         generateGrowth.append(g.growthKiB);
+        fetchCpu.append(f.cpuMs);
+        generateCpu.append(g.cpuMs);
     }
     const qint64 f = median(fetchMs);
     const qint64 g = median(generateMs);
     out << "fetch " << f << " ms (median of " << runs << "), generate " << g << " ms, ratio "
         << QString::number(double(g) / double(std::max<qint64>(f, 1)), 'f', 2) << Qt::endl;
+    const qint64 fc = median(fetchCpu);
+    const qint64 gc = median(generateCpu);
+    out << "processor time (user and system, all threads): fetch " << fc << " ms, generate " << gc
+        << " ms, ratio " << QString::number(double(gc) / double(std::max<qint64>(fc, 1)), 'f', 2)
+        << Qt::endl;
     out << "memory growth: fetch " << median(fetchGrowth) / 1024 << " MiB, generate "
         << median(generateGrowth) / 1024 << " MiB, generate beyond fetch "
         << (median(generateGrowth) - median(fetchGrowth)) / 1024 << " MiB" << Qt::endl;
+    return 0;
+}
+
+// The generation's own queries, as its writer runs them (the category, loan and counterpart
+// lists), with ? for the parameters after the company and the year.
+const char* const kMontantsSql =
+    "select LG, TYPEMONTANT, NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, AUTREIDENTIFIANT, "
+    "ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, NATURRELATION, AUTRENATURERELATIONS, "
+    "METHODE, CHANGEMENTMETHODE from OPERATIONSMONTANTS "
+    "where MFISCAL = ? and EXERCICE = ? and TYPEMONTANT = ? "
+    "order by MATRICULEFISCAL, AUTREIDENTIFIANT";
+const char* const kPretsSql =
+    "select LG, MATRICULEFISCAL, AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, QUALITE, "
+    "AUTREQUALITE, NATURERELATION, SOLDEOUVERTURE, DEVISE, AUGMENTATIONS, DIMINUTIONS, "
+    "SOLDECLOTURE, PRETINTERET, TAUXINTERET from OPERATIONPRETEMPRUNT "
+    "where MFISCAL = ? and EXERCICE = ? and TYPEPRETEMPRUNT = ? "
+    "order by MATRICULEFISCAL, AUTREIDENTIFIANT";
+const char* const kSansContreSql =
+    "select LG, MATRICULEFISCAL, AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, QUALITE, "
+    "AUTREQUALITE, NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE from OPERATIONSANSCONTRE "
+    "where MFISCAL = ? and EXERCICE = ? and AVECCONTREOUINON = ? "
+    "order by MATRICULEFISCAL, AUTREIDENTIFIANT";
+
+/**
+ * The floor the generation is measured against: the same queries through the Firebird
+ * interface alone, in the same read-only snapshot, every row the generation reads fetched
+ * into the message buffer and its null flags read, no value converted, nothing written.
+ * The presence tests read at most the 64 rows a data module's dataset reads on opening.
+ */
+qint64 rawFetch(const QString& folder) {
+    using namespace Firebird;
+    IMaster* master = fb_get_master_interface();
+    ThrowStatusWrapper st(master->getStatus());
+    qint64 values = 0;
+    IAttachment* att = nullptr;
+    ITransaction* tra = nullptr;
+    try {
+        IUtil* util = master->getUtilInterface();
+        IXpbBuilder* dpb = util->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        dpb->insertString(&st, isc_dpb_user_name, "SYSDBA");
+        dpb->insertString(&st, isc_dpb_password, "quillhorn");
+        dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+        dpb->insertTag(&st, isc_dpb_utf8_filename);
+        IProvider* provider = master->getDispatcher();
+        const QByteArray path = QDir(folder).filePath(QStringLiteral("db/TALMORIX.gdb")).toUtf8();
+        att = provider->attachDatabase(&st, path.constData(), dpb->getBufferLength(&st),
+                                       dpb->getBuffer(&st));
+        dpb->dispose();
+        provider->release();
+        const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_concurrency, isc_tpb_read,
+                                     isc_tpb_nowait};
+        tra = att->startTransaction(&st, sizeof tpb, tpb);
+
+        // Runs @p sql with the company, the year and @p code (when given) as parameters.
+        auto run = [&](const char* sql, const char* code, long limit) {
+            IStatement* stmt =
+                att->prepare(&st, tra, 0, sql, 3, IStatement::PREPARE_PREFETCH_METADATA);
+            IMessageMetadata* in = stmt->getInputMetadata(&st);
+            IMessageMetadata* out = stmt->getOutputMetadata(&st);
+            std::vector<std::int64_t> inBuffer(in->getMessageLength(&st) / 8 + 1);
+            std::vector<std::int64_t> outBuffer(out->getMessageLength(&st) / 8 + 1);
+            auto* inBytes = reinterpret_cast<unsigned char*>(inBuffer.data());
+            const char* texts[] = {"1234567A", nullptr, code};
+            for (unsigned i = 0; i < in->getCount(&st); ++i) {
+                unsigned char* field = inBytes + in->getOffset(&st, i);
+                std::memset(inBytes + in->getNullOffset(&st, i), 0, sizeof(short));
+                const unsigned length = in->getLength(&st, i);
+                switch (in->getType(&st, i) & ~1u) {
+                    case SQL_VARYING: {
+                        const auto n = static_cast<unsigned short>(std::strlen(texts[i]));
+                        std::memcpy(field, &n, sizeof n);
+                        std::memcpy(field + 2, texts[i], n);
+                        break;
+                    }
+                    case SQL_TEXT:
+                        std::memset(field, ' ', length);
+                        std::memcpy(field, texts[i], std::strlen(texts[i]));
+                        break;
+                    case SQL_SHORT: {
+                        const short year = kExercice;
+                        std::memcpy(field, &year, sizeof year);
+                        break;
+                    }
+                    case SQL_LONG: {
+                        const std::int32_t year = kExercice;
+                        std::memcpy(field, &year, sizeof year);
+                        break;
+                    }
+                    default:
+                        throw std::runtime_error("unexpected parameter type");
+                }
+            }
+            IResultSet* cursor = stmt->openCursor(&st, tra, in, inBytes, out, 0);
+            auto* outBytes = reinterpret_cast<unsigned char*>(outBuffer.data());
+            const unsigned count = out->getCount(&st);
+            std::vector<unsigned> nullOffsets(count);
+            for (unsigned i = 0; i < count; ++i) {
+                nullOffsets[i] = out->getNullOffset(&st, i);
+            }
+            for (long row = 0;
+                 row < limit && cursor->fetchNext(&st, outBytes) == IStatus::RESULT_OK; ++row) {
+                for (const unsigned offset : nullOffsets) {
+                    short null;
+                    std::memcpy(&null, outBytes + offset, sizeof null);
+                    values += null ? 0 : 1;
+                }
+            }
+            cursor->close(&st);
+            in->release();
+            out->release();
+            stmt->free(&st);
+        };
+        auto list = [&](const char* table, long limit) {
+            const QByteArray sql = Schema::table(QString::fromLatin1(table))
+                                       .listQuery()
+                                       .replace(QStringLiteral(":mfiscal"), QStringLiteral("?"))
+                                       .replace(QStringLiteral(":exercice"), QStringLiteral("?"))
+                                       .toLatin1();
+            run(sql.constData(), nullptr, limit);
+        };
+        constexpr long kAll = std::numeric_limits<long>::max();
+        constexpr long kFirstBatch = 64;
+        const QByteArray societe = Schema::table(QStringLiteral("SOCIETE")).listQuery().toLatin1();
+        IResultSet* companies = att->openCursor(&st, tra, 0, societe.constData(), 3, nullptr,
+                                                nullptr, nullptr, nullptr, 0);
+        IMessageMetadata* companyMeta = companies->getMetadata(&st);
+        std::vector<std::int64_t> companyRow(companyMeta->getMessageLength(&st) / 8 + 1);
+        while (companies->fetchNext(&st, companyRow.data()) == IStatus::RESULT_OK) {
+            ++values;
+        }
+        companies->close(&st);
+        companyMeta->release();
+        list("CAPITALLIEE", kAll);
+        list("CAPITALDECLARANTE", kAll);
+        list("INFORMATIONGROUPE", kAll);
+        list("LISTEACTIFINCORPOREL", kAll);
+        list("LISTEACTIFCORPOREL", kAll);
+        list("OPERATIONSMONTANTS", kFirstBatch);
+        for (const char* code : {"1", "2", "3", "4", "5", "6"}) {
+            run(kMontantsSql, code, kAll);
+        }
+        list("OPERATIONPRETEMPRUNT", kFirstBatch);
+        for (const char* code : {"P", "E"}) {
+            run(kPretsSql, code, kAll);
+        }
+        for (const char* code : {"S", "A"}) {
+            run(kSansContreSql, code, kAll);
+        }
+        list("OPERATIONRESCRITFISCAUX", kAll);
+        tra->commit(&st);
+        tra = nullptr;
+        att->detach(&st);
+        att = nullptr;
+    } catch (const FbException& e) {
+        char text[512];
+        master->getUtilInterface()->formatStatus(text, sizeof text, e.getStatus());
+        if (tra) {
+            tra->release();
+        }
+        if (att) {
+            att->release();
+        }
+        throw DeclarationError(QString::fromLocal8Bit(text));
+    }
+    return values;
+}
+
+struct Process {
+    double ms = 0;
+    double cpuMs = 0;  // user and system, every thread
+    long peakKiB = 0;
+    int status = -1;
+};
+
+/// Runs @p arguments as a process of its own, its output dropped: elapsed time and peak memory.
+Process spawn(const QStringList& arguments) {
+    QList<QByteArray> bytes;
+    std::vector<char*> argv;
+    for (const QString& a : arguments) {
+        bytes.append(a.toLocal8Bit());
+    }
+    for (QByteArray& b : bytes) {
+        argv.push_back(b.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t outputs;
+    posix_spawn_file_actions_init(&outputs);
+    posix_spawn_file_actions_addopen(&outputs, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&outputs, 2, "/dev/null", O_WRONLY, 0);
+    Process p;
+    timespec start{}, end{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &outputs, nullptr, argv.data(), environ) == 0) {
+        rusage usage{};
+        wait4(pid, &p.status, 0, &usage);
+        clock_gettime(CLOCK_MONOTONIC, &end);
+        p.ms = (end.tv_sec - start.tv_sec) * 1e3 + (end.tv_nsec - start.tv_nsec) / 1e6;
+        p.peakKiB = usage.ru_maxrss;
+        p.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    }
+    posix_spawn_file_actions_destroy(&outputs);
+    if (p.status != 0) {
+        throw DeclarationError(
+            QStringLiteral("%1 failed (%2)").arg(arguments.join(u' ')).arg(p.status));
+    }
+    return p;
+}
+
+QString loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("?");
+    }
+    return QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '));
+}
+
+/// The program measured: the one built beside this benchmark, or another given with --ardoz.
+QString& ardozExecutable() {
+    static QString path = QStringLiteral(ARDOZ_EXECUTABLE);
+    return path;
+}
+
+struct ProcessFigures {
+    double fetchMs = 0;
+    double generateMs = 0;
+    double fetchCpuMs = 0;
+    double generateCpuMs = 0;
+    long fetchKiB = 0;
+    long generateKiB = 0;
+};
+
+ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString target = QDir(folder).filePath(QStringLiteral("out"));
+    QDir().mkpath(target);
+    const QStringList fetch = {self, QStringLiteral("rawfetch"), folder};
+    const QStringList generate = {ardozExecutable(),
+                                  QStringLiteral("--generate"),
+                                  QStringLiteral("--database"),
+                                  QDir(folder).filePath(QStringLiteral("db/TALMORIX.gdb")),
+                                  QStringLiteral("--company"),
+                                  kIdentifiant,
+                                  QStringLiteral("--year"),
+                                  QString::number(kExercice),
+                                  QStringLiteral("--output"),
+                                  target};
+    const QString before = loadAverage();
+    spawn(fetch);  // warms the page cache
+    spawn(generate);
+    QVector<double> fetchMs, generateMs, fetchCpu, generateCpu;
+    QVector<long> fetchKiB, generateKiB;
+    for (int i = 0; i < runs; ++i) {
+        // Alternated, and each side first in turn.
+        const bool fetchFirst = i % 2 == 0;
+        const Process a = spawn(fetchFirst ? fetch : generate);
+        const Process b = spawn(fetchFirst ? generate : fetch);
+        const Process& f = fetchFirst ? a : b;
+        const Process& g = fetchFirst ? b : a;
+        fetchMs.append(f.ms);
+        generateMs.append(g.ms);
+        fetchKiB.append(f.peakKiB);
+        generateKiB.append(g.peakKiB);
+        fetchCpu.append(f.cpuMs);
+        generateCpu.append(g.cpuMs);
+    }
+    ProcessFigures r{median(fetchMs),     median(generateMs), median(fetchCpu),
+                     median(generateCpu), median(fetchKiB),   median(generateKiB)};
+    out << folder << ": raw fetch " << qRound(r.fetchMs) << " ms, ardoz --generate "
+        << qRound(r.generateMs) << " ms (medians of " << runs << "), ratio "
+        << QString::number(r.generateMs / std::max(r.fetchMs, 1.0), 'f', 2)
+        << "; processor time (user and system, all threads) " << qRound(r.fetchCpuMs) << " and "
+        << qRound(r.generateCpuMs) << " ms, ratio "
+        << QString::number(r.generateCpuMs / std::max(r.fetchCpuMs, 1.0), 'f', 2)
+        << "; peak memory: raw fetch " << r.fetchKiB / 1024 << " MiB, generate "
+        << r.generateKiB / 1024 << " MiB; load average before " << before << ", after "
+        << loadAverage() << Qt::endl;
+    return r;
+}
+
+int process(const QStringList& folders, int runs, QTextStream& out) {
+    QVector<ProcessFigures> figures;
+    for (const QString& folder : folders) {
+        figures.append(processOnce(folder, runs, out));
+    }
+    if (figures.size() == 2) {
+        const long fetchGrowth = figures[1].fetchKiB - figures[0].fetchKiB;
+        const long generateGrowth = figures[1].generateKiB - figures[0].generateKiB;
+        out << "peak memory growth from the first folder to the second: raw fetch "
+            << fetchGrowth / 1024 << " MiB, generate " << generateGrowth / 1024
+            << " MiB, generate beyond raw fetch "
+            << QString::number((generateGrowth - fetchGrowth) / 1024.0, 'f', 1) << " MiB"
+            << Qt::endl;
+    }
     return 0;
 }
 
@@ -283,8 +622,9 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        out << "usage: bench_declaration populate|fetch|generate|compare|check FOLDER [LINES] | "
-               "validate FILE"
+        out << "usage: bench_declaration populate|fetch|generate|compare|check|rawfetch FOLDER "
+               "[LINES] | "
+               "process FOLDER... [--runs N] [--ardoz PROGRAM] | validate FILE"
             << Qt::endl;
         return 2;
     }
@@ -325,6 +665,25 @@ int main(int argc, char** argv) {
             out << "populate " << timer.elapsed() << " ms" << Qt::endl;
             return 0;
         }
+        if (mode == QLatin1StringView("process")) {
+            QStringList folders = args.mid(2);
+            int runs = 3;
+            if (const qsizetype at = folders.indexOf(QStringLiteral("--runs")); at >= 0) {
+                runs = folders.value(at + 1).toInt();
+                folders.remove(at, std::min<qsizetype>(2, folders.size() - at));
+            }
+            if (const qsizetype at = folders.indexOf(QStringLiteral("--ardoz")); at >= 0) {
+                ardozExecutable() = folders.value(at + 1);
+                folders.remove(at, std::min<qsizetype>(2, folders.size() - at));
+            }
+            return process(folders, std::max(1, runs), out);
+        }
+        if (mode == QLatin1StringView("rawfetch")) {
+            timer.start();
+            const qint64 values = rawFetch(folder);
+            out << "raw fetch " << timer.elapsed() << " ms, " << values << " values" << Qt::endl;
+            return 0;
+        }
         if (mode == QLatin1StringView("compare")) {
             return compare(folder, args.size() > 3 ? args.at(3).toInt() : 5, out);
         }
@@ -356,6 +715,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         timer.start();
+        const qint64 cpuBefore = cpuMsSoFar();
         if (mode == QLatin1StringView("fetch")) {
             const qint64 values = fetchAll(module);
             out << "fetch " << timer.elapsed() << " ms, " << values << " values";
@@ -366,7 +726,8 @@ int main(int argc, char** argv) {
             const QString path = writer.generate(target);
             out << "generate " << timer.elapsed() << " ms, " << QFileInfo(path).size() << " bytes";
         }
-        out << ", peak before " << before << " KiB, peak after " << peakKiB() << " KiB" << Qt::endl;
+        out << ", peak before " << before << " KiB, peak after " << peakKiB() << " KiB, cpu "
+            << cpuMsSoFar() - cpuBefore << " ms" << Qt::endl;
         return 0;
     } catch (const db::DatabaseError& e) {
         out << e.text() << Qt::endl;

@@ -58,6 +58,8 @@ int GenerateCommand::execute(const CommandOptions& options, QTextStream& out, QT
             try {
                 if (check) {
                     DeclarationWriter writer(module);
+                    // The module goes with the command: no window shows its datasets.
+                    writer.setPresenceTestsReopened(false);
                     writer.check();
                     for (const DeclarationProblem& p : writer.problems()) {
                         out << p.text() << '\n';
@@ -73,6 +75,8 @@ int GenerateCommand::execute(const CommandOptions& options, QTextStream& out, QT
                         code(writer.problems().isEmpty() ? Exit::Success : Exit::ProblemsFound);
                 } else {
                     DeclarationWriter writer(module);
+                    // The module goes with the command: no window shows its datasets.
+                    writer.setPresenceTestsReopened(false);
                     const QString path = writer.generate(folder);
                     out << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) << Qt::endl;
                     err << QStringLiteral("Contrôle selon le schéma de l'administration %1 : %2.")

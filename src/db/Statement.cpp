@@ -53,11 +53,22 @@ Value scaledInteger(std::int64_t raw, int scale) {
 }  // namespace
 
 struct Statement::Impl {
+    /// Where a result column lies in the output message, read once at preparation: a
+    /// list may have a hundred thousand rows.
+    struct Column {
+        unsigned offset = 0;
+        unsigned nullOffset = 0;
+        unsigned length = 0;
+        unsigned type = 0;
+        int scale = 0;
+    };
+
     IStatement* statement = nullptr;
     IMessageMetadata* inMeta = nullptr;
     IMessageMetadata* outMeta = nullptr;
     IResultSet* cursor = nullptr;
     MessageBuffer outBuffer;
+    std::vector<Column> columns;
     QStringList positionalNames;
     QHash<QString, Value> params;
     unsigned type = 0;
@@ -157,9 +168,16 @@ void Statement::prepare(const QString& sql) {
         m_impl->inMeta = m_impl->statement->getInputMetadata(&st);
         m_impl->outMeta = m_impl->statement->getOutputMetadata(&st);
         const unsigned count = m_impl->outMeta->getCount(&st);
+        m_impl->columns.assign(count, {});
         for (unsigned i = 0; i < count; ++i) {
             m_columnNames.append(
                 QString::fromLocal8Bit(m_impl->outMeta->getAlias(&st, i)).toUpper());
+            Impl::Column& c = m_impl->columns[i];
+            c.offset = m_impl->outMeta->getOffset(&st, i);
+            c.nullOffset = m_impl->outMeta->getNullOffset(&st, i);
+            c.length = m_impl->outMeta->getLength(&st, i);
+            c.type = m_impl->outMeta->getType(&st, i) & ~1u;
+            c.scale = m_impl->outMeta->getScale(&st, i);
         }
         m_impl->outBuffer.resize(m_impl->outMeta->getMessageLength(&st));
     });
@@ -373,24 +391,23 @@ bool Statement::fetch() {
     IAttachment* att = m_transaction.connection().attachment();
     ITransaction* tra = m_transaction.handle();
     fb::callOn(m_transaction.connection(), [&](ThrowStatusWrapper& st) {
-        IMessageMetadata* meta = m_impl->outMeta;
         const unsigned char* buf = m_impl->outBuffer.data();
         for (int i = 0; i < m_columnNames.size(); ++i) {
-            const unsigned idx = static_cast<unsigned>(i);
-            if (readAt<short>(buf + meta->getNullOffset(&st, idx)) != 0) {
+            const Impl::Column& column = m_impl->columns[i];
+            if (readAt<short>(buf + column.nullOffset) != 0) {
                 m_row[i] = Value();
                 continue;
             }
-            const unsigned char* field = buf + meta->getOffset(&st, idx);
-            const int scale = meta->getScale(&st, idx);
-            switch (meta->getType(&st, idx) & ~1u) {
+            const unsigned char* field = buf + column.offset;
+            const int scale = column.scale;
+            switch (column.type) {
                 case SQL_TEXT:
-                    m_row[i] = Value(Win1252::decode(QByteArray(
-                        reinterpret_cast<const char*>(field), meta->getLength(&st, idx))));
+                    m_row[i] =
+                        Value(Win1252::decode(reinterpret_cast<const char*>(field), column.length));
                     break;
                 case SQL_VARYING:
-                    m_row[i] = Value(Win1252::decode(QByteArray(
-                        reinterpret_cast<const char*>(field + 2), readAt<unsigned short>(field))));
+                    m_row[i] = Value(Win1252::decode(reinterpret_cast<const char*>(field + 2),
+                                                     readAt<unsigned short>(field)));
                     break;
                 case SQL_SHORT:
                     m_row[i] = scaledInteger(readAt<short>(field), scale);

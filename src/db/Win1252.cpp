@@ -28,15 +28,20 @@ int byteOf(uint c) {
 }  // namespace
 
 QString Win1252::decode(const QByteArray& bytes) {
-    QString result;
-    result.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
+    return decode(bytes.constData(), bytes.size());
+}
+
+QString Win1252::decode(const char* bytes, qsizetype size) {
+    // One unit per byte, written in place: every row of a list passes here for each text.
+    QString result(size, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(result.data());
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
         if (b >= 0x80 && b < 0xA0) {
             // The five undefined bytes keep their position as C1 controls, as the platform does.
-            result += QChar(kHigh[b - 0x80] != 0 ? kHigh[b - 0x80] : char16_t(b));
+            out[i] = kHigh[b - 0x80] != 0 ? kHigh[b - 0x80] : char16_t(b);
         } else {
-            result += QChar(char16_t(b));
+            out[i] = char16_t(b);
         }
     }
     return result;

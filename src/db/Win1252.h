@@ -13,6 +13,7 @@ namespace db {
 class Win1252 {
 public:
     static QString decode(const QByteArray& bytes);
+    static QString decode(const char* bytes, qsizetype size);
     /**
      * Encodes @p text. Returns false, and lists in @p unmapped the characters that
      * have no Windows-1252 byte, when the text cannot be stored as it is; the

@@ -13,7 +13,10 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -162,16 +165,39 @@ private:
 struct DeclarationValidator::Parser {
     enum class Phase { Start, End };
 
+    /// What the assertions need to know of an element name.
+    struct Kind {
+        int assertion = -1;
+        bool isAffirmation = false;
+    };
+
     struct Open {
         const char* name = nullptr;  // from the parser's dictionary
         ElementSource source;
-        QByteArray text;
-        QByteArray attribute;
-        QByteArray affirmation;
+        // std::string rather than QByteArray: appended to for every text of the document,
+        // and reused from one element to the next at the same depth without reallocating.
+        std::string text;
+        std::string attribute;
+        std::string affirmation;
         int assertion = -1;
+        bool isAffirmation = false;
         bool hasChildren = false;
         bool hasRequired = false;
         bool reported = false;
+
+        /// Made ready for a new element, keeping the memory of its strings.
+        void reset(const char* element, const Kind& kind) {
+            name = element;
+            source = ElementSource();
+            text.clear();
+            attribute.clear();
+            affirmation.clear();
+            assertion = kind.assertion;
+            isAffirmation = kind.isAffirmation;
+            hasChildren = false;
+            hasRequired = false;
+            reported = false;
+        }
     };
 
     explicit Parser(DeclarationValidator& owner) : m_owner(owner) {
@@ -220,34 +246,45 @@ struct DeclarationValidator::Parser {
 
     static void onCharacters(void* self, const xmlChar* text, int length) {
         auto* parser = static_cast<Parser*>(self);
-        if (parser->m_stack.empty()) {
+        if (parser->m_depth == 0) {
             return;
         }
-        Open& top = parser->m_stack.back();
+        Open& top = parser->m_stack[parser->m_depth - 1];
         // Values are short, except descriptions, whose length matters to no rule.
         constexpr qsizetype kKept = 4096;
-        if (!top.hasChildren && top.text.size() < kKept) {
+        if (!top.hasChildren && top.text.size() < std::size_t(kKept)) {
             top.text.append(reinterpret_cast<const char*>(text), length);
         }
     }
 
     static void onError(void* self, xmlErrorPtr error) { static_cast<Parser*>(self)->error(error); }
 
+    /// The names come from the parser's dictionary: one address per name, looked up once.
+    const Kind& kindOf(const char* name) {
+        auto [it, inserted] = m_kinds.try_emplace(name);
+        if (inserted) {
+            it->second.assertion = assertionOf(name);
+            it->second.isAffirmation = std::strcmp(name, "Affirmation") == 0;
+        }
+        return it->second;
+    }
+
     void start(const char* name, int attributeCount, const xmlChar** attributes) {
         m_phase = Phase::Start;
-        if (!m_stack.empty()) {
-            Open& parent = m_stack.back();
+        if (m_depth > 0) {
+            Open& parent = m_stack[m_depth - 1];
             parent.hasChildren = true;
-            parent.text.truncate(0);
+            parent.text.clear();
             if (parent.assertion >= 0 &&
                 std::strcmp(name, kAssertions[parent.assertion].required) == 0) {
                 parent.hasRequired = true;
             }
         }
-        m_stack.emplace_back();
-        Open& open = m_stack.back();
-        open.name = name;
-        open.assertion = assertionOf(name);
+        if (m_depth == m_stack.size()) {
+            m_stack.emplace_back();
+        }
+        Open& open = m_stack[m_depth++];
+        open.reset(name, kindOf(name));
         auto& pending = m_owner.m_pending;
         if (!pending.empty() && pending.front().name &&
             std::strcmp(pending.front().name, name) == 0) {
@@ -259,33 +296,33 @@ struct DeclarationValidator::Parser {
         }
         if (attributeCount > 0) {
             // localname, prefix, URI, value, end of value
-            open.attribute = QByteArray(reinterpret_cast<const char*>(attributes[3]),
-                                        attributes[4] - attributes[3]);
+            open.attribute.assign(reinterpret_cast<const char*>(attributes[3]),
+                                  attributes[4] - attributes[3]);
         }
     }
 
     void end() {
         m_phase = Phase::End;
-        m_closed = std::move(m_stack.back());
-        m_stack.pop_back();
-        if (m_stack.empty()) {
+        // The element just closed stays in its place until another opens at its depth.
+        const Open& closed = m_stack[--m_depth];
+        if (m_depth == 0) {
             return;
         }
-        if (std::strcmp(m_closed.name, "Affirmation") == 0) {
-            m_stack.back().affirmation = m_closed.text;
+        if (closed.isAffirmation) {
+            m_stack[m_depth - 1].affirmation = closed.text;
         }
-        if (m_closed.assertion >= 0 && m_closed.affirmation == "O" && !m_closed.hasRequired) {
-            m_closed.reported = true;
+        if (closed.assertion >= 0 && closed.affirmation == "O" && !closed.hasRequired) {
+            m_stack[m_depth].reported = true;
             m_owner.m_problems.append(
-                ProblemMessages::missingDetail(QByteArrayView(m_closed.name), m_closed.source));
+                ProblemMessages::missingDetail(QByteArrayView(closed.name), closed.source));
         }
     }
 
     /// An element without a source of its own is reported at its nearest ancestor's row.
     void inheritSource(Open& open) const {
-        for (auto it = m_stack.rbegin() + 1; it != m_stack.rend(); ++it) {
-            if (it->source.page >= 0) {
-                open.source = it->source;
+        for (std::size_t i = m_depth - 1; i-- > 0;) {
+            if (m_stack[i].source.page >= 0) {
+                open.source = m_stack[i].source;
                 open.source.name = open.name;
                 open.source.field = nullptr;
                 open.source.alternative = nullptr;
@@ -301,14 +338,18 @@ struct DeclarationValidator::Parser {
         // Validation of an element runs right after our own handler for the same event:
         // at a start tag it concerns the element just opened, at an end tag the one
         // just closed.
-        const bool atStart = m_phase == Phase::Start && !m_stack.empty();
-        Open& element = atStart ? m_stack.back() : m_closed;
+        const bool atStart = m_phase == Phase::Start && m_depth > 0;
+        if (!atStart && m_depth >= m_stack.size()) {
+            return;
+        }
+        // At an end tag, the element just closed, right beyond the open ones.
+        Open& element = atStart ? m_stack[m_depth - 1] : m_stack[m_depth];
         if (element.reported || !element.name) {
             return;
         }
         element.reported = true;
 
-        const qsizetype parentIndex = static_cast<qsizetype>(m_stack.size()) - (atStart ? 2 : 1);
+        const qsizetype parentIndex = static_cast<qsizetype>(m_depth) - (atStart ? 2 : 1);
         const QByteArrayView parent =
             parentIndex >= 0 ? QByteArrayView(m_stack[parentIndex].name) : QByteArrayView();
 
@@ -330,9 +371,11 @@ struct DeclarationValidator::Parser {
         if (match.hasMatch()) {
             attribute = match.captured(1).toLatin1();
             refused.attribute = attribute;
-            refused.value = QString::fromUtf8(element.attribute);
+            refused.value = QString::fromUtf8(element.attribute.data(),
+                                              static_cast<qsizetype>(element.attribute.size()));
         } else {
-            refused.value = QString::fromUtf8(element.text);
+            refused.value =
+                QString::fromUtf8(element.text.data(), static_cast<qsizetype>(element.text.size()));
         }
         m_owner.m_problems.append(ProblemMessages::refused(refused));
     }
@@ -342,8 +385,10 @@ struct DeclarationValidator::Parser {
     xmlParserCtxtPtr m_context = nullptr;
     xmlSchemaSAXPlugPtr m_plug = nullptr;
     xmlSAXHandler m_sax;
+    // The elements open in the stream are the first m_depth; those beyond wait to be reused.
     std::vector<Open> m_stack;
-    Open m_closed;
+    std::size_t m_depth = 0;
+    std::unordered_map<const char*, Kind> m_kinds;
     Phase m_phase = Phase::Start;
 };
 
@@ -353,6 +398,7 @@ struct DeclarationValidator::Worker {
     struct Block {
         std::vector<ElementSource> sources;
         QByteArray data;
+        qsizetype size = 0;
         bool last = false;
     };
     static constexpr std::size_t kMaxWaiting = 4;
@@ -360,6 +406,8 @@ struct DeclarationValidator::Worker {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Block> waiting;
+    // Arrays of blocks already parsed, handed back to the writer rather than freed.
+    std::vector<QByteArray> spare;
     bool abandoned = false;  // the writer gave up: drop what waits
     bool done = false;       // the thread has ended
     std::exception_ptr failure;
@@ -371,6 +419,8 @@ struct DeclarationValidator::Worker {
 
     void run(DeclarationValidator& owner) {
         try {
+            // The schema is compiled here, while the writer runs its first queries.
+            owner.m_parser = std::make_unique<Parser>(owner);
             for (;;) {
                 Block block;
                 {
@@ -389,7 +439,11 @@ struct DeclarationValidator::Worker {
                     owner.m_parser->feed(nullptr, 0, true);
                     break;
                 }
-                owner.check(block.data.constData(), block.data.size());
+                owner.check(block.data.constData(), block.size);
+                std::lock_guard lock(mutex);
+                if (spare.size() < kMaxWaiting) {
+                    spare.push_back(std::move(block.data));
+                }
             }
         } catch (...) {
             std::lock_guard lock(mutex);
@@ -398,6 +452,17 @@ struct DeclarationValidator::Worker {
         std::lock_guard lock(mutex);
         done = true;
         changed.notify_all();
+    }
+
+    /// An array parsed already, or an empty one.
+    QByteArray takeSpare() {
+        std::lock_guard lock(mutex);
+        if (spare.empty()) {
+            return QByteArray();
+        }
+        QByteArray array = std::move(spare.back());
+        spare.pop_back();
+        return array;
     }
 
     /// Hands a block over; false when the thread has ended (its failure is for finish()).
@@ -428,7 +493,10 @@ struct DeclarationValidator::Worker {
     }
 };
 
-DeclarationValidator::DeclarationValidator() : m_parser(std::make_unique<Parser>(*this)) {
+DeclarationValidator::DeclarationValidator() {
+    // libxml2 wants its global state set up before a thread uses it; the schema itself is
+    // compiled on the validator's thread.
+    xmlInitParser();
     m_blockSources.reserve(4096);
     m_worker = std::make_unique<Worker>(*this);
 }
@@ -443,7 +511,15 @@ void DeclarationValidator::elementStarted(const ElementSource& source) {
 }
 
 void DeclarationValidator::dataWritten(const char* data, qsizetype size) {
-    Worker::Block block{std::move(m_blockSources), QByteArray(data, size), false};
+    QByteArray copy = m_worker->takeSpare();
+    copy.resize(size);
+    std::memcpy(copy.data(), data, size);
+    blockWritten(copy, size);
+}
+
+void DeclarationValidator::blockWritten(QByteArray& data, qsizetype size) {
+    Worker::Block block{std::move(m_blockSources), std::exchange(data, m_worker->takeSpare()), size,
+                        false};
     m_blockSources = {};
     m_blockSources.reserve(block.sources.size());
     // A thread that has ended early has failed; finish() says so.
@@ -462,7 +538,7 @@ void DeclarationValidator::check(const char* data, qsizetype size) {
 }
 
 void DeclarationValidator::finish() {
-    m_worker->push(Worker::Block{std::move(m_blockSources), QByteArray(), true});
+    m_worker->push(Worker::Block{std::move(m_blockSources), QByteArray(), 0, true});
     m_blockSources = {};
     m_worker->join();
     if (m_worker->failure) {

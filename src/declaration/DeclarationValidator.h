@@ -29,7 +29,6 @@
  */
 class DeclarationValidator : public XmlDocumentObserver {
 public:
-    /// @throws DeclarationError when the built-in schema cannot be loaded.
     DeclarationValidator();
     ~DeclarationValidator() override;
     DeclarationValidator(const DeclarationValidator&) = delete;
@@ -37,9 +36,10 @@ public:
 
     void elementStarted(const ElementSource& source) override;
     void dataWritten(const char* data, qsizetype size) override;
+    void blockWritten(QByteArray& block, qsizetype size) override;
 
-    /// Ends the document. @throws DeclarationError when the document was not well-formed
-    /// XML (a fault of the writer, never of the data).
+    /// Ends the document. @throws DeclarationError when the built-in schema cannot be loaded,
+    /// or when the document was not well-formed XML (a fault of the writer, never of the data).
     void finish();
 
     /// The problems found, in the order of the document.

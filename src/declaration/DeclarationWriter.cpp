@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 using F = XmlValueForms;
 using L = QLatin1StringView;
@@ -38,15 +40,33 @@ public:
         if (m_dataset) {
             return m_dataset->value(field);
         }
-        // Looked up as given: Statement::value() would build an upper-case copy of the
-        // name for every column of every one of possibly many thousand rows.
-        const qsizetype column = m_statement->columnNames().indexOf(field);
+        const qsizetype column = columnOf(field);
         return column < 0 ? m_statement->value(field) : m_statement->row().at(column);
     }
 
 private:
+    /// The query's column of @p field, looked up as given: Statement::value() would build
+    /// an upper-case copy of the name for every column of possibly many thousand rows.
+    /// Names written as literals, whose text never moves, are looked up once per query.
+    qsizetype columnOf(const QString& field) const {
+        const bool literal = !field.data_ptr()->isMutable();
+        if (literal) {
+            for (const auto& [text, column] : m_columns) {
+                if (text == field.constData()) {
+                    return column;
+                }
+            }
+        }
+        const qsizetype column = m_statement->columnNames().indexOf(field);
+        if (literal) {
+            m_columns.emplace_back(field.constData(), column);
+        }
+        return column;
+    }
+
     const Dataset* m_dataset = nullptr;
     const db::Statement* m_statement = nullptr;
+    mutable std::vector<std::pair<const QChar*, qsizetype>> m_columns;
 };
 
 /**
@@ -264,7 +284,15 @@ void DeclarationWriter::run(XmlLineWriter& out) {
         m_Empruntsprets.reset();
         m_operationssanscontre.reset();
         // One moment only, whatever other workstations commit meanwhile.
+        m_presenceTests.clear();
         m_module.lectureInstantanee([this] { writeDocument(); });
+        // Left on their first row, as the snapshot would have left them, now on the shared
+        // transaction.
+        if (m_reopenPresenceTests) {
+            for (Dataset* presence : std::as_const(m_presenceTests)) {
+                reopen(*presence);
+            }
+        }
         out.flush();
         validator.finish();
         out.commit();
@@ -289,6 +317,20 @@ void DeclarationWriter::reopen(Dataset& dataset) {
     dataset.setParam(QStringLiteral("mfiscal"), m_identifiant);
     dataset.setParam(QStringLiteral("exercice"), m_exercice);
     dataset.open();
+}
+
+bool DeclarationWriter::testPresence(Dataset& dataset) {
+    reopen(dataset);
+    if (dataset.eof()) {
+        return false;
+    }
+    if (dataset.canFetchMore()) {
+        // Its cursor would hold the server's sort of every line while the lists sort theirs:
+        // closed now, opened again once the snapshot is over.
+        dataset.close();
+        m_presenceTests.append(&dataset);
+    }
+    return true;
 }
 
 db::Statement& DeclarationWriter::query(std::unique_ptr<db::Statement>& slot, const QString& sql) {
@@ -584,8 +626,7 @@ void DeclarationWriter::writeMontantTransactions() {
     // Presence test over every line, whatever its category: lines of category 7 alone
     // still open the section.
     Dataset& presence = *m_module.montanttransactions;
-    reopen(presence);
-    if (presence.eof()) {
+    if (!testPresence(presence)) {
         return;
     }
     out.setRow(P::MontantsTransactions, 0);
@@ -742,8 +783,7 @@ void DeclarationWriter::writePretsEmprunts() {
     XmlLineWriter& out = *m_out;
     // Lines of another type than P or E make the section appear, possibly empty.
     Dataset& presence = *m_module.Empruntsprets;
-    reopen(presence);
-    if (presence.eof()) {
+    if (!testPresence(presence)) {
         return;
     }
     out.setRow(P::PretsEmprunts, 0);

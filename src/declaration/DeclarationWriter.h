@@ -3,6 +3,7 @@
 #include "db/Value.h"
 #include "declaration/DeclarationProblem.h"
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -64,6 +65,13 @@ public:
      */
     void check();
 
+    /**
+     * Whether the presence tests' datasets are opened again after a run, as the windows
+     * expect to find them (the default). A data module of its own that is discarded after
+     * the run, as the command line's, spares the server that sort of every line.
+     */
+    void setPresenceTestsReopened(bool reopened) { m_reopenPresenceTests = reopened; }
+
     /// The problems of the last generate() or check(), in the order of the document.
     const DeclarationProblems& problems() const { return m_problems; }
     /// Elements of the last run whose source did not reach the check (always 0).
@@ -94,6 +102,8 @@ private:
     void writeAffirmation(const DeclarationField* answer);
 
     void reopen(Dataset& dataset);
+    /// True when @p dataset, re-opened, has a row.
+    bool testPresence(Dataset& dataset);
     db::Statement& query(std::unique_ptr<db::Statement>& slot, const QString& sql);
     void bindCompany(db::Statement& statement);
     db::Value company(const DeclarationField* field) const;
@@ -113,4 +123,7 @@ private:
     db::Value m_exercice;
     DeclarationProblems m_problems;
     int m_unmatched = 0;
+    // Presence tests closed during the run, to re-open after it.
+    QList<Dataset*> m_presenceTests;
+    bool m_reopenPresenceTests = true;
 };

@@ -2,6 +2,7 @@
 
 #include "declaration/DeclarationFields.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 /**
@@ -31,4 +32,9 @@ public:
     virtual ~XmlDocumentObserver() = default;
     virtual void elementStarted(const ElementSource& source) = 0;
     virtual void dataWritten(const char* data, qsizetype size) = 0;
+    /// A whole block of the document, its first @p size bytes. The observer may take it by
+    /// swapping @p block with an array of its own, whose content does not matter.
+    virtual void blockWritten(QByteArray& block, qsizetype size) {
+        dataWritten(block.constData(), size);
+    }
 };

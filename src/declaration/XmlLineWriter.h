@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringEncoder>
 #include <QStringView>
+#include <cstring>
 
 /**
  * Writes the declaration file line by line: UTF-8 without byte-order mark, carriage
@@ -79,11 +80,44 @@ private:
         }
     }
     void appendUtf8(QStringView text);
+    /// Room for @p bytes more at the end of the block; the block grows only for a value
+    /// longer than the room kept beyond its size.
+    char* reserve(qsizetype bytes) {
+        if (m_used + bytes > m_buffer.size()) {
+            grow(bytes);
+        }
+        return m_buffer.data() + m_used;
+    }
+    void grow(qsizetype bytes);
+    void append(const char* data, qsizetype size) {
+        std::memcpy(reserve(size), data, size);
+        m_used += size;
+    }
+    template <qsizetype N>
+    void append(const char (&literal)[N]) {
+        append(literal, N - 1);
+    }
+    /// <name> or </name>, without line end.
+    void tag(QLatin1StringView name, bool closing);
+    /// @p value escaped as an element's text and encoded in UTF-8, in one pass.
+    void appendEscaped(QStringView value);
+    void lineEnd() {
+        append("\r\n");
+        if (m_used >= kBlockSize) {
+            flushBuffer();
+        }
+    }
     [[noreturn]] void fail(const QString& what);
+
+    // Lines are gathered and handed to the file in blocks: a declaration with many
+    // transaction lines has millions of short lines.
+    static constexpr qsizetype kBlockSize = 256 * 1024;
 
     QString m_path;
     QSaveFile m_file;
+    // The block being filled: m_used bytes of it are written, the rest is room.
     QByteArray m_buffer;
+    qsizetype m_used = 0;
     QStringEncoder m_encoder{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
     bool m_open = false;
     bool m_toFile = true;

@@ -1,7 +1,9 @@
 #include "DeclarationFixture.h"
 #include "declaration/DeclarationError.h"
 
+#include <QCryptographicHash>
 #include <QTest>
+#include <cstring>
 
 using C = DeclarationFixture::Columns;
 
@@ -1128,6 +1130,147 @@ private slots:
                 QCOMPARE(e.text(), DeclarationWriter::kNoFolder);
             }
         }
+    }
+
+    // The bytes and the problems of a declaration of many blocks, with every kind of text the
+    // escaping meets, pinned as they are: a faster writer or check must produce exactly these.
+    void manyLinesKeepTheirBytes() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        f.addCompany({{"RAISONSOCIALE", txt(QStringLiteral("Société & fils <test>"))},
+                      {"AFFIRMATIONBIENSERVICE", txt("O")},
+                      {"AFFIRMATIONACCORDPREALABLE", txt("O")}});
+        const QStringList texts = {
+            QStringLiteral("Entreprise liée n° %1 & associés"),
+            QStringLiteral("A<B>C \"guillemets\" l’apostrophe %1"),
+            QStringLiteral("  deux lignes\r\nla suite %1\tfin  "),
+            QStringLiteral("seule\nfin de ligne\rretour %1\x01\x1f"),
+            QStringLiteral("%1"),
+            QStringLiteral("Œuvre €uro ŠŽ šž Ÿ ¤ %1 ÿ"),
+        };
+        auto text = [&](int i) { return texts[i % texts.size()].arg(i); };
+        TDataprix& m = f.module();
+        m.ensureConnected();
+        const auto run = [&](const QString& sql, int count, auto bind) {
+            db::Statement st(m.IBTransaction1);
+            st.prepare(sql);
+            for (int i = 1; i <= count; ++i) {
+                st.setParam(QStringLiteral("m"), DeclarationFixture::kIdentifiant);
+                st.setParam(QStringLiteral("e"), DeclarationFixture::kExercice);
+                st.setParam(QStringLiteral("lg"), i);
+                st.setParam(QStringLiteral("rs"), text(i));
+                st.setParam(QStringLiteral("mf"), i % 5 == 0 ? db::Value()
+                                                             : db::Value(QStringLiteral("%1B").arg(
+                                                                   1000000 + i * 7919 % 8999999)));
+                st.setParam(QStringLiteral("autre"),
+                            i % 5 == 0 ? db::Value(QStringLiteral(" X-%1 ").arg(i)) : db::Value());
+                st.setParam(QStringLiteral("q"), i % 7 == 0 ? db::Value(QStringLiteral(" "))
+                                                            : db::Value(QStringLiteral("4")));
+                st.setParam(QStringLiteral("aq"),
+                            i % 7 == 0 ? db::Value(text(i + 1)) : db::Value());
+                bind(st, i);
+                st.execute();
+            }
+        };
+        run(QStringLiteral(
+                "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG, TYPEMONTANT, "
+                "NATUREOPERATIONS, ACHATS, VENTES, MATRICULEFISCAL, AUTREIDENTIFIANT, "
+                "ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, NATURRELATION, "
+                "AUTRENATURERELATIONS, METHODE, CHANGEMENTMETHODE) values (:m, :e, :lg, :t, :n, "
+                ":a, :v, :mf, :autre, 'FR', :rs, :q, :aq, :nr, :anr, :me, :ch)"),
+            3000, [&](db::Statement& st, int i) {
+                st.setParam(QStringLiteral("t"), QString::number(1 + i % 7));
+                st.setParam(QStringLiteral("n"), QString::number(1 + i % 3));
+                st.setParam(QStringLiteral("a"),
+                            i % 11 == 0
+                                ? db::Value()
+                                : dec(QByteArray::number(i * 1234567LL % 99999999 - 4000000) +
+                                      ".5" + QByteArray::number(i % 10)));
+                st.setParam(QStringLiteral("v"), dec(QByteArray::number(i) + ".500"));
+                st.setParam(QStringLiteral("nr"),
+                            i % 9 == 0 ? db::Value() : db::Value(QStringLiteral("1")));
+                st.setParam(QStringLiteral("anr"),
+                            i % 9 == 0 ? db::Value(text(i + 2)) : db::Value());
+                st.setParam(QStringLiteral("me"), QString::fromLatin1(i % 2 ? "CUP " : "MTMN"));
+                st.setParam(QStringLiteral("ch"),
+                            i % 4 == 0 ? db::Value(QStringLiteral("MPB ")) : db::Value());
+            });
+        for (const char* table : {"CAPITALLIEE", "CAPITALDECLARANTE"}) {
+            run(QStringLiteral("insert into %1 (MFISCAL, EXERCICE, LG, MFISCALLIE, "
+                               "AUTREIDENTIFIANT, ETATTERRITOIRE, RAISONSOCIALE, QUALITE, "
+                               "AUTREQUALITE, POURCENTCAPITAL, POURVENVOTE) values (:m, :e, :lg, "
+                               ":mf, :autre, 'DE', :rs, :q, :aq, :pc, 50)")
+                    .arg(QLatin1StringView(table)),
+                300, [&](db::Statement& st, int i) {
+                    st.setParam(QStringLiteral("pc"), dec(QByteArray::number(i % 100) + ".49"));
+                });
+        }
+        for (const char* table : {"LISTEACTIFINCORPOREL", "LISTEACTIFCORPOREL"}) {
+            const bool in = std::strcmp(table, "LISTEACTIFINCORPOREL") == 0;
+            run(QStringLiteral("insert into %1 (MFISCAL, EXERCICE, LG, NATUREACTIF, %2 "
+                               "MATRICULEFISCAL, AUTREIDENTIFIANT, TERRITOIRE, RAISONSOCIALE, "
+                               "QUALITE, AUTREQUALITE, NATURERELATION) values (:m, :e, :lg, '04', "
+                               "%3 :mf, :autre, 'IT', :rs, :q, :aq, '1')")
+                    .arg(QLatin1StringView(table),
+                         in ? QStringLiteral("ONEREUXGRATUIT,") : QString(),
+                         in ? QStringLiteral("'N',") : QString()),
+                300, [](db::Statement&, int) {});
+        }
+        run(QStringLiteral(
+                "insert into OPERATIONPRETEMPRUNT (MFISCAL, EXERCICE, LG, TYPEPRETEMPRUNT, "
+                "MATRICULEFISCAL, AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, QUALITE, "
+                "AUTREQUALITE, NATURERELATION, SOLDEOUVERTURE, DEVISE, AUGMENTATIONS, "
+                "DIMINUTIONS, SOLDECLOTURE, PRETINTERET, TAUXINTERET) values (:m, :e, :lg, :t, "
+                ":mf, :autre, 'ES', :rs, :q, :aq, '1', :so, 'EUR', 2500.25, -0.5, 12500.25, :pi, "
+                "5.25)"),
+            300, [](db::Statement& st, int i) {
+                st.setParam(QStringLiteral("t"), QString::fromLatin1(i % 3 ? "P" : "E"));
+                st.setParam(QStringLiteral("so"), dec(QByteArray::number(i * 10) + ".5"));
+                st.setParam(QStringLiteral("pi"), QString::fromLatin1(i % 2 ? "Oui" : "Non"));
+            });
+        run(QStringLiteral(
+                "insert into OPERATIONSANSCONTRE (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, "
+                "AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+                "NATURERELATION, NATUREBIENSERVICE, NATURECONTREPARTIE, AVECCONTREOUINON) values "
+                "(:m, :e, :lg, :mf, :autre, 'BE', :rs, :q, :aq, '1', :rs, 'Aucune', :t)"),
+            300, [](db::Statement& st, int i) {
+                st.setParam(QStringLiteral("t"), QString::fromLatin1(i % 2 ? "S" : "A"));
+            });
+        run(QStringLiteral(
+                "insert into OPERATIONRESCRITFISCAUX (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, "
+                "AUTREIDENTIFIANT, ETATTERRITORIAL, RAISONSOCIALE, QUALITE, AUTREQUALITE, "
+                "NATURERELATION, NATUREOPERATION, EXERCICEDEBUT, EXERCICEFIN) values (:m, :e, "
+                ":lg, :mf, :autre, 'NL', :rs, :q, :aq, '1', :rs, 2021, 2024)"),
+            300, [](db::Statement&, int) {});
+        m.commitRetaining();
+
+        DeclarationWriter writer(m);
+        QFile file(writer.generate(f.outputFolder()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QString problems;
+        for (const DeclarationProblem& p : writer.problems()) {
+            problems += p.text() + u'\n';
+        }
+        QCOMPARE(bytes.size(), 2991059);
+        QCOMPARE(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
+                 QByteArray("4bc4d3851df03220154aeb4393ea8363be552fe252d1fa12b3bddf3cef303d57"));
+        QCOMPARE(writer.problems().size(), 161);
+        // The presence tests, beyond a first batch of lines, are left open on their first row.
+        QVERIFY(m.montanttransactions->isActive());
+        QCOMPARE(m.montanttransactions->currentIndex(), 0);
+        QVERIFY(!m.montanttransactions->eof());
+        QCOMPARE(m.Empruntsprets->currentIndex(), 0);
+        // A writer told not to re-open them writes the same bytes and leaves them closed.
+        DeclarationWriter alone(m);
+        alone.setPresenceTestsReopened(false);
+        QFile again(alone.generate(f.outputFolder()));
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QVERIFY(again.readAll() == bytes);
+        QVERIFY(!m.montanttransactions->isActive());
+        QVERIFY(!m.Empruntsprets->isActive());
+        QCOMPARE(QCryptographicHash::hash(problems.toUtf8(), QCryptographicHash::Sha256).toHex(),
+                 QByteArray("59436f665f3b677c8277e23aace0bc1bc56f96308275de2b0505b42c457f9329"));
     }
 
     void noActiveCompanyIsRefused() {
