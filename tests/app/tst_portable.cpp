@@ -1,0 +1,212 @@
+// Every entry window on a laptop screen of 1366×768 (the test runs on an offscreen screen of
+// that size): each field reached by Tab lies fully in view, and no two captions overlap.
+
+#include "MessageBoxRecorder.h"
+#include "UiTestSupport.h"
+#include "app/DesktopApplication.h"
+#include "app/TfRMMAIN.h"
+#include "companies/Tfrmparamsociete.h"
+#include "companies/Tfrmsocietes.h"
+#include "data/DemoData.h"
+#include "group/Tfrminfogroupe.h"
+#include "operations/TFrmoperations.h"
+#include "widgets/DBGrid.h"
+#include "widgets/FormScrollArea.h"
+
+#include <QAbstractScrollArea>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPortable : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QString m_startFolder;
+
+    /// The part of @p widget the user sees: its rectangle cut by every ancestor's (the
+    /// viewport of a scroll area among them) and by the screen, in global coordinates.
+    static QRect partVisible(const QWidget* widget) {
+        QRect visible(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        for (const QWidget* w = widget->parentWidget(); w; w = w->parentWidget()) {
+            visible &= QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        }
+        return visible & widget->screen()->availableGeometry();
+    }
+
+    static QString nom(const QWidget* w) {
+        return QStringLiteral("%1 \"%2\" (%3)")
+            .arg(QString::fromLatin1(w->metaObject()->className()), w->accessibleName(),
+                 w->objectName());
+    }
+
+    /// Tabs through @p page from its first field and back to it; every field the focus
+    /// reaches must show whole. Returns the fields reached.
+    static QStringList tabuler(QWidget* page) {
+        QWidget* premier = nullptr;
+        for (QWidget* w : page->findChildren<QWidget*>()) {
+            if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+                !w->focusProxy()) {
+                premier = w;
+                break;
+            }
+        }
+        if (!premier) {
+            return {};
+        }
+        premier->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        QStringList atteints;
+        QWidget* courant = QApplication::focusWidget();
+        for (int pas = 0; pas < 80 && courant; ++pas) {
+            const QRect entier(courant->mapToGlobal(QPoint(0, 0)), courant->size());
+            if (partVisible(courant) != entier) {
+                QString chaine;
+                for (const QWidget* w = courant->parentWidget(); w; w = w->parentWidget()) {
+                    const QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
+                    if (!r.contains(entier)) {
+                        chaine += nom(w) + QStringLiteral(" %1,%2 %3x%4; ")
+                                               .arg(r.x())
+                                               .arg(r.y())
+                                               .arg(r.width())
+                                               .arg(r.height());
+                    }
+                }
+                qWarning().noquote() << "hors de vue:" << nom(courant) << entier
+                                     << partVisible(courant) << chaine;
+                return {QStringLiteral("HORS DE VUE: ") + nom(courant)};
+            }
+            atteints.append(nom(courant));
+            QTest::keyClick(courant, Qt::Key_Tab);
+            QCoreApplication::processEvents();
+            courant = QApplication::focusWidget();
+            if (courant == premier) {
+                break;
+            }
+        }
+        return atteints;
+    }
+
+    /// Captions of @p page that overlap, as "a / b".
+    static QStringList chevauchements(QWidget* page) {
+        QVector<QLabel*> libelles;
+        for (QLabel* l : page->findChildren<QLabel*>()) {
+            if (l->isVisible() && !l->text().trimmed().isEmpty() && !partVisible(l).isEmpty()) {
+                libelles.append(l);
+            }
+        }
+        QStringList resultat;
+        for (int i = 0; i < libelles.size(); ++i) {
+            for (int j = i + 1; j < libelles.size(); ++j) {
+                if (partVisible(libelles[i]).intersects(partVisible(libelles[j]))) {
+                    resultat.append(libelles[i]->text() + QStringLiteral(" / ") +
+                                    libelles[j]->text());
+                }
+            }
+        }
+        return resultat;
+    }
+
+    /// Every page of @p fenetre (one per tab): tabbed through, captions compared.
+    static void verifierFenetre(QWidget* fenetre) {
+        QVERIFY(QTest::qWaitForWindowExposed(fenetre->window()));
+        QVector<QWidget*> pages;
+        QTabWidget* onglets = fenetre->findChild<QTabWidget*>();
+        if (onglets && onglets->window() == fenetre->window()) {
+            for (int i = 0; i < onglets->count(); ++i) {
+                if (onglets->isTabEnabled(i)) {
+                    pages.append(onglets->widget(i));
+                }
+            }
+        } else {
+            pages.append(fenetre);
+        }
+        for (QWidget* page : pages) {
+            if (onglets) {
+                onglets->setCurrentWidget(page);
+            }
+            QCoreApplication::processEvents();
+            const QStringList atteints = tabuler(page);
+            QVERIFY2(atteints.size() > 1, qPrintable(fenetre->objectName()));
+            QVERIFY2(!atteints.last().startsWith(QLatin1StringView("HORS DE VUE")),
+                     qPrintable(atteints.last()));
+            // Every field of the page's forms was reached.
+            for (FormScrollArea* zone : page->findChildren<FormScrollArea*>()) {
+                for (QWidget* champ : zone->widget()->findChildren<QWidget*>()) {
+                    if (champ->isVisibleTo(page) && champ->isEnabled() &&
+                        (champ->focusPolicy() & Qt::TabFocus) && !champ->focusProxy()) {
+                        QVERIFY2(atteints.contains(nom(champ)), qPrintable(nom(champ)));
+                    }
+                }
+            }
+            const QStringList chevauches = chevauchements(page);
+            QVERIFY2(chevauches.isEmpty(), qPrintable(chevauches.join(u'\n')));
+            // A list shows at least five lines beside the fields.
+            for (DBGrid* grille : page->findChildren<DBGrid*>()) {
+                QVERIFY2(grille->viewport()->height() >=
+                             5 * grille->verticalHeader()->defaultSectionSize(),
+                         qPrintable(page->objectName()));
+            }
+        }
+    }
+
+private slots:
+    void initTestCase() {
+        // The user's settings stay inside the test, whatever the environment.
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        QStandardPaths::setTestModeEnabled(true);
+        m_startFolder = QDir::currentPath();
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1366, 768));
+    }
+    void cleanup() {
+        QDir::setCurrent(m_startFolder);
+        flushDeletions();
+    }
+
+    void everyEntryWindowShowsTheFocusedFieldAndNoCaptionOverlaps() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        {
+            QDir::setCurrent(database.workFolder());
+            auto module = database.openModule();
+            DemoData::fill(*module);
+        }
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        QVERIFY(main->zoneFenetres()->height() < 700);
+        main->zoneFenetres()->closeAllSubWindows();
+        flushDeletions();
+
+        auto active = [main] { return main->zoneFenetres()->activeSubWindow()->widget(); };
+        main->IdentificationEntrepriseClick();
+        verifierFenetre(active());
+        main->zoneFenetres()->closeAllSubWindows();
+        flushDeletions();
+        main->InformationsGroupeClick();
+        verifierFenetre(active());
+        main->zoneFenetres()->closeAllSubWindows();
+        flushDeletions();
+        for (int page = 1; page <= 4; ++page) {
+            verifierFenetre(main->ouvrirOperations(page));
+        }
+        main->DevisesClick();
+        verifierFenetre(active());
+        main->EtatsTerritorialClick();
+        verifierFenetre(active());
+        QVERIFY2(boxes.isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        desktop.finish();
+    }
+};
+
+QTEST_MAIN(TestPortable)
+#include "tst_portable.moc"
