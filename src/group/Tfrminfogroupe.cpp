@@ -330,7 +330,6 @@ void Tfrminfogroupe::TerritoireDblClick(PageLignes* page) {
 void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {
     try {
         if (const auto societe = Choix::societeLiee(m_services, this)) {
-            // The name beside the territory keeps its text: it follows the territory pick only.
             Choix::copierSocieteLiee(*page->dataset(), *societe, QStringLiteral("MATRICULEFISCAL"),
                                      QStringLiteral("TERRITOIRE"));
         }
