@@ -141,6 +141,13 @@ FormulaireSaisie::FormulaireSaisie(QWidget* parent, Dataset* dataset,
                                    });
         }
 
+        // A name or a meaning keeps its distance from the caption of the next column.
+        for (QLabel* texte : {apres, signification}) {
+            if (texte) {
+                texte->setContentsMargins(0, 0, caractere * 3, 0);
+            }
+        }
+
         const int ligne = i % parColonne;
         const int colonne = (i / parColonne) * 3;
         m_grille->addWidget(libelle, ligne, colonne, Qt::AlignRight | Qt::AlignVCenter);

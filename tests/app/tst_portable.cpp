@@ -20,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QStyle>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -94,7 +95,27 @@ class TestPortable : public QObject {
         return atteints;
     }
 
-    /// Captions of @p page that overlap, as "a / b".
+    /// Where the text of @p libelle lies, in global coordinates, with a character's width on
+    /// either side: a wrapped text may take the whole label.
+    static QRect texte(const QLabel* libelle) {
+        QRect r = libelle->contentsRect();
+        if (!libelle->wordWrap()) {
+            const QFontMetrics fm = libelle->fontMetrics();
+            int largeur = 0;
+            for (const QString& ligne : libelle->text().split(u'\n')) {
+                largeur = std::max(largeur, fm.horizontalAdvance(ligne));
+            }
+            r = QStyle::alignedRect(libelle->layoutDirection(), libelle->alignment(),
+                                    QSize(std::min(largeur, r.width()), r.height()), r);
+        }
+        r.translate(libelle->mapToGlobal(QPoint(0, 0)));
+        // Two texts closer than two characters read as one ("France %Détention du Capital:").
+        const int marge = libelle->fontMetrics().averageCharWidth() + 2;
+        r &= partVisible(libelle);
+        return r.isEmpty() ? r : r.adjusted(-marge, 0, marge, 0);
+    }
+
+    /// Captions of @p page whose texts overlap or touch, as "a / b".
     static QStringList chevauchements(QWidget* page) {
         QVector<QLabel*> libelles;
         for (QLabel* l : page->findChildren<QLabel*>()) {
@@ -105,7 +126,7 @@ class TestPortable : public QObject {
         QStringList resultat;
         for (int i = 0; i < libelles.size(); ++i) {
             for (int j = i + 1; j < libelles.size(); ++j) {
-                if (partVisible(libelles[i]).intersects(partVisible(libelles[j]))) {
+                if (texte(libelles[i]).intersects(texte(libelles[j]))) {
                     resultat.append(libelles[i]->text() + QStringLiteral(" / ") +
                                     libelles[j]->text());
                 }
