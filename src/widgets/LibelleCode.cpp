@@ -37,6 +37,8 @@ LibelleCode::LibelleCode(QLabel* libelle, Dataset* dataset, QWidget* champ, Nom 
         connect(dataset, &Dataset::rowsReset, this, plusTard);
         connect(dataset, &Dataset::stateChanged, this, plusTard);
     }
+    // A window may open on a row already current, which tells nothing more.
+    plusTard();
 }
 
 LibelleCode::Nom LibelleCode::nomEtat() {
