@@ -1,5 +1,6 @@
-// Every entry window on a laptop screen of 1366×768 (the test runs on an offscreen screen of
-// that size): each field reached by Tab lies fully in view, and no two captions overlap.
+// Every entry window on a laptop screen of 1366×768, and on 1920×1080 at 125 % (the test
+// runs on an offscreen screen of either size): each field reached by Tab lies fully in view,
+// no two captions overlap, dates show whole and lists keep five lines.
 
 #include "MessageBoxRecorder.h"
 #include "UiTestSupport.h"
@@ -10,6 +11,7 @@
 #include "data/DemoData.h"
 #include "group/Tfrminfogroupe.h"
 #include "operations/TFrmoperations.h"
+#include "widgets/DBDateEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/FormScrollArea.h"
 
@@ -25,6 +27,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 class TestPortable : public QObject {
     Q_OBJECT
@@ -167,6 +170,27 @@ class TestPortable : public QObject {
                     }
                 }
             }
+            // A date shows whole, before the calendar button.
+            for (DBDateEdit* date : page->findChildren<DBDateEdit*>()) {
+                if (!date->isVisible() || date->text().isEmpty()) {
+                    continue;
+                }
+                auto* bouton = date->findChild<QToolButton*>();
+                QVERIFY(bouton);
+                // The line edit scrolls its text as it paints: a text too long for the field
+                // moves under the cursor at its end.
+                auto curseur = [date] {
+                    date->repaint();
+                    return date->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+                };
+                date->home(false);
+                const int gauche = curseur();
+                date->end(false);
+                const int droite = curseur();
+                QVERIFY2(droite - gauche >= date->fontMetrics().horizontalAdvance(date->text()) - 1,
+                         qPrintable(date->text()));
+                QVERIFY2(droite < bouton->x(), qPrintable(date->text()));
+            }
             const QStringList chevauches = chevauchements(page);
             QVERIFY2(chevauches.isEmpty(), qPrintable(chevauches.join(u'\n')));
             // A list shows at least five lines beside the fields.
@@ -184,7 +208,11 @@ private slots:
         qputenv("HOME", QFile::encodeName(m_home.path()));
         QStandardPaths::setTestModeEnabled(true);
         m_startFolder = QDir::currentPath();
-        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1366, 768));
+        // 1366×768, or 1920×1080 at 125 % (QT_SCALE_FACTOR): the screen's own pixels.
+        const QScreen* ecran = QGuiApplication::primaryScreen();
+        const QSize pixels = ecran->geometry().size() * ecran->devicePixelRatio();
+        QVERIFY2(pixels == QSize(1366, 768) || pixels == QSize(1920, 1080),
+                 qPrintable(QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height())));
     }
     void cleanup() {
         QDir::setCurrent(m_startFolder);
@@ -204,7 +232,7 @@ private slots:
         desktop.start(database.iniPath());
         TfRMMAIN* main = desktop.mainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(main));
-        QVERIFY(main->zoneFenetres()->height() < 700);
+        QVERIFY(main->zoneFenetres()->height() < main->screen()->geometry().height() - 100);
         main->zoneFenetres()->closeAllSubWindows();
         flushDeletions();
 
