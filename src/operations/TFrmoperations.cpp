@@ -79,8 +79,7 @@ TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
             legende->setObjectName(QStringLiteral("LegendeTotal%1").arg(i + 1));
             legende->setBuddy(total);
             if (i > 0) {
-                legende->setContentsMargins(legende->fontMetrics().averageCharWidth() * 3, 0, 0,
-                                            0);
+                legende->setContentsMargins(legende->fontMetrics().averageCharWidth() * 3, 0, 0, 0);
             }
             m_page->ajouterSousListe(legende);
             m_page->ajouterSousListe(total);

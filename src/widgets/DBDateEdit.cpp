@@ -35,8 +35,8 @@ int DBDateEdit::dateWidth() const {
     QStyleOptionFrame option;
     initStyleOption(&option);
     return style()
-        ->sizeFromContents(QStyle::CT_LineEdit, &option,
-                           QSize(texte + bouton + 4, fm.height()), this)
+        ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(texte + bouton + 4, fm.height()),
+                           this)
         .width();
 }
 

@@ -92,9 +92,8 @@ void DBGrid::addColumn(const QString& title, const QString& field, int width) {
 }
 
 int DBGrid::heightForRows(int rows) const {
-    return horizontalHeader()->sizeHint().height() +
-           rows * verticalHeader()->defaultSectionSize() + 2 * frameWidth() +
-           horizontalScrollBar()->sizeHint().height();
+    return horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() +
+           2 * frameWidth() + horizontalScrollBar()->sizeHint().height();
 }
 
 QString DBGrid::settingsFile() {

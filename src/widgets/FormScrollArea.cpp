@@ -12,8 +12,7 @@ constexpr int kMarge = 6;
 
 }  // namespace
 
-FormScrollArea::FormScrollArea(QWidget* form, QWidget* parent)
-    : QScrollArea(parent), m_form(form) {
+FormScrollArea::FormScrollArea(QWidget* form, QWidget* parent) : QScrollArea(parent), m_form(form) {
     setObjectName(QStringLiteral("ZoneFormulaire"));
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);

@@ -1,5 +1,6 @@
 #include "widgets/FormulaireSaisie.h"
 
+#include "data/CodeLists.h"
 #include "data/Dataset.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBDateEdit.h"
@@ -8,7 +9,6 @@
 #include "widgets/DBNumberEdit.h"
 #include "widgets/KeyboardNavigator.h"
 #include "widgets/LibelleCode.h"
-#include "data/CodeLists.h"
 
 #include <QGridLayout>
 #include <QLabel>

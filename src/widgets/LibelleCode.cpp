@@ -10,7 +10,10 @@
 #include <QLineEdit>
 
 LibelleCode::LibelleCode(QLabel* libelle, Dataset* dataset, QWidget* champ, Nom nom)
-    : QObject(libelle), m_libelle(libelle), m_dataset(dataset), m_champ(champ),
+    : QObject(libelle),
+      m_libelle(libelle),
+      m_dataset(dataset),
+      m_champ(champ),
       m_nom(std::move(nom)) {
     if (auto* edit = qobject_cast<QLineEdit*>(champ)) {
         connect(edit, &QLineEdit::textChanged, this, &LibelleCode::actualiser);

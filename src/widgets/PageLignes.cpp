@@ -140,8 +140,8 @@ void PageLignes::ajouterSousListe(QWidget* widget) {
 }
 
 void PageLignes::ajouterApresEffacerTout(QWidget* widget) {
-    m_commandes->insertWidget(
-        2 + m_dansCommandes + static_cast<int>(m_apresEffacerTout.size()), widget);
+    m_commandes->insertWidget(2 + m_dansCommandes + static_cast<int>(m_apresEffacerTout.size()),
+                              widget);
     m_apresEffacerTout.append(widget);
     appliquerOrdre();
 }

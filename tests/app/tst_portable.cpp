@@ -22,8 +22,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
-#include <QStyle>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,8 +83,8 @@ class TestPortable : public QObject {
                                                .arg(r.height());
                     }
                 }
-                qWarning().noquote() << "hors de vue:" << nom(courant) << entier
-                                     << partVisible(courant) << chaine;
+                qWarning().noquote()
+                    << "hors de vue:" << nom(courant) << entier << partVisible(courant) << chaine;
                 return {QStringLiteral("HORS DE VUE: ") + nom(courant)};
             }
             atteints.append(nom(courant));

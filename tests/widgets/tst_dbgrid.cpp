@@ -77,7 +77,8 @@ private slots:
     void columnsFitWhatTheyHoldAndKeepTheWidthsTheUserDrags() {
         const QString longue = QStringLiteral("SOCIÉTÉ DE DÉMONSTRATION ").repeated(6).trimmed();
         societe().edit();
-        societe().setValue("CHIFFREAFFAIREANNUEL", Value(*Decimal::parse(QStringLiteral("999999999999.999"))));
+        societe().setValue("CHIFFREAFFAIREANNUEL",
+                           Value(*Decimal::parse(QStringLiteral("999999999999.999"))));
         societe().setValue("RAISONSOCIALE", longue);
         societe().post();
         auto grille = [this] {
