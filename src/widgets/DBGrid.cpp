@@ -56,9 +56,22 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetTableMo
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &DBGrid::onSectionResized);
     connect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
             &DBGrid::onHandleDoubleClicked);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::scheduleFit);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &DBGrid::scheduleFit);
-    connect(m_model, &QAbstractItemModel::dataChanged, this, &DBGrid::scheduleFit);
+    // The rows read again are measured again; new and changed rows only widen the columns, so
+    // that a long import or fetch costs one measure per row.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        m_contentWidths.clear();
+        scheduleFit();
+    });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                measureRows(first, last);
+                scheduleFit();
+            });
+    connect(m_model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                measureRows(topLeft.row(), bottomRight.row());
+                scheduleFit();
+            });
 }
 
 void DBGrid::showError(const QString& text) {
@@ -88,6 +101,7 @@ void DBGrid::addColumn(const QString& title, const QString& field, int width) {
     QScopedValueRollback fitting(m_fitting, true);
     setColumnWidth(column, width);
     markSortColumn();
+    m_contentWidths.clear();
     scheduleFit();
 }
 
@@ -188,24 +202,38 @@ int DBGrid::textWidth(const QString& text) const {
     return fontMetrics().horizontalAdvance(text) + 2 * margin + 2;
 }
 
-int DBGrid::fittedWidth(int column) const {
-    int width = horizontalHeader()->sectionSizeHint(column);
+int DBGrid::widthCap(int column) const {
     const Dataset* ds = m_model->dataset();
     const FieldDef* f = ds ? ds->field(m_model->columns()[column].field) : nullptr;
-    int cap = -1;
     if (f && (f->type == FieldType::Varchar || f->type == FieldType::Char) &&
-        f->width > kCodeWidth) {
-        cap = fontMetrics().averageCharWidth() * kTextCap;
+        f->width > kCodeWidth && column != namesColumn()) {
+        return fontMetrics().averageCharWidth() * kTextCap;
     }
-    const int rows = m_model->rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const QString text = m_model->index(row, column).data(Qt::DisplayRole).toString();
-        width = std::max(width, textWidth(text));
-        if (cap > 0 && width >= cap) {
-            return std::max(cap, horizontalHeader()->sectionSizeHint(column));
+    return -1;
+}
+
+void DBGrid::measureRows(int first, int last) {
+    const int columns = m_model->columnCount();
+    if (m_contentWidths.size() != columns) {
+        // Not measured yet: the whole measure to come takes these rows in.
+        return;
+    }
+    last = std::min(last, m_model->rowCount() - 1);
+    for (int column = 0; column < columns; ++column) {
+        const int cap = widthCap(column);
+        int& width = m_contentWidths[column];
+        for (int row = first; row <= last && (cap < 0 || width < cap); ++row) {
+            width = std::max(width, textWidth(m_model->index(row, column).data().toString()));
         }
     }
-    return width;
+}
+
+int DBGrid::fittedWidth(int column) const {
+    int width = m_contentWidths.value(column);
+    if (const int cap = widthCap(column); cap > 0) {
+        width = std::min(width, cap);
+    }
+    return std::max(width, horizontalHeader()->sectionSizeHint(column));
 }
 
 void DBGrid::scheduleFit() {
@@ -217,14 +245,23 @@ void DBGrid::scheduleFit() {
         this,
         [this] {
             if (m_fitScheduled) {
-                fitColumns();
+                applyWidths();
             }
         },
         Qt::QueuedConnection);
 }
 
 void DBGrid::fitColumns() {
+    m_contentWidths.clear();
+    applyWidths();
+}
+
+void DBGrid::applyWidths() {
     m_fitScheduled = false;
+    if (m_contentWidths.size() != m_model->columnCount()) {
+        m_contentWidths = QVector<int>(m_model->columnCount(), 0);
+        measureRows(0, m_model->rowCount() - 1);
+    }
     if (!m_widthsRead) {
         readUserWidths();
     }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QTableView>
+#include <QVector>
 
 /**
  * A grid over a dataset. It selects whole rows, keeps its selection on the dataset's current
@@ -98,6 +99,12 @@ private:
     bool abandonEmptyRow();
     void showError(const QString& text);
     int fittedWidth(int column) const;
+    /// The widest a column other than the names gets from its cells; -1 for no limit.
+    int widthCap(int column) const;
+    /// Widens the measured widths to rows @p first to @p last.
+    void measureRows(int first, int last);
+    /// Sets the widths: the user's, the fitted ones (measuring first when needed), the names.
+    void applyWidths();
     int textWidth(const QString& text) const;
     void scheduleFit();
     void fillNamesColumn();
@@ -113,6 +120,8 @@ private:
     int m_wheelRemainder = 0;
     /// Widths the user dragged, by field name.
     QHash<QString, int> m_userWidths;
+    /// The widest cell text of each column among the rows measured; empty: to measure.
+    QVector<int> m_contentWidths;
     QString m_settingsKey;
     bool m_widthsRead = false;
     bool m_fitting = false;

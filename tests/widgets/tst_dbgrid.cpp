@@ -114,6 +114,19 @@ private slots:
         QToolTip::hideText();
         QVERIFY(!grid->isCut(grid->model()->index(1, 1)));
 
+        // A wider amount sent later widens its column.
+        societe().moveTo(1);
+        societe().edit();
+        societe().setValue("CHIFFREAFFAIREANNUEL",
+                           Value(*Decimal::parse(QStringLiteral("-999999999999999.999"))));
+        societe().post();
+        QCoreApplication::processEvents();
+        QCOMPARE(grid->model()->index(1, 2).data().toString(),
+                 QStringLiteral("-999 999 999 999 999,999"));
+        QVERIFY(!grid->isCut(grid->model()->index(1, 2)));
+        QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2),
+                 grid->viewport()->width());
+
         // A width the user drags wins over the fitted one, and comes back in the next session.
         const int ajustee = grid->columnWidth(2);
         grid->horizontalHeader()->resizeSection(2, ajustee + 60);
