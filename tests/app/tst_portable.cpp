@@ -202,6 +202,13 @@ class TestPortable : public QObject {
         }
     }
 
+    /// The demonstration companies and their lines.
+    static void remplir(const TestDatabase& database) {
+        QDir::setCurrent(database.workFolder());
+        auto module = database.openModule();
+        DemoData::fill(*module);
+    }
+
 private slots:
     void initTestCase() {
         // The user's settings stay inside the test, whatever the environment.
@@ -222,11 +229,7 @@ private slots:
     void everyEntryWindowShowsTheFocusedFieldAndNoCaptionOverlaps() {
         TestDatabase database;
         QVERIFY(database.isValid());
-        {
-            QDir::setCurrent(database.workFolder());
-            auto module = database.openModule();
-            DemoData::fill(*module);
-        }
+        remplir(database);
         MessageBoxRecorder boxes;
         DesktopApplication desktop;
         desktop.start(database.iniPath());
@@ -254,6 +257,36 @@ private slots:
         verifierFenetre(active());
         QVERIFY2(boxes.isEmpty(), qPrintable(boxes.texts().join(u'\n')));
         desktop.finish();
+    }
+
+    void theWidthsTheUserDragsComeBackAfterARestart() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        remplir(database);
+        const int achats = 5;
+        int voulue = 0;
+        for (int session = 0; session < 2; ++session) {
+            MessageBoxRecorder boxes;
+            DesktopApplication desktop;
+            desktop.start(database.iniPath());
+            TFrmoperations* fenetre = desktop.mainWindow()->ouvrirOperations(1);
+            QVERIFY(QTest::qWaitForWindowExposed(fenetre));
+            QCoreApplication::processEvents();
+            DBGrid* grille = fenetre->pageLignes()->grille();
+            QCOMPARE(grille->model()->headerData(achats, Qt::Horizontal).toString(),
+                     QStringLiteral("Achats"));
+            if (session == 0) {
+                for (int ligne = 0; ligne < grille->model()->rowCount(); ++ligne) {
+                    QVERIFY(!grille->isCut(grille->model()->index(ligne, achats)));
+                }
+                voulue = grille->columnWidth(achats) + 40;
+                grille->horizontalHeader()->resizeSection(achats, voulue);
+            } else {
+                QCOMPARE(grille->columnWidth(achats), voulue);
+            }
+            QVERIFY2(boxes.isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+            desktop.finish();
+        }
     }
 };
 
