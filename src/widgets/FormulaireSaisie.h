@@ -49,7 +49,8 @@ struct ChampSaisie {
  * to its column of @p dataset, with its label as buddy (the label's lines, joined by a blank,
  * are the control's accessible name), its tooltip, its items, the tab order of the table and
  * the keyboard navigation of the fields marked `entree`. Fields are laid out top to bottom in
- * @p colonnes columns of label, control and the text after it.
+ * @p colonnes columns of label, control and the text after it. A drop-down without a text
+ * after it gets there what its code means in its list (signification()), following the line.
  *
  * The window keeps the rules: it hears sortie() when the focus leaves a field (after the
  * field's text is written, and also when nothing was typed) and doubleClic() on a double
