@@ -3,8 +3,10 @@
 #include "data/CodeLists.h"
 #include "db/DatabaseError.h"
 #include "reference/Choix.h"
+#include "widgets/FormScrollArea.h"
 #include "widgets/FormulaireSaisie.h"
 #include "widgets/KeyboardNavigator.h"
+#include "widgets/LibelleCode.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/PageLignes.h"
 #include "widgets/ServicesFenetres.h"
@@ -155,6 +157,8 @@ Tfrmparamsociete::Tfrmparamsociete(ServicesFenetres& services, QWidget* parent)
     m_nationalite = m_identification->apres(kNationalite);
     m_nationalite->clear();
     m_nationalite->setObjectName(QStringLiteral("LibelleNationalite"));
+    new LibelleCode(m_nationalite, m_societe, m_identification->controle(kNationalite),
+                    LibelleCode::nomEtat());
     auto* valider = bouton(QStringLiteral("Valider"), identification);
     auto* annuler = bouton(QStringLiteral("Annuler"), identification);
     auto* fermer = bouton(QStringLiteral("fermer"), identification);
@@ -167,8 +171,7 @@ Tfrmparamsociete::Tfrmparamsociete(ServicesFenetres& services, QWidget* parent)
     boutons->addWidget(annuler);
     boutons->addWidget(fermer);
     auto* colonne = new QVBoxLayout(identification);
-    colonne->addWidget(m_identification->widget());
-    colonne->addStretch();
+    colonne->addWidget(new FormScrollArea(m_identification->widget(), identification), 1);
     colonne->addLayout(boutons);
     QWidget::setTabOrder(m_identification->dernier(), valider);
     QWidget::setTabOrder(valider, annuler);
@@ -192,8 +195,7 @@ Tfrmparamsociete::Tfrmparamsociete(ServicesFenetres& services, QWidget* parent)
     boutonsAutres->addStretch();
     boutonsAutres->addWidget(validerAutres);
     auto* colonneAutres = new QVBoxLayout(autres);
-    colonneAutres->addWidget(m_autres->widget());
-    colonneAutres->addStretch();
+    colonneAutres->addWidget(new FormScrollArea(m_autres->widget(), autres), 1);
     colonneAutres->addLayout(boutonsAutres);
     QWidget::setTabOrder(m_autres->dernier(), validerAutres);
     m_pages->addTab(autres, QStringLiteral("Autres Informations"));
@@ -243,6 +245,12 @@ PageLignes* Tfrmparamsociete::creerPageCapital(const QString& titre, Dataset* da
     def.noteIdentifiant = kNote;
     def.champAjouter = QStringLiteral("MFISCALLIE");
     auto* page = new PageLignes(def, m_navigateur, m_pages);
+    page->setObjectName(dataset == Dataprix->Capitaldeclarante
+                            ? QStringLiteral("PageCapitalDeclarante")
+                            : QStringLiteral("PageLiensCapital"));
+    new LibelleCode(page->formulaire()->apres(QStringLiteral("ETATTERRITOIRE")), dataset,
+                    page->formulaire()->controle(QStringLiteral("ETATTERRITOIRE")),
+                    LibelleCode::nomEtat());
     m_pages->addTab(page, titre);
     connect(page->boutonFermer(), &QPushButton::clicked, this, &QWidget::close);
 

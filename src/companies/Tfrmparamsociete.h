@@ -21,7 +21,8 @@ class ServicesFenetres;
  * nothing ("fermer"); "Valider" posts the record (the rules commit it) and leaves the window
  * open; "Annuler" cancels it and closes the window. Leaving "Matricule Fiscal" pads the
  * identifier with zeros to seven characters. A double click in "Nationalité:" and in the
- * capital pages' "Etat Territorial" picks a state or territory.
+ * capital pages' "Etat Territorial" picks a state or territory; beside each, the name of the
+ * code the record or line holds, following the line and the typed code.
  *
  * The window is destroyed when it closes.
  */

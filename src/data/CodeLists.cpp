@@ -1,5 +1,7 @@
 #include "data/CodeLists.h"
 
+#include <QRegularExpression>
+
 namespace {
 QStringList list(std::initializer_list<const char16_t*> items) {
     QStringList result;
@@ -210,4 +212,30 @@ const QStringList& CodeLists::ListeNatureActif() {
         u"10 : Droit au bail.",
     });
     return l;
+}
+
+QString CodeLists::meaning(const QStringList& items, const QString& code, int width) {
+    const QString wanted = code.trimmed();
+    if (wanted.isEmpty() || width <= 0) {
+        return QString();
+    }
+    static const QRegularExpression separator(QStringLiteral("^[\\s:.]+"));
+    static const QRegularExpression pour(QStringLiteral("^pour( la qualité)?\\s*"));
+    static const QRegularExpression end(QStringLiteral("[\\s,.]+$"));
+    for (const QString& item : items) {
+        if (item.left(width).trimmed() != wanted) {
+            continue;
+        }
+        QString rest = item.mid(width);
+        if (rest.trimmed().isEmpty()) {
+            return QString();
+        }
+        if (!separator.match(rest).hasMatch()) {
+            // The code is the first letter of a word: the word says it all.
+            rest = item;
+        }
+        rest.remove(separator).remove(pour).remove(u'«').remove(u'»');
+        return rest.trimmed().remove(end);
+    }
+    return QString();
 }

@@ -13,6 +13,14 @@ class CodeLists {
 public:
     /// The stored value of @p text in a column of @p width characters: null when empty.
     static db::Value storedCode(const QString& text, int width);
+    /**
+     * What @p items say the stored @p code of a column of @p width means: the text of the
+     * first item that stores that code, without the code, its separator, "pour" and the
+     * quotation marks ("4: pour « Entreprise filiale »" gives "Entreprise filiale"); the
+     * whole item where the code only abbreviates it ("Emprunt" for "E"). Empty when no item
+     * stores the code, or when the item is the code itself.
+     */
+    static QString meaning(const QStringList& items, const QString& code, int width);
 
     static const QStringList& ListeQualite();
     static const QStringList& ListeNatureRelationLong();

@@ -5,8 +5,10 @@
 #include "db/DatabaseError.h"
 #include "reference/Choix.h"
 #include "widgets/DBGrid.h"
+#include "widgets/FormScrollArea.h"
 #include "widgets/FormulaireSaisie.h"
 #include "widgets/KeyboardNavigator.h"
+#include "widgets/LibelleCode.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/PageLignes.h"
 #include "widgets/PendingChanges.h"
@@ -118,6 +120,9 @@ QWidget* Tfrminfogroupe::creerPageGroupe() {
         }(),
     };
     m_formulaire = new FormulaireSaisie(page, m_groupe, champs, m_navigateur);
+    new LibelleCode(m_formulaire->apres(QStringLiteral("ETATTERRITORIAL")), m_groupe,
+                    m_formulaire->controle(QStringLiteral("ETATTERRITORIAL")),
+                    LibelleCode::nomEtat());
     connect(m_formulaire, &FormulaireSaisie::doubleClic, this, [this](const QString& colonne) {
         if (colonne == QStringLiteral("ETATTERRITORIAL")) {
             EtatTerritorialDblClick();
@@ -151,7 +156,7 @@ QWidget* Tfrminfogroupe::creerPageGroupe() {
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(entete);
-    layout->addWidget(m_formulaire->widget(), 1);
+    layout->addWidget(new FormScrollArea(m_formulaire->widget(), page), 1);
     layout->addLayout(boutons);
 
     QWidget::setTabOrder(m_formulaire->dernier(), m_valider);
@@ -201,6 +206,9 @@ PageLignes* Tfrminfogroupe::creerPageActifs(Dataset* dataset, bool incorporel) {
     auto* page = new PageLignes(def, m_navigateur, m_pages);
     page->setObjectName(incorporel ? QStringLiteral("PageActifsIncorporels")
                                    : QStringLiteral("PageActifsCorporels"));
+    new LibelleCode(page->formulaire()->apres(QStringLiteral("TERRITOIRE")), dataset,
+                    page->formulaire()->controle(QStringLiteral("TERRITOIRE")),
+                    LibelleCode::nomEtat());
     connect(page->boutonFermer(), &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
     connect(page->formulaire(), &FormulaireSaisie::doubleClic, this,
             [this, page](const QString& colonne) {
@@ -322,7 +330,6 @@ void Tfrminfogroupe::TerritoireDblClick(PageLignes* page) {
 void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {
     try {
         if (const auto societe = Choix::societeLiee(m_services, this)) {
-            // The name beside the territory keeps its text: it follows the territory pick only.
             Choix::copierSocieteLiee(*page->dataset(), *societe, QStringLiteral("MATRICULEFISCAL"),
                                      QStringLiteral("TERRITOIRE"));
         }

@@ -23,8 +23,9 @@ class ServicesFenetres;
  *   Actifcorporel, whose "Matricule Fiscal" copies a related company picked in the capital
  *   links, and whose "fermer" closes the window as the group page's does.
  *
- * Double clicks pick: a state or territory into every "Etat Territorial" (its name is then
- * shown beside the field; on a row that is not being edited the pick is refused with "Not in
+ * Beside every "Etat Territorial" the name of the code the record or line holds, following
+ * the line and the typed code. Double clicks pick: a state or territory into every "Etat
+ * Territorial" (on a row that is not being edited the pick is refused with "Not in
  * edit mode"), a related company into "Matricule Fiscal" of an asset line (the line is put
  * into editing first).
  *

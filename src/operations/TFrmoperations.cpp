@@ -6,6 +6,7 @@
 #include "reference/Choix.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/KeyboardNavigator.h"
+#include "widgets/LibelleCode.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/ServicesFenetres.h"
 
@@ -73,7 +74,15 @@ TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
             total->setAccessibleName(m_definition.libellesTotaux[i]);
             total->setToolTip(m_definition.libellesTotaux[i]);
             total->setMinimumWidth(total->fontMetrics().horizontalAdvance(u'0') * 20);
-            m_page->ajouterApresModifier(total);
+            total->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+            auto* legende = new QLabel(m_definition.libellesTotaux[i], m_page);
+            legende->setObjectName(QStringLiteral("LegendeTotal%1").arg(i + 1));
+            legende->setBuddy(total);
+            if (i > 0) {
+                legende->setContentsMargins(legende->fontMetrics().averageCharWidth() * 3, 0, 0, 0);
+            }
+            m_page->ajouterSousListe(legende);
+            m_page->ajouterSousListe(total);
             m_totaux[i] = total;
         }
     }
@@ -87,6 +96,22 @@ TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
     layout->addWidget(m_onglets, 1);
 
     FormulaireSaisie* formulaire = m_page->formulaire();
+    new LibelleCode(libelleTerritorial(), dataset(), formulaire->controle(kEtat),
+                    LibelleCode::nomEtat());
+    if (page() == 1) {
+        // The nature of an operation means what the list of the line's amount type says.
+        formulaire->setListeSignification(kNature, [this] {
+            return CodeLists::ListesNatureOperation(
+                dataset()->value(kTypeMontant).toText().trimmed());
+        });
+        connect(dataset(), &Dataset::fieldChanged, this, [this](const QString& champ) {
+            if (champ.compare(kTypeMontant, Qt::CaseInsensitive) == 0) {
+                m_page->formulaire()->actualiserSignification(kNature);
+            }
+        });
+        connect(dataset(), &Dataset::currentRowChanged, this,
+                [this] { m_page->formulaire()->actualiserSignification(kNature); });
+    }
     connect(formulaire, &FormulaireSaisie::sortie, this, &TFrmoperations::champQuitte);
     connect(formulaire, &FormulaireSaisie::doubleClic, this, &TFrmoperations::champDoubleClic);
     connect(m_page, &PageLignes::valide, this, &TFrmoperations::apresValider);

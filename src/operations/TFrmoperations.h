@@ -23,8 +23,12 @@ class ServicesFenetres;
  * choosing another tab runs the page set-up again and brings the page back. The set-up
  * reopens the currency and state/territory datasets (a row another window is typing into
  * them is sent first; when it is refused, the error is shown and that list stays as it is),
- * loads the page's lines, computes the totals (pages 1 and 2) and shows the name of the
- * first line's state or territory.
+ * loads the page's lines and computes the totals (pages 1 and 2).
+ *
+ * Beside "Etat Territorial" the name of the state or territory of the current line's code,
+ * following the line and the code as it is typed (empty for an unknown code); beside each
+ * coded drop-down what its code means, for the nature of an operation by the list of the
+ * line's amount type.
  *
  * Totals always match the list: they are computed again, from every line of the list, after
  * the set-up, a send, a deletion, "Effacer Tout" and any line sent or deleted through the

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
@@ -20,6 +21,35 @@ DBDateEdit::DBDateEdit(QWidget* parent) : DBEdit(parent) {
     open->setText(QStringLiteral("Calendrier"));
     open->setObjectName(QStringLiteral("Calendrier"));
     connect(open, &QAction::triggered, this, &DBDateEdit::showCalendar);
+}
+
+int DBDateEdit::dateWidth() const {
+    const QFontMetrics fm = fontMetrics();
+    const int texte = std::max(fm.horizontalAdvance(QStringLiteral("00/00/0000")),
+                               fm.horizontalAdvance(placeholderText())) +
+                      fm.averageCharWidth();
+    // The calendar button at the end of the field, as the line edit lays it out: the icon,
+    // its padding and the margin beside it; then the line edit's own text margins.
+    const int icone = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    const int bouton = icone + 6 + icone / 4;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    return style()
+        ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(texte + bouton + 4, fm.height()),
+                           this)
+        .width();
+}
+
+QSize DBDateEdit::sizeHint() const {
+    QSize taille = DBEdit::sizeHint();
+    taille.setWidth(std::max(taille.width(), dateWidth()));
+    return taille;
+}
+
+QSize DBDateEdit::minimumSizeHint() const {
+    QSize taille = DBEdit::minimumSizeHint();
+    taille.setWidth(std::max(taille.width(), dateWidth()));
+    return taille;
 }
 
 void DBDateEdit::showCalendar() {

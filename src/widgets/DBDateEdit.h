@@ -24,9 +24,15 @@ public:
     /// Chooses @p date as if it were clicked in the calendar.
     void chooseDate(const QDate& date);
 
+    /// Wide enough for a whole date beside the calendar button.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    int dateWidth() const;
+
     QCalendarWidget* m_calendar = nullptr;
 };

@@ -4,11 +4,26 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QToolTip>
 #include <QWheelEvent>
+
+namespace {
+
+/// Text columns up to this width in characters hold codes and identifiers: fitted whole.
+constexpr int kCodeWidth = 20;
+/// Other text columns, besides the names column, are fitted up to this many characters.
+constexpr int kTextCap = 40;
+
+}  // namespace
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetTableModel(this)) {
     setModel(m_model);
@@ -20,7 +35,8 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetTableMo
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSortIndicatorShown(false);
-    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("▶▶")));
@@ -36,6 +52,26 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetTableMo
     connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             &DBGrid::onSortIndicatorChanged);
     connect(m_model, &DatasetTableModel::databaseError, this, &DBGrid::showError);
+
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &DBGrid::onSectionResized);
+    connect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
+            &DBGrid::onHandleDoubleClicked);
+    // The rows read again are measured again; new and changed rows only widen the columns, so
+    // that a long import or fetch costs one measure per row.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        m_contentWidths.clear();
+        scheduleFit();
+    });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                measureRows(first, last);
+                scheduleFit();
+            });
+    connect(m_model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                measureRows(topLeft.row(), bottomRight.row());
+                scheduleFit();
+            });
 }
 
 void DBGrid::showError(const QString& text) {
@@ -62,8 +98,237 @@ void DBGrid::addColumn(const QString& title, const QString& field, int width) {
     if (width < 0) {
         width = horizontalHeader()->fontMetrics().horizontalAdvance(title) + 32;
     }
+    QScopedValueRollback fitting(m_fitting, true);
     setColumnWidth(column, width);
     markSortColumn();
+    m_contentWidths.clear();
+    scheduleFit();
+}
+
+int DBGrid::heightForRows(int rows) const {
+    return horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() +
+           2 * frameWidth() + horizontalScrollBar()->sizeHint().height();
+}
+
+QString DBGrid::settingsFile() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QStringLiteral("colonnes.ini"));
+}
+
+QString DBGrid::settingsKey() const {
+    if (!m_settingsKey.isEmpty()) {
+        return m_settingsKey;
+    }
+    QStringList names;
+    for (const QWidget* w = this; w; w = w->parentWidget()) {
+        const QString name = w->objectName();
+        if (!name.isEmpty() && !name.startsWith(QLatin1StringView("qt_"))) {
+            names.prepend(name);
+        }
+        if (w->isWindow() || qobject_cast<const QMdiSubWindow*>(w->parentWidget())) {
+            break;
+        }
+    }
+    return names.join(u'/');
+}
+
+void DBGrid::readUserWidths() {
+    m_widthsRead = true;
+    const QString key = settingsKey();
+    if (key.isEmpty()) {
+        return;
+    }
+    QSettings settings(settingsFile(), QSettings::IniFormat);
+    settings.beginGroup(key);
+    for (const DatasetTableModel::Column& c : m_model->columns()) {
+        const int width = settings.value(c.field, 0).toInt();
+        if (width > 0) {
+            m_userWidths.insert(c.field, width);
+        }
+    }
+}
+
+void DBGrid::onSectionResized(int section, int, int newSize) {
+    if (m_fitting || section < 0 || section >= m_model->columns().size()) {
+        return;
+    }
+    // A width the user set: kept, here and in later sessions.
+    const QString field = m_model->columns()[section].field;
+    m_userWidths.insert(field, newSize);
+    if (const QString key = settingsKey(); !key.isEmpty()) {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.setValue(key + u'/' + field, newSize);
+    }
+    if (section != namesColumn()) {
+        QMetaObject::invokeMethod(this, &DBGrid::fillNamesColumn, Qt::QueuedConnection);
+    }
+}
+
+void DBGrid::onHandleDoubleClicked(int section) {
+    if (section < 0 || section >= m_model->columns().size()) {
+        return;
+    }
+    const QString field = m_model->columns()[section].field;
+    m_userWidths.remove(field);
+    if (const QString key = settingsKey(); !key.isEmpty()) {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.remove(key + u'/' + field);
+    }
+    fitColumns();
+}
+
+int DBGrid::namesColumn() const {
+    const Dataset* ds = m_model->dataset();
+    if (!ds) {
+        return -1;
+    }
+    int column = -1;
+    int widest = kCodeWidth;
+    const auto& columns = m_model->columns();
+    for (int i = 0; i < columns.size(); ++i) {
+        const FieldDef* f = ds->field(columns[i].field);
+        if (f && (f->type == FieldType::Varchar || f->type == FieldType::Char) &&
+            f->width > widest) {
+            widest = f->width;
+            column = i;
+        }
+    }
+    return column;
+}
+
+int DBGrid::textWidth(const QString& text) const {
+    // The delegate's margins on both sides, and the grid line.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return fontMetrics().horizontalAdvance(text) + 2 * margin + 2;
+}
+
+int DBGrid::widthCap(int column) const {
+    const Dataset* ds = m_model->dataset();
+    const FieldDef* f = ds ? ds->field(m_model->columns()[column].field) : nullptr;
+    if (f && (f->type == FieldType::Varchar || f->type == FieldType::Char) &&
+        f->width > kCodeWidth && column != namesColumn()) {
+        return fontMetrics().averageCharWidth() * kTextCap;
+    }
+    return -1;
+}
+
+void DBGrid::measureRows(int first, int last) {
+    const int columns = m_model->columnCount();
+    if (m_contentWidths.size() != columns) {
+        // Not measured yet: the whole measure to come takes these rows in.
+        return;
+    }
+    last = std::min(last, m_model->rowCount() - 1);
+    for (int column = 0; column < columns; ++column) {
+        const int cap = widthCap(column);
+        int& width = m_contentWidths[column];
+        for (int row = first; row <= last && (cap < 0 || width < cap); ++row) {
+            width = std::max(width, textWidth(m_model->index(row, column).data().toString()));
+        }
+    }
+}
+
+int DBGrid::fittedWidth(int column) const {
+    int width = m_contentWidths.value(column);
+    if (const int cap = widthCap(column); cap > 0) {
+        width = std::min(width, cap);
+    }
+    return std::max(width, horizontalHeader()->sectionSizeHint(column));
+}
+
+void DBGrid::scheduleFit() {
+    if (m_fitScheduled) {
+        return;
+    }
+    m_fitScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_fitScheduled) {
+                applyWidths();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void DBGrid::fitColumns() {
+    m_contentWidths.clear();
+    applyWidths();
+}
+
+void DBGrid::applyWidths() {
+    m_fitScheduled = false;
+    if (m_contentWidths.size() != m_model->columnCount()) {
+        m_contentWidths = QVector<int>(m_model->columnCount(), 0);
+        measureRows(0, m_model->rowCount() - 1);
+    }
+    if (!m_widthsRead) {
+        readUserWidths();
+    }
+    QScopedValueRollback fitting(m_fitting, true);
+    const auto& columns = m_model->columns();
+    const int names = namesColumn();
+    for (int i = 0; i < columns.size(); ++i) {
+        if (const auto user = m_userWidths.constFind(columns[i].field);
+            user != m_userWidths.cend()) {
+            setColumnWidth(i, *user);
+        } else if (i != names) {
+            setColumnWidth(i, fittedWidth(i));
+        }
+    }
+    fillNamesColumn();
+}
+
+void DBGrid::fillNamesColumn() {
+    const int names = namesColumn();
+    if (names < 0 || m_userWidths.contains(m_model->columns()[names].field)) {
+        return;
+    }
+    QScopedValueRollback fitting(m_fitting, true);
+    int others = 0;
+    for (int i = 0; i < m_model->columnCount(); ++i) {
+        if (i != names) {
+            others += columnWidth(i);
+        }
+    }
+    const int available = viewport()->width() - others;
+    setColumnWidth(names, std::max(available, horizontalHeader()->sectionSizeHint(names)));
+}
+
+bool DBGrid::isCut(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return false;
+    }
+    return textWidth(index.data(Qt::DisplayRole).toString()) > columnWidth(index.column());
+}
+
+bool DBGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        // Only a cut cell has something to tell.
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (isCut(index)) {
+            QToolTip::showText(help->globalPos(), index.data(Qt::DisplayRole).toString(),
+                               viewport(), visualRect(index));
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
+void DBGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    if (!m_widthsRead) {
+        // The key is made of the window's names, complete once the grid is shown.
+        fitColumns();
+    }
+}
+
+void DBGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    fillNamesColumn();
 }
 
 void DBGrid::markSortColumn() {

@@ -2,7 +2,9 @@
 
 #include "widgets/DatasetTableModel.h"
 
+#include <QHash>
 #include <QTableView>
+#include <QVector>
 
 /**
  * A grid over a dataset. It selects whole rows, keeps its selection on the dataset's current
@@ -20,6 +22,14 @@
  *   the mouse wheel moves the current row one row per step. Cells take typed text only
  *   while setCellsEditable(true) ("Ajouter" and "Modifier" turn it on).
  * - setCtrlDeleteDeletes(true): Ctrl+Delete deletes the current row after confirmation.
+ *
+ * Column widths follow what the rows hold: number and code columns (text of 20 characters
+ * or less) fit their widest cell among the fetched rows and their title, other text columns
+ * too up to a cap, and the names column (the first of the widest text columns: "Raison
+ * Sociale", a reference list's label) takes the width that remains. A cell cut all the same
+ * shows its whole text as a tooltip. A width the user drags is kept in the user's settings,
+ * per window and grid (settingsKey()), and wins over the fitted one; a double click on a
+ * title's edge fits that column again and forgets the user's width.
  */
 class DBGrid : public QTableView {
     Q_OBJECT
@@ -49,6 +59,21 @@ public:
     /// Puts the selection on the dataset's current row.
     void followCurrentRow();
 
+    /// The height that shows the titles and @p rows rows.
+    int heightForRows(int rows) const;
+    /// Fits the column widths to the fetched rows now (done by itself when rows change).
+    void fitColumns();
+    /// The column that takes the remaining width; -1 when none.
+    int namesColumn() const;
+    /// True when the text of @p index does not fit its cell.
+    bool isCut(const QModelIndex& index) const;
+    /// Where the user's widths are kept: the object names from the child window down to the
+    /// grid, unless set.
+    QString settingsKey() const;
+    void setSettingsKey(const QString& key) { m_settingsKey = key; }
+    /// The settings file of the user's column widths.
+    static QString settingsFile();
+
 signals:
     /// A column title was clicked.
     void titleClicked(int column, const QString& field);
@@ -60,6 +85,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool viewportEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
@@ -70,6 +98,19 @@ private:
     /// Up arrow: abandons the row being edited when its code is empty; true when it did.
     bool abandonEmptyRow();
     void showError(const QString& text);
+    int fittedWidth(int column) const;
+    /// The widest a column other than the names gets from its cells; -1 for no limit.
+    int widthCap(int column) const;
+    /// Widens the measured widths to rows @p first to @p last.
+    void measureRows(int first, int last);
+    /// Sets the widths: the user's, the fitted ones (measuring first when needed), the names.
+    void applyWidths();
+    int textWidth(const QString& text) const;
+    void scheduleFit();
+    void fillNamesColumn();
+    void readUserWidths();
+    void onSectionResized(int section, int oldSize, int newSize);
+    void onHandleDoubleClicked(int section);
 
     DatasetTableModel* m_model;
     int m_sortColumn = -1;
@@ -77,4 +118,12 @@ private:
     bool m_inPlaceEditing = false;
     bool m_ctrlDelete = false;
     int m_wheelRemainder = 0;
+    /// Widths the user dragged, by field name.
+    QHash<QString, int> m_userWidths;
+    /// The widest cell text of each column among the rows measured; empty: to measure.
+    QVector<int> m_contentWidths;
+    QString m_settingsKey;
+    bool m_widthsRead = false;
+    bool m_fitting = false;
+    bool m_fitScheduled = false;
 };

@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTextDocument>
 #include <QTextDocumentFragment>
 
 DBMemo::DBMemo(QWidget* parent)
@@ -126,4 +127,11 @@ void DBMemo::focusOutEvent(QFocusEvent* event) {
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
         m_link->focusLeft();
     }
+}
+
+QSize DBMemo::sizeHint() const {
+    QSize taille = QPlainTextEdit::sizeHint();
+    taille.setHeight(fontMetrics().lineSpacing() * 5 + 2 * frameWidth() +
+                     static_cast<int>(2 * document()->documentMargin()));
+    return taille;
 }

@@ -27,6 +27,9 @@ public:
     /// The text as it is stored: lines separated by CR LF.
     QString storedText() const;
 
+    /// Room for a few lines: a form of several memos stays short enough for a laptop screen.
+    QSize sizeHint() const override;
+
 protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,5 +1,6 @@
 #include "widgets/FormulaireSaisie.h"
 
+#include "data/CodeLists.h"
 #include "data/Dataset.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBDateEdit.h"
@@ -7,6 +8,7 @@
 #include "widgets/DBMemo.h"
 #include "widgets/DBNumberEdit.h"
 #include "widgets/KeyboardNavigator.h"
+#include "widgets/LibelleCode.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -101,7 +103,10 @@ FormulaireSaisie::FormulaireSaisie(QWidget* parent, Dataset* dataset,
             controle->setToolTip(champ.infobulle);
         }
         if (const int largeur = largeurColonne(dataset, champ); largeur > 0) {
-            controle->setMaximumWidth(caractere * largeur + 24);
+            // Never narrower than the control needs for its whole value (a date and its
+            // calendar button).
+            controle->setMaximumWidth(
+                std::max(caractere * largeur + 24, controle->minimumSizeHint().width()));
         }
 
         auto* libelle = new QLabel(champ.libelle.join(u'\n'), m_widget);
@@ -113,12 +118,44 @@ FormulaireSaisie::FormulaireSaisie(QWidget* parent, Dataset* dataset,
             apres->setWordWrap(true);
         }
 
+        // A drop-down of codes says beside it what its code means.
+        QLabel* signification = nullptr;
+        LibelleCode* code = nullptr;
+        if (auto* liste = qobject_cast<DBComboBox*>(controle); liste && !apres) {
+            signification = new QLabel(m_widget);
+            signification->setObjectName(champ.colonne + QStringLiteral("_Signification"));
+            signification->setWordWrap(true);
+            const FieldDef* f = dataset ? dataset->field(champ.colonne) : nullptr;
+            const int largeurCode = f ? f->width : 0;
+            const int index = static_cast<int>(m_controles.size());
+            code = new LibelleCode(signification, dataset, liste,
+                                   [this, liste, index, largeurCode](const QString& valeur) {
+                                       QStringList items;
+                                       if (const auto& autre = m_listesSignification[index]) {
+                                           items = autre();
+                                       }
+                                       if (items.isEmpty()) {
+                                           items = liste->items();
+                                       }
+                                       return CodeLists::meaning(items, valeur, largeurCode);
+                                   });
+        }
+
+        // A name or a meaning keeps its distance from the caption of the next column.
+        for (QLabel* texte : {apres, signification}) {
+            if (texte) {
+                texte->setContentsMargins(0, 0, caractere * 3, 0);
+            }
+        }
+
         const int ligne = i % parColonne;
         const int colonne = (i / parColonne) * 3;
         m_grille->addWidget(libelle, ligne, colonne, Qt::AlignRight | Qt::AlignVCenter);
         m_grille->addWidget(controle, ligne, colonne + 1);
         if (apres) {
             m_grille->addWidget(apres, ligne, colonne + 2);
+        } else if (signification) {
+            m_grille->addWidget(signification, ligne, colonne + 2);
         }
 
         if (!m_controles.isEmpty()) {
@@ -135,6 +172,9 @@ FormulaireSaisie::FormulaireSaisie(QWidget* parent, Dataset* dataset,
         m_libelles.append(libelle);
         m_apres.append(apres);
         m_liens.append(lien);
+        m_significations.append(signification);
+        m_codes.append(code);
+        m_listesSignification.append(std::function<QStringList()>());
     }
     for (int c = 0; c < colonnes; ++c) {
         m_grille->setColumnStretch(c * 3 + 1, 1);
@@ -168,4 +208,26 @@ QLabel* FormulaireSaisie::apres(const QString& colonne) const {
 FieldLink* FormulaireSaisie::lien(const QString& colonne) const {
     const int i = indexOf(colonne);
     return i < 0 ? nullptr : m_liens[i];
+}
+
+QLabel* FormulaireSaisie::signification(const QString& colonne) const {
+    const int i = indexOf(colonne);
+    return i < 0 ? nullptr : m_significations[i];
+}
+
+void FormulaireSaisie::setListeSignification(const QString& colonne,
+                                             std::function<QStringList()> liste) {
+    const int i = indexOf(colonne);
+    if (i < 0) {
+        return;
+    }
+    m_listesSignification[i] = std::move(liste);
+    actualiserSignification(colonne);
+}
+
+void FormulaireSaisie::actualiserSignification(const QString& colonne) {
+    const int i = indexOf(colonne);
+    if (i >= 0 && m_codes[i]) {
+        m_codes[i]->actualiser();
+    }
 }

@@ -3,10 +3,12 @@
 #include <QObject>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 class Dataset;
 class FieldLink;
 class KeyboardNavigator;
+class LibelleCode;
 class QGridLayout;
 class QLabel;
 class QWidget;
@@ -47,7 +49,8 @@ struct ChampSaisie {
  * to its column of @p dataset, with its label as buddy (the label's lines, joined by a blank,
  * are the control's accessible name), its tooltip, its items, the tab order of the table and
  * the keyboard navigation of the fields marked `entree`. Fields are laid out top to bottom in
- * @p colonnes columns of label, control and the text after it.
+ * @p colonnes columns of label, control and the text after it. A drop-down without a text
+ * after it gets there what its code means in its list (signification()), following the line.
  *
  * The window keeps the rules: it hears sortie() when the focus leaves a field (after the
  * field's text is written, and also when nothing was typed) and doubleClic() on a double
@@ -82,6 +85,14 @@ public:
     QLabel* apres(const QString& colonne) const;
     /// The link of the control of @p colonne to its column.
     FieldLink* lien(const QString& colonne) const;
+    /// The label beside the drop-down of @p colonne that says what its code means (null for
+    /// other fields and drop-downs with a text after them).
+    QLabel* signification(const QString& colonne) const;
+    /// The items that give the meaning of the code of @p colonne, instead of the field's
+    /// own; an empty list falls back to the field's own. Shown again at once.
+    void setListeSignification(const QString& colonne, std::function<QStringList()> liste);
+    /// Shows again what the code of @p colonne means.
+    void actualiserSignification(const QString& colonne);
 
 signals:
     /// The focus left the field of @p colonne; its text, if any, is written.
@@ -100,4 +111,7 @@ private:
     QVector<QLabel*> m_libelles;
     QVector<QLabel*> m_apres;
     QVector<FieldLink*> m_liens;
+    QVector<QLabel*> m_significations;
+    QVector<LibelleCode*> m_codes;
+    QVector<std::function<QStringList()>> m_listesSignification;
 };

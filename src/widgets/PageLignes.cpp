@@ -3,9 +3,11 @@
 #include "data/TDataprix.h"
 #include "db/DatabaseError.h"
 #include "widgets/DBGrid.h"
+#include "widgets/FormScrollArea.h"
 #include "widgets/KeyboardNavigator.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -64,16 +66,28 @@ PageLignes::PageLignes(const DefinitionPageLignes& definition, KeyboardNavigator
         navigateur->skip(m_fermer);
     }
 
+    // The commands stay short beside the list, so that the list and the fields share a
+    // laptop screen: the four icon buttons two by two.
     m_commandes = new QVBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_valider, m_ajouter, m_supprimer, m_modifier,
-                                                      m_effacerTout}) {
-        m_commandes->addWidget(w, 0, Qt::AlignHCenter);
-    }
+    m_commandes->addWidget(m_valider, 0, Qt::AlignHCenter);
+    auto* icones = new QGridLayout;
+    icones->addWidget(m_ajouter, 0, 0);
+    icones->addWidget(m_supprimer, 0, 1);
+    icones->addWidget(m_modifier, 1, 0);
+    icones->addWidget(m_effacerTout, 1, 1);
+    m_commandes->addLayout(icones);
+    m_commandes->setAlignment(icones, Qt::AlignHCenter);
     m_commandes->addStretch();
     m_commandes->addWidget(m_fermer);
 
+    m_sousListe = new QHBoxLayout;
+    m_sousListe->addStretch();
+    auto* liste = new QVBoxLayout;
+    liste->addWidget(m_grille, 1);
+    liste->addLayout(m_sousListe);
+
     auto* bas = new QHBoxLayout;
-    bas->addWidget(m_grille, 1);
+    bas->addLayout(liste, 1);
     bas->addLayout(m_commandes);
 
     auto* champs = new QVBoxLayout;
@@ -89,7 +103,10 @@ PageLignes::PageLignes(const DefinitionPageLignes& definition, KeyboardNavigator
         entete->addStretch();
         champs->addLayout(entete);
     }
-    champs->addWidget(m_formulaire->widget());
+    // The list keeps room for five lines; the fields take the rest of a small screen and
+    // scroll to the focused one.
+    m_grille->setMinimumHeight(m_grille->heightForRows(5));
+    champs->addWidget(new FormScrollArea(m_formulaire->widget(), this), 1);
 
     auto* layout = new QVBoxLayout(this);
     if (definition.listeEnHaut) {
@@ -109,15 +126,22 @@ PageLignes::PageLignes(const DefinitionPageLignes& definition, KeyboardNavigator
 }
 
 void PageLignes::ajouterApresModifier(QWidget* widget) {
-    m_commandes->insertWidget(m_commandes->indexOf(m_effacerTout), widget);
+    // After "Valider" and the icon buttons, before what follows "Effacer Tout".
+    m_commandes->insertWidget(2 + m_dansCommandes, widget);
+    ++m_dansCommandes;
+    m_apresModifier.append(widget);
+    appliquerOrdre();
+}
+
+void PageLignes::ajouterSousListe(QWidget* widget) {
+    m_sousListe->addWidget(widget);
     m_apresModifier.append(widget);
     appliquerOrdre();
 }
 
 void PageLignes::ajouterApresEffacerTout(QWidget* widget) {
-    m_commandes->insertWidget(
-        m_commandes->indexOf(m_effacerTout) + 1 + static_cast<int>(m_apresEffacerTout.size()),
-        widget);
+    m_commandes->insertWidget(2 + m_dansCommandes + static_cast<int>(m_apresEffacerTout.size()),
+                              widget);
     m_apresEffacerTout.append(widget);
     appliquerOrdre();
 }

@@ -76,6 +76,8 @@ public:
     /// (further commands), in the tab order too.
     void ajouterApresModifier(QWidget* widget);
     void ajouterApresEffacerTout(QWidget* widget);
+    /// Adds @p widget in a row under the list (totals), in the tab order after "Modifier".
+    void ajouterSousListe(QWidget* widget);
 
     /**
      * Opens the page's dataset on the active company and year (the current row of
@@ -111,6 +113,8 @@ private:
     FormulaireSaisie* m_formulaire;
     DBGrid* m_grille;
     QBoxLayout* m_commandes;
+    QBoxLayout* m_sousListe;
+    int m_dansCommandes = 0;
     QPushButton* m_valider;
     QToolButton* m_ajouter;
     QToolButton* m_supprimer;

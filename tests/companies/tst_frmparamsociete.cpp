@@ -241,6 +241,32 @@ private slots:
         QVERIFY(w->libelleNationalite()->text().isEmpty());
     }
 
+    void theNamesAndMeaningsBesideTheCodesShowAtOpeningAndFollowTheTypedCode() {
+        MessageBoxRecorder boxes;
+        societe().edit();
+        societe().setValue("NATIONALITE", QStringLiteral("TN"));
+        societe().setValue("QUALITE", QStringLiteral("4"));
+        societe().setValue("CODEACTE", QStringLiteral("0"));
+        societe().setValue("TVA", QStringLiteral("A"));
+        societe().post();
+        Tfrmparamsociete* w = modifier();
+        QCoreApplication::processEvents();
+        FormulaireSaisie* f = w->identification();
+        QCOMPARE(w->libelleNationalite()->text(), QStringLiteral("Tunisie"));
+        QCOMPARE(f->signification("QUALITE")->text(), QStringLiteral("Entreprise filiale"));
+        QCOMPARE(f->signification("CODEACTE")->text(), QStringLiteral("Initiale"));
+        QCOMPARE(f->signification("TVA")->text(), QString());
+        auto* nationalite = qobject_cast<QLineEdit*>(f->controle("NATIONALITE"));
+        nationalite->setFocus();
+        nationalite->selectAll();
+        QTest::keyClicks(nationalite, "DE");
+        QCOMPARE(w->libelleNationalite()->text(), QStringLiteral("Allemagne"));
+        QTest::keyClick(nationalite, Qt::Key_Backspace);
+        QTest::keyClicks(nationalite, "X");
+        QCOMPARE(w->libelleNationalite()->text(), QString());
+        QVERIFY(boxes.isEmpty());
+    }
+
     void theCapitalPagesWorkOnTheActiveCompanyAndYear() {
         MessageBoxRecorder boxes;
         // Lines of the same company for another year, and of another company.

@@ -202,8 +202,8 @@ private slots:
         QCOMPARE(ligne.value("AUTREQUALITE").toText(), QStringLiteral("Filiale commune"));
         QCOMPARE(ligne.value("NATUREACTIF").toText(), QStringLiteral("02"));
         QCOMPARE(affiche(page->formulaire(), "RAISONSOCIALE"), QStringLiteral("DELTA GMBH"));
-        // The name beside the territory follows the territory pick only.
-        QCOMPARE(libelleTerritoire(page)->text(), QStringLiteral("France"));
+        // The name beside the territory names the code the line holds, whoever wrote it.
+        QCOMPARE(libelleTerritoire(page)->text(), QStringLiteral("Allemagne"));
     }
 
     void aNewAssetLineIsNumberedAfterTheHighest() {

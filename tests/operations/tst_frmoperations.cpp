@@ -364,6 +364,81 @@ private slots:
         QCOMPARE(boxes.messages().size(), 1);
     }
 
+    void theNamesBesideTheCodesFollowTheLineAndTheTypedCode() {
+        MessageBoxRecorder boxes;
+        executer(QStringLiteral(
+            "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, "
+            "ETATTERRITORIAL, TYPEMONTANT, NATUREOPERATIONS, QUALITE) values "
+            "('1111111A', 2023, 1, 'M1', 'DE', '3', '2', '4')"));
+        executer(QStringLiteral(
+            "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG, MATRICULEFISCAL, "
+            "ETATTERRITORIAL, TYPEMONTANT, NATUREOPERATIONS, QUALITE) values "
+            "('1111111A', 2023, 2, 'M2', 'TN', '1', '3', '1')"));
+        TFrmoperations* fenetre = ouvrir(1);
+        QVERIFY(active());
+        QCoreApplication::processEvents();
+        Dataset& ds = *fenetre->dataset();
+        FormulaireSaisie* f = fenetre->pageLignes()->formulaire();
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QStringLiteral("Allemagne"));
+        QCOMPARE(f->signification("QUALITE")->text(), QStringLiteral("Entreprise filiale"));
+        QCOMPARE(f->signification("TYPEMONTANT")->text(), QStringLiteral("Service"));
+        // The nature means what the list of the line's type says, whatever the field offers.
+        QCOMPARE(f->signification("NATUREOPERATIONS")->text(),
+                 QStringLiteral("Services techniques et rémunérations du travail intellectuel"));
+
+        ds.next();
+        QCoreApplication::processEvents();
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QStringLiteral("Tunisie"));
+        QCOMPARE(f->signification("QUALITE")->text(), QStringLiteral("Entité mère ultime"));
+        QCOMPARE(f->signification("NATUREOPERATIONS")->text(), QStringLiteral("marchandises"));
+
+        // A typed code is named as it is typed; an unknown one has no name.
+        fenetre->pageLignes()->boutonModifier()->click();
+        auto* etat = f->controle<DBEdit>("ETATTERRITORIAL");
+        etat->setFocus();
+        etat->selectAll();
+        QTest::keyClicks(etat, "fr");
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QStringLiteral("France"));
+        QTest::keyClick(etat, Qt::Key_Backspace);
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QString());
+        QTest::keyClicks(etat, "z");
+        QCOMPARE(fenetre->libelleTerritorial()->text(), QString());
+        auto* qualite = f->controle<DBComboBox>("QUALITE");
+        choisir(qualite, QStringLiteral("5"));
+        QCOMPARE(f->signification("QUALITE")->text(), QStringLiteral("Etablissement stable"));
+        QVERIFY(boxes.isEmpty());
+
+        // Lists whose items are their codes mean nothing more; a code that stands for a word
+        // means that word.
+        QCOMPARE(CodeLists::meaning(CodeLists::ListeCodeTVA(), QStringLiteral("A"), 1), QString());
+        QCOMPARE(CodeLists::meaning(CodeLists::ListeCategorie(), QStringLiteral("M"), 1),
+                 QString());
+        QCOMPARE(CodeLists::meaning(CodeLists::ListeTypePretEmprunt(), QStringLiteral("E"), 1),
+                 QStringLiteral("Emprunt"));
+        QCOMPARE(CodeLists::meaning(CodeLists::ListeChangementMethode(), QStringLiteral("MPB "), 4),
+                 QStringLiteral("Méthode du partage des bénéfices"));
+        QCOMPARE(CodeLists::meaning(CodeLists::ListeQualite(), QStringLiteral("2"), 1),
+                 QStringLiteral("Entité mère non ultime"));
+        QCOMPARE(CodeLists::meaning(CodeLists::ListeQualite(), QStringLiteral("9"), 1), QString());
+    }
+
+    void theTotalsHaveVisibleCaptions() {
+        TFrmoperations* fenetre = ouvrir(2);
+        QVERIFY(active());
+        for (QLineEdit* total : {fenetre->total1(), fenetre->total2()}) {
+            QLabel* legende = nullptr;
+            for (QLabel* l : fenetre->findChildren<QLabel*>()) {
+                if (l->buddy() == total) {
+                    legende = l;
+                }
+            }
+            QVERIFY(legende && legende->isVisible());
+            QCOMPARE(legende->text(), total->accessibleName());
+        }
+        QCOMPARE(fenetre->total1()->accessibleName(), QStringLiteral("Total Augmentations"));
+        QCOMPARE(fenetre->total2()->accessibleName(), QStringLiteral("Total Diminutions"));
+    }
+
     void theTotalsFollowADeletion() {
         MessageBoxRecorder boxes;
         for (int i = 1; i <= 3; ++i) {

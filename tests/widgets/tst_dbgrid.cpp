@@ -6,8 +6,12 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 using db::Decimal;
 using db::Value;
@@ -17,6 +21,7 @@ class TestDBGrid : public QObject {
 
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TDataprix> m_module;
+    QTemporaryDir m_home;
 
     Dataset& societe() { return *m_module->societe; }
 
@@ -33,7 +38,12 @@ class TestDBGrid : public QObject {
     }
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+    void initTestCase() {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        // The widths the user drags are kept in the user's settings: the test's own.
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        QStandardPaths::setTestModeEnabled(true);
+    }
 
     void init() {
         m_db = std::make_unique<TestDatabase>();
@@ -62,6 +72,78 @@ private slots:
         QCOMPARE(grid.model()->index(0, 2).data().toString(), QStringLiteral("1 234 567,500"));
         QCOMPARE(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
         QCOMPARE(grid.selectionBehavior(), QAbstractItemView::SelectRows);
+    }
+
+    void columnsFitWhatTheyHoldAndKeepTheWidthsTheUserDrags() {
+        const QString longue = QStringLiteral("SOCIÉTÉ DE DÉMONSTRATION ").repeated(6).trimmed();
+        societe().edit();
+        societe().setValue("CHIFFREAFFAIREANNUEL",
+                           Value(*Decimal::parse(QStringLiteral("999999999999.999"))));
+        societe().setValue("RAISONSOCIALE", longue);
+        societe().post();
+        auto grille = [this] {
+            auto grid = std::make_unique<DBGrid>();
+            grid->setSettingsKey(QStringLiteral("Essai/Liste"));
+            fill(*grid, societe());
+            grid->show();
+            grid->fitColumns();
+            return grid;
+        };
+        auto grid = grille();
+        QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+        QCOMPARE(grid->namesColumn(), 1);
+        const QModelIndex montant = grid->model()->index(0, 2);
+        QCOMPARE(montant.data().toString(), QStringLiteral("999 999 999 999,999"));
+        // No amount and no code is cut; the names take the width left, the last column none.
+        for (int row = 0; row < grid->model()->rowCount(); ++row) {
+            QVERIFY(!grid->isCut(grid->model()->index(row, 0)));
+            QVERIFY(!grid->isCut(grid->model()->index(row, 2)));
+        }
+        QVERIFY(grid->columnWidth(2) <
+                grid->fontMetrics().horizontalAdvance(montant.data().toString()) + 40);
+        QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2),
+                 grid->viewport()->width());
+        // A cut name shows whole as a tooltip; a whole one shows none.
+        const QModelIndex nom = grid->model()->index(0, 1);
+        QCOMPARE(nom.data().toString(), longue);
+        QVERIFY(grid->isCut(nom));
+        QHelpEvent aide(QEvent::ToolTip, grid->visualRect(nom).center(),
+                        grid->viewport()->mapToGlobal(grid->visualRect(nom).center()));
+        QApplication::sendEvent(grid->viewport(), &aide);
+        QCOMPARE(QToolTip::text(), longue);
+        QToolTip::hideText();
+        QVERIFY(!grid->isCut(grid->model()->index(1, 1)));
+
+        // A wider amount sent later widens its column.
+        societe().moveTo(1);
+        societe().edit();
+        societe().setValue("CHIFFREAFFAIREANNUEL",
+                           Value(*Decimal::parse(QStringLiteral("-999999999999999.999"))));
+        societe().post();
+        QCoreApplication::processEvents();
+        QCOMPARE(grid->model()->index(1, 2).data().toString(),
+                 QStringLiteral("-999 999 999 999 999,999"));
+        QVERIFY(!grid->isCut(grid->model()->index(1, 2)));
+        QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2),
+                 grid->viewport()->width());
+
+        // A width the user drags wins over the fitted one, and comes back in the next session.
+        const int ajustee = grid->columnWidth(2);
+        grid->horizontalHeader()->resizeSection(2, ajustee + 60);
+        grid->fitColumns();
+        QCOMPARE(grid->columnWidth(2), ajustee + 60);
+        grid.reset();
+        QCOMPARE(QSettings(DBGrid::settingsFile(), QSettings::IniFormat)
+                     .value(QStringLiteral("Essai/Liste/CHIFFREAFFAIREANNUEL"))
+                     .toInt(),
+                 ajustee + 60);
+        grid = grille();
+        QCOMPARE(grid->columnWidth(2), ajustee + 60);
+        // A double click on the title's edge fits the column again, for good.
+        emit grid->horizontalHeader()->sectionHandleDoubleClicked(2);
+        QCOMPARE(grid->columnWidth(2), ajustee);
+        grid = grille();
+        QCOMPARE(grid->columnWidth(2), ajustee);
     }
 
     void followsTheCurrentRowOfTheDataset() {
