@@ -4,7 +4,9 @@
 #include "db/Connection.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+#include <memory>
 
 int main(int argc, char** argv) {
     // Before anything else, and above all before any thread starts.
@@ -19,8 +21,14 @@ int main(int argc, char** argv) {
         return DesktopApplication::run(argc, argv);
     }
 
-    // No window, no display needed.
-    QCoreApplication app(argc, argv);
+    // No window, no display needed: a document is drawn on the offscreen platform.
+    std::unique_ptr<QCoreApplication> app;
+    if (commandLine.drawsDocuments()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     StopSignals::setAction([](int) { db::Connection::interruptAll(); });
     const int code = commandLine.run();
     if (const int signal = StopSignals::received()) {
