@@ -15,15 +15,18 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QHash>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QSaveFile>
 #include <QTextLayout>
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -169,12 +172,32 @@ struct Column {
     bool right = false;
 };
 
+using Whole = db::Decimal::Mantissa;
+constexpr char16_t kKeySeparator = 0x1f;
+
+/// A whole amount as the file writes it ("-00012"); 0 for anything else.
+Whole wholeOf(QStringView text) {
+    bool negative = text.startsWith(u'-');
+    Whole value = 0;
+    for (QChar c : negative ? text.mid(1) : text) {
+        if (c < u'0' || c > u'9') {
+            return 0;
+        }
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return negative ? -value : value;
+}
+
+QString wholeText(Whole value) {
+    return decimalText(db::Decimal(value, 0));
+}
+
+/// The totals of one related company; its identifier and name are the key of the map, in
+/// UTF-8, so that 100,000 companies stay within a few megabytes.
 struct Company {
-    QString identifier;
-    QString name;
     qint64 lines = 0;
-    db::Decimal achats;
-    db::Decimal ventes;
+    Whole achats = 0;
+    Whole ventes = 0;
 };
 
 struct CategoryTotal {
@@ -185,8 +208,14 @@ struct CategoryTotal {
 };
 
 struct CurrencyTotal {
-    db::Decimal ouverture, augmentations, diminutions, cloture;
+    Whole ouverture = 0, augmentations = 0, diminutions = 0, cloture = 0;
 };
+
+/// Font sizes in the writer's own units: the glyph runs and the text engine then draw the
+/// same font at the same size.
+int pixels(const QPdfWriter& writer, double points) {
+    return qRound(points * writer.resolution() / 72.0);
+}
 
 /// Fonts, lengths and the current place on the page; draws only when it has a painter.
 class Layout {
@@ -196,28 +225,32 @@ public:
         m_body = QFont(family);
         // Without the font's ligatures, "fi" stays two letters that a search finds.
         m_body.setStyleStrategy(QFont::PreferNoShaping);
-        m_body.setPointSizeF(8.5);
+        m_body.setPixelSize(pixels(writer, 8.5));
         m_small = m_body;
-        m_small.setPointSizeF(7);
+        m_small.setPixelSize(pixels(writer, 7));
         m_smallBold = m_small;
         m_smallBold.setBold(true);
         m_bold = m_body;
         m_bold.setBold(true);
         m_h1 = m_body;
-        m_h1.setPointSizeF(13);
+        m_h1.setPixelSize(pixels(writer, 13));
         m_h1.setBold(true);
         m_h2 = m_body;
-        m_h2.setPointSizeF(10);
+        m_h2.setPixelSize(pixels(writer, 10));
         m_h2.setBold(true);
         m_title = m_body;
-        m_title.setPointSizeF(16);
+        m_title.setPixelSize(pixels(writer, 16));
         m_title.setBold(true);
         m_mono = QFont(QStringLiteral("DejaVu Sans Mono"));
         m_mono.setStyleStrategy(QFont::PreferNoShaping);
-        m_mono.setPointSizeF(8.5);
+        m_mono.setPixelSize(pixels(writer, 8.5));
         for (const QFont* f :
              {&m_body, &m_small, &m_smallBold, &m_bold, &m_h1, &m_h2, &m_title, &m_mono}) {
             m_metrics.emplace_back(f, QFontMetricsF(*f, &writer));
+            auto face = std::make_unique<Face>();
+            // The font's own engine, so that the PDF embeds the one subset of each file.
+            face->raw = QRawFont::fromFont(*f);
+            m_faces.emplace_back(f, std::move(face));
         }
         const double dpm = writer.resolution() / 25.4;
         m_mm = dpm;
@@ -416,7 +449,7 @@ public:
                      {std::pair{&t.achats, achats}, std::pair{&t.ventes, ventes}}) {
                     const db::Decimal::Mantissa amount =
                         std::max<db::Decimal::Mantissa>(0, decimalOf(*value).roundedToInteger());
-                    // Whole tenths of a millimetre: the length is drawn, never summed.
+                    // In whole tenths of a device unit: the length is drawn, never summed.
                     const qint64 tenths =
                         qint64(amount * db::Decimal::Mantissa(qint64(barSpan * 10)) / max);
                     const double length = tenths / 10.0;
@@ -449,6 +482,84 @@ public:
     QFont m_body, m_small, m_smallBold, m_bold, m_h1, m_h2, m_title, m_mono;
 
 private:
+    // Tables, totals and headers are short texts of one line, hundreds of thousands of them:
+    // their glyphs are looked up once per character and drawn as glyph runs, without the
+    // text engine's shaping, which the font's plain Latin text does not need.
+    struct Glyph {
+        quint32 index = 0;
+        double advance = 0;
+    };
+    struct Face {
+        QRawFont raw;
+        QHash<char16_t, Glyph> glyphs;
+    };
+
+    Face& face(const QFont& font) const {
+        for (const auto& [f, face] : m_faces) {
+            if (f == &font) {
+                return *face;
+            }
+        }
+        Q_ASSERT(false);
+        return *m_faces.front().second;
+    }
+
+    /// The width of a one-line @p text in @p font, with its glyphs in m_indexes and
+    /// m_positions; -1 when a character has no glyph of its own in the font (or is a line
+    /// break), for the text engine to set it.
+    double plainWidth(const QFont& font, QStringView text) const {
+        Face& f = face(font);
+        if (!f.raw.isValid()) {
+            return -1;
+        }
+        m_indexes.resize(text.size());
+        m_positions.resize(text.size());
+        double x = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            auto it = f.glyphs.constFind(c);
+            if (it == f.glyphs.constEnd()) {
+                Glyph g;
+                const QChar ch(c);
+                int count = 1;
+                if (!ch.isSurrogate() && ch.isPrint() &&
+                    f.raw.glyphIndexesForChars(&ch, 1, &g.index, &count) && g.index != 0) {
+                    QPointF advance;
+                    f.raw.advancesForGlyphIndexes(&g.index, &advance, 1);
+                    g.advance = advance.x();
+                } else {
+                    g.index = 0;
+                }
+                it = f.glyphs.insert(c, g);
+            }
+            if (it->index == 0) {
+                return -1;
+            }
+            m_indexes[i] = it->index;
+            m_positions[i] = QPointF(x, 0);
+            x += it->advance;
+        }
+        return x;
+    }
+
+    double advance(const QFont& font, const QString& text) const {
+        const double w = plainWidth(font, text);
+        return w >= 0 ? w : metrics(font).horizontalAdvance(text);
+    }
+
+    /// One line of @p text with its baseline at @p baseline.
+    void drawLine(const QFont& font, QPointF baseline, const QString& text) {
+        if (plainWidth(font, text) >= 0) {
+            m_run.setRawFont(face(font).raw);
+            m_run.setGlyphIndexes(m_indexes);
+            m_run.setPositions(m_positions);
+            m_painter->drawGlyphRun(baseline, m_run);
+            return;
+        }
+        m_painter->setFont(font);
+        m_painter->drawText(baseline, text);
+    }
+
     const QFontMetricsF& metrics(const QFont& font) const {
         for (const auto& [f, m] : m_metrics) {
             if (f == &font) {
@@ -494,7 +605,10 @@ private:
 
     double wrappedHeight(const QFont& font, double w, const QString& text) const {
         const QFontMetricsF& fm = metrics(font);
-        if (text.isEmpty() || (!text.contains(u'\n') && fm.horizontalAdvance(text) <= w)) {
+        if (text.isEmpty()) {
+            return fm.height();
+        }
+        if (const double plain = plainWidth(font, text); plain >= 0 && plain <= w) {
             return fm.height();
         }
         return setText(font, w, text, QPointF(), false, false);
@@ -540,12 +654,13 @@ private:
             return;
         }
         const QFontMetricsF& fm = metrics(font);
-        m_painter->setFont(font);
         m_painter->setPen(Qt::black);
-        const double advance = fm.horizontalAdvance(text);
-        if (!text.contains(u'\n') && advance <= rect.width()) {
-            const double x = right ? rect.right() - advance : rect.left();
-            m_painter->drawText(QPointF(x, rect.top() + fm.ascent()), text);
+        if (const double plain = plainWidth(font, text); plain >= 0 && plain <= rect.width()) {
+            const double x = right ? rect.right() - plain : rect.left();
+            m_run.setRawFont(face(font).raw);
+            m_run.setGlyphIndexes(m_indexes);
+            m_run.setPositions(m_positions);
+            m_painter->drawGlyphRun(QPointF(x, rect.top() + fm.ascent()), m_run);
             return;
         }
         setText(font, rect.width(), text, rect.topLeft(), right, true);
@@ -555,9 +670,8 @@ private:
     void text1(const QFont& font, double x, const QString& text, bool advance = true) {
         const QFontMetricsF& fm = metrics(font);
         if (m_painter) {
-            m_painter->setFont(font);
             m_painter->setPen(Qt::black);
-            m_painter->drawText(QPointF(x, m_y + fm.ascent()), text);
+            drawLine(font, QPointF(x, m_y + fm.ascent()), text);
         }
         if (advance) {
             m_y += fm.height();
@@ -591,19 +705,19 @@ private:
         m_painter->setFont(m_small);
         m_painter->setPen(QColor(0x40, 0x40, 0x40));
         const double headerY = mm(12);
-        m_painter->drawText(QPointF(m_left, headerY), m_header);
+        drawLine(m_small, QPointF(m_left, headerY), m_header);
         const QString right =
             QStringLiteral("Récapitulatif de la déclaration des prix de transfert");
-        m_painter->drawText(QPointF(m_right - fm.horizontalAdvance(right), headerY), right);
+        drawLine(m_small, QPointF(m_right - advance(m_small, right), headerY), right);
         m_painter->setPen(QPen(QColor(0x80, 0x80, 0x80), mm(0.2)));
         m_painter->drawLine(QPointF(m_left, headerY + mm(2)), QPointF(m_right, headerY + mm(2)));
         const double footerY = m_writer.height() - mm(10);
         m_painter->drawLine(QPointF(m_left, footerY - fm.height()),
                             QPointF(m_right, footerY - fm.height()));
         m_painter->setPen(QColor(0x40, 0x40, 0x40));
-        m_painter->drawText(QPointF(m_left, footerY), QStringLiteral("SHA-256 ") + m_hash);
+        drawLine(m_small, QPointF(m_left, footerY), QStringLiteral("SHA-256 ") + m_hash);
         const QString page = QStringLiteral("page %1 / %2").arg(m_page).arg(m_total);
-        m_painter->drawText(QPointF(m_right - fm.horizontalAdvance(page), footerY), page);
+        drawLine(m_small, QPointF(m_right - advance(m_small, page), footerY), page);
     }
 
     QPdfWriter& m_writer;
@@ -613,6 +727,10 @@ private:
     int m_total = 0;
     QString m_header, m_hash;
     std::vector<std::pair<const QFont*, QFontMetricsF>> m_metrics;
+    std::vector<std::pair<const QFont*, std::unique_ptr<Face>>> m_faces;
+    mutable QGlyphRun m_run;
+    mutable QVector<quint32> m_indexes;
+    mutable QVector<QPointF> m_positions;
     std::vector<Column> m_columns;
     std::vector<double> m_widths;
     const std::vector<Column>* m_table = nullptr;
@@ -738,15 +856,16 @@ private:
                                                                : DeclarationPage::ActifsCorporels));
             const DeclarationPage p =
                 incorporels ? DeclarationPage::ActifsIncorporels : DeclarationPage::ActifsCorporels;
-            std::vector<Column> columns = {{caption(p, "NATUREACTIF"), 3}};
+            std::vector<Column> columns;
+            columns.push_back(Column{caption(p, "NATUREACTIF"), 3});
             if (incorporels) {
-                columns.push_back({caption(p, "ONEREUXGRATUIT"), 1});
+                columns.push_back(Column{caption(p, "ONEREUXGRATUIT"), 1});
             }
-            columns.insert(columns.end(), {{identifierCaption(), 2.2},
-                                           {caption(p, "RAISONSOCIALE"), 2.6},
-                                           {caption(p, "QUALITE"), 2},
-                                           {caption(p, "NATURERELATION"), 1.8}});
-            m_layout.tableBegin(columns);
+            columns.push_back(Column{identifierCaption(), 2.2});
+            columns.push_back(Column{caption(p, "RAISONSOCIALE"), 2.6});
+            columns.push_back(Column{caption(p, "QUALITE"), 2});
+            columns.push_back(Column{caption(p, "NATURERELATION"), 1.8});
+            m_layout.tableBegin(std::move(columns));
         } else if (n == "RestructurationsGroupeEntreprises") {
             assetsHeading();
             m_layout.subheading(QStringLiteral("Restructurations du groupe"));
@@ -858,13 +977,12 @@ private:
             companies();
         } else if (n == "PretsAccordes" || n == "EmpruntsContractes") {
             for (const auto& [devise, t] : m_currencies) {
-                m_layout.tableRow(
-                    {QStringLiteral("Total ") +
-                         (devise.isEmpty() ? QStringLiteral("sans devise") : devise),
-                     QString(), QString(), QString(), devise, decimalText(t.ouverture),
-                     decimalText(t.augmentations), decimalText(t.diminutions),
-                     decimalText(t.cloture), QString(), QString()},
-                    true);
+                m_layout.tableRow({QStringLiteral("Total ") +
+                                       (devise.isEmpty() ? QStringLiteral("sans devise") : devise),
+                                   QString(), QString(), QString(), devise, wholeText(t.ouverture),
+                                   wholeText(t.augmentations), wholeText(t.diminutions),
+                                   wholeText(t.cloture), QString(), QString()},
+                                  true);
             }
             m_layout.tableEnd();
         } else if (n == "ParticipationLiee" || n == "ParticipationDeclarante" ||
@@ -1046,10 +1164,10 @@ private:
                  DeclarationSummary::amountText(r.cloture), r.interets,
                  DeclarationSummary::rateText(r.taux)});
             CurrencyTotal& t = m_currencies[r.devise.trimmed()];
-            t.ouverture = t.ouverture + decimalOf(r.ouverture);
-            t.augmentations = t.augmentations + decimalOf(r.augmentations);
-            t.diminutions = t.diminutions + decimalOf(r.diminutions);
-            t.cloture = t.cloture + decimalOf(r.cloture);
+            t.ouverture += wholeOf(r.ouverture);
+            t.augmentations += wholeOf(r.augmentations);
+            t.diminutions += wholeOf(r.diminutions);
+            t.cloture += wholeOf(r.cloture);
         } else if (n == "LigneBiensOuServicesSansContrePartie" ||
                    n == "LigneContrepartieNonMonetairePourBiensOuServices") {
             m_layout.tableRow({r.identifier(), r.raison, r.qualityText(), r.relationText(),
@@ -1063,34 +1181,27 @@ private:
                                r.raison, r.qualityText(), r.relationText(), r.methode, r.changement,
                                DeclarationSummary::amountText(r.achats),
                                DeclarationSummary::amountText(r.ventes)});
-            Company& c = m_companies[identifier + QChar(0x1f) + r.raison];
-            if (c.lines == 0) {
-                c.identifier = identifier;
-                c.name = r.raison;
-            }
+            Company& c = m_companies[(identifier + QChar(kKeySeparator) + r.raison).toUtf8()];
             ++c.lines;
-            c.achats = c.achats + decimalOf(r.achats);
-            c.ventes = c.ventes + decimalOf(r.ventes);
+            c.achats += wholeOf(r.achats);
+            c.ventes += wholeOf(r.ventes);
         }
     }
 
     /// Totals per related company, largest first, and the chart of the categories.
     void companies() {
         m_layout.subheading(QStringLiteral("Totaux par entreprise liée"));
-        std::vector<const Company*> sorted;
+        using Entry = std::pair<const QByteArray*, const Company*>;
+        std::vector<Entry> sorted;
         sorted.reserve(m_companies.size());
-        for (const Company& c : m_companies) {
-            sorted.push_back(&c);
+        for (auto it = m_companies.cbegin(); it != m_companies.cend(); ++it) {
+            sorted.emplace_back(&it.key(), &it.value());
         }
-        std::sort(sorted.begin(), sorted.end(), [](const Company* a, const Company* b) {
-            const db::Decimal sa = a->achats + a->ventes;
-            const db::Decimal sb = b->achats + b->ventes;
-            const db::Decimal d = sa - sb;
-            if (!d.isZero()) {
-                return !d.isNegative();
-            }
-            return a->identifier != b->identifier ? a->identifier < b->identifier
-                                                  : a->name < b->name;
+        // Largest first by purchases plus sales; equal ones by identifier and name.
+        std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) {
+            const Whole sa = a.second->achats + a.second->ventes;
+            const Whole sb = b.second->achats + b.second->ventes;
+            return sa != sb ? sa > sb : *a.first < *b.first;
         });
         const DeclarationPage p = DeclarationPage::MontantsTransactions;
         m_layout.tableBegin({{identifierCaption(), 2.2},
@@ -1099,10 +1210,12 @@ private:
                              {caption(p, "ACHATS"), 1.8, true},
                              {caption(p, "VENTES"), 1.8, true},
                              {QStringLiteral("Achats + Ventes"), 1.8, true}});
-        for (const Company* c : sorted) {
-            m_layout.tableRow({c->identifier, c->name, QString::number(c->lines),
-                               decimalText(c->achats), decimalText(c->ventes),
-                               decimalText(c->achats + c->ventes)});
+        for (const auto& [key, c] : sorted) {
+            const QString text = QString::fromUtf8(*key);
+            const qsizetype separator = text.indexOf(QChar(kKeySeparator));
+            m_layout.tableRow({text.left(separator), text.mid(separator + 1),
+                               QString::number(c->lines), wholeText(c->achats),
+                               wholeText(c->ventes), wholeText(c->achats + c->ventes)});
         }
         m_layout.tableEnd();
         if (!m_totals.empty()) {
@@ -1281,7 +1394,7 @@ private:
     QStringList m_natures;
     std::vector<CategoryTotal> m_totals;
     std::map<QString, CurrencyTotal> m_currencies;
-    QHash<QString, Company> m_companies;
+    QHash<QByteArray, Company> m_companies;
 };
 
 void loadFonts() {
