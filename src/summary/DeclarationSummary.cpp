@@ -611,7 +611,73 @@ private:
         if (const double plain = plainWidth(font, text); plain >= 0 && plain <= w) {
             return fm.height();
         }
+        if (plainLines(font, w, text)) {
+            return fm.height() * double(m_lines.size());
+        }
         return setText(font, w, text, QPointF(), false, false);
+    }
+
+    /// Breaks @p text into m_lines of at most @p w, at blanks, a word longer than a line
+    /// anywhere; false when a character needs the text engine.
+    bool plainLines(const QFont& font, double w, QStringView text) const {
+        m_lines.clear();
+        for (QStringView paragraph : text.tokenize(u'\n')) {
+            qsizetype start = 0;
+            qsizetype end = 0;  // after the last word that fits on the line
+            qsizetype next = 0;
+            while (next <= paragraph.size()) {
+                qsizetype blank = paragraph.indexOf(u' ', next);
+                if (blank < 0) {
+                    blank = paragraph.size();
+                }
+                const double width = plainWidth(font, paragraph.mid(start, blank - start));
+                if (width < 0) {
+                    return false;
+                }
+                if (width <= w) {
+                    end = blank;
+                    next = blank + 1;
+                    continue;
+                }
+                if (end > start) {
+                    // The line is full: the word begins the next one.
+                    m_lines.push_back(paragraph.mid(start, end - start));
+                    start = next;
+                    end = next;
+                    continue;
+                }
+                // One word longer than the line: cut where it no longer fits.
+                qsizetype cut = start + 1;
+                while (cut < blank &&
+                       plainWidth(font, paragraph.mid(start, cut + 1 - start)) <= w) {
+                    ++cut;
+                }
+                m_lines.push_back(paragraph.mid(start, cut - start));
+                start = cut;
+                end = cut;
+                next = cut;
+            }
+            m_lines.push_back(paragraph.mid(start, end - start));
+        }
+        return true;
+    }
+
+    /// m_lines from @p topLeft, each line aligned left or right in @p w.
+    void drawLines(const QFont& font, QPointF topLeft, double w, bool right) {
+        const QFontMetricsF& fm = metrics(font);
+        double y = topLeft.y() + fm.ascent();
+        const std::vector<QStringView> lines = m_lines;
+        for (QStringView line : lines) {
+            const double width = plainWidth(font, line);
+            if (width > 0) {
+                m_run.setRawFont(face(font).raw);
+                m_run.setGlyphIndexes(m_indexes);
+                m_run.setPositions(m_positions);
+                m_painter->drawGlyphRun(QPointF(right ? topLeft.x() + w - width : topLeft.x(), y),
+                                        m_run);
+            }
+            y += fm.height();
+        }
     }
 
     /// Sets @p text in lines of @p w, words kept whole unless longer than a line; draws it at
@@ -646,21 +712,30 @@ private:
             return;
         }
         m_painter->setPen(Qt::black);
+        if (plainLines(font, rect.width(), text)) {
+            drawLines(font, rect.topLeft(), rect.width(), false);
+            return;
+        }
         setText(font, rect.width(), text, rect.topLeft(), false, true);
     }
 
-    void cell(const QFont& font, const QRectF& rect, bool right, const QString& text) {
+    void cell(const QFont& font, const QRectF& rect, bool right, const QString& text,
+              const QColor& color = Qt::black) {
         if (text.isEmpty()) {
             return;
         }
         const QFontMetricsF& fm = metrics(font);
-        m_painter->setPen(Qt::black);
+        m_painter->setPen(color);
         if (const double plain = plainWidth(font, text); plain >= 0 && plain <= rect.width()) {
             const double x = right ? rect.right() - plain : rect.left();
             m_run.setRawFont(face(font).raw);
             m_run.setGlyphIndexes(m_indexes);
             m_run.setPositions(m_positions);
             m_painter->drawGlyphRun(QPointF(x, rect.top() + fm.ascent()), m_run);
+            return;
+        }
+        if (plainLines(font, rect.width(), text)) {
+            drawLines(font, rect.topLeft(), rect.width(), right);
             return;
         }
         setText(font, rect.width(), text, rect.topLeft(), right, true);
@@ -689,10 +764,9 @@ private:
         if (m_painter) {
             m_painter->fillRect(QRectF(m_left, m_y, width(), h), QColor(0x1f, 0x4e, 0x79));
             double x = m_left;
-            m_painter->setPen(Qt::white);
             for (size_t i = 0; i < m_columns.size(); ++i) {
-                setText(m_smallBold, m_widths[i] - 2 * pad, m_columns[i].title,
-                        QPointF(x + pad, m_y + pad / 2), m_columns[i].right, true);
+                cell(m_smallBold, QRectF(x + pad, m_y + pad / 2, m_widths[i] - 2 * pad, h),
+                     m_columns[i].right, m_columns[i].title, Qt::white);
                 x += m_widths[i];
             }
         }
@@ -731,6 +805,7 @@ private:
     mutable QGlyphRun m_run;
     mutable QVector<quint32> m_indexes;
     mutable QVector<QPointF> m_positions;
+    mutable std::vector<QStringView> m_lines;
     std::vector<Column> m_columns;
     std::vector<double> m_widths;
     const std::vector<Column>* m_table = nullptr;
