@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -396,6 +397,7 @@ public:
                      m_columns[i].right, cells[i]);
                 x += m_widths[i];
             }
+            flush();
             m_painter->setPen(QPen(QColor(0xc8, 0xc8, 0xc8), mm(0.15)));
             m_painter->drawLine(QPointF(m_left, m_y + h), QPointF(m_right, m_y + h));
         }
@@ -487,11 +489,32 @@ private:
     // text engine's shaping, which the font's plain Latin text does not need.
     struct Glyph {
         quint32 index = 0;
-        double advance = 0;
+        double advance = -1;  ///< -1 until looked up
     };
     struct Face {
         QRawFont raw;
-        QHash<char16_t, Glyph> glyphs;
+        // Latin, punctuation and the usual signs by their code, the rest by a hash.
+        std::vector<Glyph> table = std::vector<Glyph>(0x2200);
+        QHash<char16_t, Glyph> others;
+
+        const Glyph& glyph(char16_t c) {
+            Glyph& g = c < table.size() ? table[c] : others[c];
+            if (g.advance < 0) {
+                const QChar ch(c);
+                int count = 1;
+                g.advance = 0;
+                if (ch.isSurrogate() || !ch.isPrint() ||
+                    !raw.glyphIndexesForChars(&ch, 1, &g.index, &count)) {
+                    g.index = 0;
+                }
+                if (g.index != 0) {
+                    QPointF advance;
+                    raw.advancesForGlyphIndexes(&g.index, &advance, 1);
+                    g.advance = advance.x();
+                }
+            }
+            return g;
+        }
     };
 
     Face& face(const QFont& font) const {
@@ -516,30 +539,42 @@ private:
         m_positions.resize(text.size());
         double x = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t c = text[i].unicode();
-            auto it = f.glyphs.constFind(c);
-            if (it == f.glyphs.constEnd()) {
-                Glyph g;
-                const QChar ch(c);
-                int count = 1;
-                if (!ch.isSurrogate() && ch.isPrint() &&
-                    f.raw.glyphIndexesForChars(&ch, 1, &g.index, &count) && g.index != 0) {
-                    QPointF advance;
-                    f.raw.advancesForGlyphIndexes(&g.index, &advance, 1);
-                    g.advance = advance.x();
-                } else {
-                    g.index = 0;
-                }
-                it = f.glyphs.insert(c, g);
-            }
-            if (it->index == 0) {
+            const Glyph& g = f.glyph(text[i].unicode());
+            if (g.index == 0) {
                 return -1;
             }
-            m_indexes[i] = it->index;
+            m_indexes[i] = g.index;
             m_positions[i] = QPointF(x, 0);
-            x += it->advance;
+            x += g.advance;
         }
         return x;
+    }
+
+    /// Adds the glyphs of the last plainWidth() at @p baseline to the glyphs waiting to be
+    /// drawn: a table row goes to the PDF as one run rather than one per cell.
+    void queue(const QFont& font, const QColor& color, QPointF baseline) {
+        if (m_queuedFont != &font || m_queuedColor != color) {
+            flush();
+            m_queuedFont = &font;
+            m_queuedColor = color;
+        }
+        for (qsizetype i = 0; i < m_indexes.size(); ++i) {
+            m_queuedIndexes.append(m_indexes[i]);
+            m_queuedPositions.append(m_positions[i] + baseline);
+        }
+    }
+
+    void flush() {
+        if (!m_painter || m_queuedIndexes.isEmpty()) {
+            return;
+        }
+        m_painter->setPen(m_queuedColor);
+        m_run.setRawFont(face(*m_queuedFont).raw);
+        m_run.setGlyphIndexes(m_queuedIndexes);
+        m_run.setPositions(m_queuedPositions);
+        m_painter->drawGlyphRun(QPointF(), m_run);
+        m_queuedIndexes.resize(0);
+        m_queuedPositions.resize(0);
     }
 
     double advance(const QFont& font, const QString& text) const {
@@ -549,6 +584,7 @@ private:
 
     /// One line of @p text with its baseline at @p baseline.
     void drawLine(const QFont& font, QPointF baseline, const QString& text) {
+        flush();
         if (plainWidth(font, text) >= 0) {
             m_run.setRawFont(face(font).raw);
             m_run.setGlyphIndexes(m_indexes);
@@ -663,18 +699,13 @@ private:
     }
 
     /// m_lines from @p topLeft, each line aligned left or right in @p w.
-    void drawLines(const QFont& font, QPointF topLeft, double w, bool right) {
+    void drawLines(const QFont& font, QPointF topLeft, double w, bool right, const QColor& color) {
         const QFontMetricsF& fm = metrics(font);
         double y = topLeft.y() + fm.ascent();
-        const std::vector<QStringView> lines = m_lines;
-        for (QStringView line : lines) {
+        for (QStringView line : m_lines) {
             const double width = plainWidth(font, line);
             if (width > 0) {
-                m_run.setRawFont(face(font).raw);
-                m_run.setGlyphIndexes(m_indexes);
-                m_run.setPositions(m_positions);
-                m_painter->drawGlyphRun(QPointF(right ? topLeft.x() + w - width : topLeft.x(), y),
-                                        m_run);
+                queue(font, color, QPointF(right ? topLeft.x() + w - width : topLeft.x(), y));
             }
             y += fm.height();
         }
@@ -711,11 +742,12 @@ private:
         if (!m_painter || text.isEmpty()) {
             return;
         }
-        m_painter->setPen(Qt::black);
         if (plainLines(font, rect.width(), text)) {
-            drawLines(font, rect.topLeft(), rect.width(), false);
+            drawLines(font, rect.topLeft(), rect.width(), false, Qt::black);
+            flush();
             return;
         }
+        m_painter->setPen(Qt::black);
         setText(font, rect.width(), text, rect.topLeft(), false, true);
     }
 
@@ -725,19 +757,17 @@ private:
             return;
         }
         const QFontMetricsF& fm = metrics(font);
-        m_painter->setPen(color);
         if (const double plain = plainWidth(font, text); plain >= 0 && plain <= rect.width()) {
             const double x = right ? rect.right() - plain : rect.left();
-            m_run.setRawFont(face(font).raw);
-            m_run.setGlyphIndexes(m_indexes);
-            m_run.setPositions(m_positions);
-            m_painter->drawGlyphRun(QPointF(x, rect.top() + fm.ascent()), m_run);
+            queue(font, color, QPointF(x, rect.top() + fm.ascent()));
             return;
         }
         if (plainLines(font, rect.width(), text)) {
-            drawLines(font, rect.topLeft(), rect.width(), right);
+            drawLines(font, rect.topLeft(), rect.width(), right, color);
             return;
         }
+        flush();
+        m_painter->setPen(color);
         setText(font, rect.width(), text, rect.topLeft(), right, true);
     }
 
@@ -769,6 +799,7 @@ private:
                      m_columns[i].right, m_columns[i].title, Qt::white);
                 x += m_widths[i];
             }
+            flush();
         }
         m_y += h;
         (void)fm;
@@ -806,6 +837,10 @@ private:
     mutable QVector<quint32> m_indexes;
     mutable QVector<QPointF> m_positions;
     mutable std::vector<QStringView> m_lines;
+    const QFont* m_queuedFont = nullptr;
+    QColor m_queuedColor;
+    QVector<quint32> m_queuedIndexes;
+    QVector<QPointF> m_queuedPositions;
     std::vector<Column> m_columns;
     std::vector<double> m_widths;
     const std::vector<Column>* m_table = nullptr;
@@ -844,6 +879,7 @@ public:
             xmlTextReaderPtr r;
             ~Free() { xmlFreeTextReader(r); }
         } freeReader{reader};
+        xmlTextReaderSetErrorHandler(reader, &Pass::errorCallback, this);
         QByteArray text;
         int status;
         while ((status = xmlTextReaderRead(reader)) == 1) {
@@ -884,8 +920,8 @@ public:
         }
         if (status != 0 || m_readError) {
             throw DeclarationError(
-                QStringLiteral("Le fichier de déclaration %1 n'est pas un document XML lisible.")
-                    .arg(QDir::toNativeSeparators(path)));
+                QStringLiteral("Le fichier de déclaration %1 n'est pas un document XML lisible%2.")
+                    .arg(QDir::toNativeSeparators(path), m_parseError));
         }
         if (m_layout.page() == 0) {
             m_layout.newPage();
@@ -893,6 +929,17 @@ public:
     }
 
 private:
+    static void errorCallback(void* context, const char* message, xmlParserSeverities severity,
+                              xmlTextReaderLocatorPtr locator) {
+        auto* self = static_cast<Pass*>(context);
+        if (self->m_parseError.isEmpty() && (severity == XML_PARSER_SEVERITY_ERROR ||
+                                             severity == XML_PARSER_SEVERITY_VALIDITY_ERROR)) {
+            self->m_parseError = QStringLiteral(" (ligne %1 : %2)")
+                                     .arg(xmlTextReaderLocatorLineNumber(locator))
+                                     .arg(QString::fromUtf8(message).trimmed());
+        }
+    }
+
     static int readCallback(void* context, char* buffer, int length) {
         auto* self = static_cast<Pass*>(context);
         const qint64 n = self->m_file->read(buffer, length);
@@ -952,6 +999,7 @@ private:
             m_categoryCode = QString::number(c);
             m_categoryName = label(m_categoryCode, CodeLists::ListeTypeMontant());
             m_natures = CodeLists::ListesNatureOperation(m_categoryCode);
+            m_methods.clear();
             m_achats.clear();
             m_ventes.clear();
             m_layout.subheading(QStringLiteral("Catégorie ") +
@@ -975,17 +1023,17 @@ private:
                                                      : QStringLiteral("Emprunts contractés"));
             m_currencies.clear();
             const DeclarationPage p = DeclarationPage::PretsEmprunts;
-            m_layout.tableBegin({{identifierCaption(), 2},
-                                 {caption(p, "RAISONSOCIALE"), 2.3},
-                                 {caption(p, "QUALITE"), 1.6},
-                                 {caption(p, "NATURERELATION"), 1.5},
-                                 {caption(p, "DEVISE"), 1},
-                                 {caption(p, "SOLDEOUVERTURE"), 1.5, true},
-                                 {caption(p, "AUGMENTATIONS"), 1.5, true},
-                                 {caption(p, "DIMINUTIONS"), 1.5, true},
-                                 {caption(p, "SOLDECLOTURE"), 1.5, true},
-                                 {caption(p, "PRETINTERET"), 1},
-                                 {caption(p, "TAUXINTERET"), 1, true}});
+            m_layout.tableBegin({{identifierCaption(), 1.8},
+                                 {caption(p, "RAISONSOCIALE"), 2},
+                                 {caption(p, "QUALITE"), 1.5},
+                                 {caption(p, "NATURERELATION"), 1.6},
+                                 {caption(p, "DEVISE"), 1.4},
+                                 {caption(p, "SOLDEOUVERTURE"), 1.4, true},
+                                 {caption(p, "AUGMENTATIONS"), 1.4, true},
+                                 {caption(p, "DIMINUTIONS"), 1.4, true},
+                                 {caption(p, "SOLDECLOTURE"), 1.4, true},
+                                 {caption(p, "PRETINTERET"), 0.9},
+                                 {caption(p, "TAUXINTERET"), 0.8, true}});
         } else if (n == "OperationsSansContrepartieOuAvecContrepartieNonMonetaire") {
             transactionsAbsent();
             loansAbsent();
@@ -1046,6 +1094,16 @@ private:
                  DeclarationSummary::amountText(m_ventes)},
                 true);
             m_layout.tableEnd();
+            // The methods are given by their codes in the table, their names here.
+            QStringList methods;
+            for (const QString& code : m_methods) {
+                methods.append(withLabel(code, label(code, CodeLists::ListeMethode())));
+            }
+            if (!methods.isEmpty()) {
+                m_layout.paragraph(
+                    QStringLiteral("Méthodes : ") + methods.join(QStringLiteral(" ; ")),
+                    &m_layout.m_small);
+            }
             m_totals.push_back({m_categoryCode, m_categoryName, m_achats, m_ventes});
             m_category = 0;
         } else if (n == "MontantTransactionsMethodeDeterminationPrixTransfert") {
@@ -1256,6 +1314,11 @@ private:
                                r.raison, r.qualityText(), r.relationText(), r.methode, r.changement,
                                DeclarationSummary::amountText(r.achats),
                                DeclarationSummary::amountText(r.ventes)});
+            for (const QString* method : {&r.methode, &r.changement}) {
+                if (!method->isEmpty()) {
+                    m_methods.insert(*method);
+                }
+            }
             Company& c = m_companies[(identifier + QChar(kKeySeparator) + r.raison).toUtf8()];
             ++c.lines;
             c.achats += wholeOf(r.achats);
@@ -1455,6 +1518,7 @@ private:
     QCryptographicHash* m_hash;
     QFile* m_file = nullptr;
     bool m_readError = false;
+    QString m_parseError;
     std::vector<std::string_view> m_stack;
     bool m_leaf = false;
     QString m_natureDateFin;
@@ -1467,6 +1531,7 @@ private:
     int m_category = 0;
     QString m_categoryCode, m_categoryName, m_achats, m_ventes;
     QStringList m_natures;
+    std::set<QString> m_methods;
     std::vector<CategoryTotal> m_totals;
     std::map<QString, CurrencyTotal> m_currencies;
     QHash<QByteArray, Company> m_companies;
