@@ -29,8 +29,7 @@ const OptionSpec kCreateDatabase[] = {
 };
 const OptionSpec kGenerate[] = {
     {u"--generate", nullptr, Use::Required},     kCompany,  kYear,
-    {u"--output", u"REPERTOIRE", Use::Optional}, kDatabase,
-    {u"--summary", nullptr, Use::Optional},
+    {u"--output", u"REPERTOIRE", Use::Optional}, kDatabase, {u"--summary", nullptr, Use::Optional},
 };
 const OptionSpec kBackup[] = {
     {u"--backup", u"FICHIER.fbk", Use::Required, kBackupOrRestore},

@@ -35,8 +35,9 @@ int summary(const QString& path, const DeclarationProblems& problems, QTextStrea
         out << QDir::toNativeSeparators(QFileInfo(pdf).absoluteFilePath()) << Qt::endl;
         return code(GenerateCommand::Exit::Success);
     } catch (const DeclarationError& e) {
-        err << QStringLiteral("Le récapitulatif PDF n'a pas été écrit : %1\nLe fichier de "
-                              "déclaration %2 est conservé.")
+        err << QStringLiteral(
+                   "Le récapitulatif PDF n'a pas été écrit : %1\nLe fichier de "
+                   "déclaration %2 est conservé.")
                    .arg(e.text(), QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
             << Qt::endl;
         return code(GenerateCommand::Exit::SummaryFailed);

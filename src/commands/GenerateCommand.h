@@ -20,9 +20,10 @@ class QTextStream;
  * --generate prints the file's path on standard output and the number of problems the
  * administration's schema finds on standard error. With --summary it then writes the PDF
  * review of that file beside it (DeclarationSummary) and prints its path too; this needs a
- * QGuiApplication, which main creates on the offscreen platform for such a line. --check writes no file: it prints one
- * problem per line on standard output and nothing else there, and a summary naming the
- * schema's version on standard error.
+ * QGuiApplication, which main creates on the offscreen platform for such a line.
+ *
+ * --check writes no file: it prints one problem per line on standard output and nothing else
+ * there, and a summary naming the schema's version on standard error.
  */
 class GenerateCommand {
 public:

@@ -63,8 +63,7 @@ void MessageBoxes::information(QWidget* parent, const QString& text) {
     box.exec();
 }
 
-bool MessageBoxes::informationAction(QWidget* parent, const QString& text,
-                                     const QString& action) {
+bool MessageBoxes::informationAction(QWidget* parent, const QString& text, const QString& action) {
     if (hook()) {
         hook()(Kind::Information, text);
         return false;

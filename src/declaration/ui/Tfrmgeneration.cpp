@@ -238,8 +238,9 @@ void Tfrmgeneration::GenXml() {
 }
 
 QString Tfrmgeneration::texteEchecRecapitulatif(const QString& raison) {
-    return QStringLiteral("Le récapitulatif PDF n'a pas été écrit : %1\nLe fichier Xml est "
-                          "conservé.")
+    return QStringLiteral(
+               "Le récapitulatif PDF n'a pas été écrit : %1\nLe fichier Xml est "
+               "conservé.")
         .arg(raison);
 }
 
