@@ -5,7 +5,7 @@ packages=(
     g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
-    zlib1g-dev libshp-dev libxml2-dev libxml2-utils iso-codes
+    zlib1g-dev libshp-dev libxml2-dev libxml2-utils iso-codes fonts-dejavu-core poppler-utils
     python3-xmlschema python3-openpyxl python3-xlwt
     dpkg-dev file lintian desktop-file-utils
 )

@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,7 @@ namespace {
 }
 
 }  // namespace
+#include <memory>
 
 int main(int argc, char** argv) {
     // Before anything else, and above all before any thread starts.
@@ -43,11 +45,17 @@ int main(int argc, char** argv) {
 
     int code = 0;
     {
-        // No window, no display needed.
-        QCoreApplication app(argc, argv);
+        // No window, no display needed: a document is drawn on the offscreen platform.
+        std::unique_ptr<QCoreApplication> app;
+        if (commandLine.drawsDocuments()) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            app = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
         // The desktop's name: both find the same configuration folder of the user.
-        app.setApplicationName(Configuration::kApplicationName);
-        app.setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
+        QCoreApplication::setApplicationName(Configuration::kApplicationName);
+        QCoreApplication::setApplicationVersion(QStringLiteral(ARDOZ_VERSION));
         StopSignals::setAction([](int) { db::Connection::interruptAll(); });
         code = commandLine.run();
         if (const int signal = StopSignals::received()) {

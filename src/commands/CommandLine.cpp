@@ -29,7 +29,7 @@ const OptionSpec kCreateDatabase[] = {
 };
 const OptionSpec kGenerate[] = {
     {u"--generate", nullptr, Use::Required},     kCompany,  kYear,
-    {u"--output", u"REPERTOIRE", Use::Optional}, kDatabase,
+    {u"--output", u"REPERTOIRE", Use::Optional}, kDatabase, {u"--summary", nullptr, Use::Optional},
 };
 const OptionSpec kBackup[] = {
     {u"--backup", u"FICHIER.fbk", Use::Required, kBackupOrRestore},
@@ -88,7 +88,9 @@ const CommandMode kModes[] = {
     {kGenerate,
      u"écrit le fichier de déclaration d'une société et d'un exercice (matricule complet, par "
      u"exemple 1234567A) dans REPERTOIRE, sans ouvrir de fenêtre ; le nombre de problèmes "
-     u"relevés par le contrôle sort sur la sortie d'erreur",
+     u"relevés par le contrôle sort sur la sortie d'erreur ; --summary écrit à côté le "
+     u"récapitulatif PDF FDPT-<matricule>-<exercice>.pdf (rend 8 s'il n'a pu être écrit : "
+     u"le fichier XML est gardé)",
      nullptr, GenerateCommand::execute},
     {kBackup,
      u"sauvegarde la base (celle de CheminBase.ini, ou BASE) dans FICHIER.fbk, base ouverte",
@@ -185,6 +187,7 @@ CommandLine::CommandLine(const QStringList& arguments) : m_arguments(arguments) 
         every.insert(every.end(), mode.options.begin(), mode.options.end());
     }
     const QStringList given = OptionReader::given(arguments, every);
+    m_drawsDocuments = given.contains(QStringLiteral("--summary"));
     QList<const CommandMode*> asked;
     for (const CommandMode& mode : kModes) {
         if (given.contains(modeOption(mode))) {

@@ -44,6 +44,9 @@ public:
 
     /// True when the line asks for the desktop: no mode, and only Qt's own options.
     bool isDesktop() const { return !m_mode && m_problem.isEmpty(); }
+    /// True when the command draws a document (--summary): it needs a QGuiApplication, on
+    /// the offscreen platform since commands run without a display.
+    bool drawsDocuments() const { return m_drawsDocuments; }
 
     /// Runs the mode, or reports why the line cannot be used, on the standard streams as
     /// UTF-8 text; returns the exit code. Not for the desktop.
@@ -63,4 +66,5 @@ private:
     QStringList m_arguments;
     const CommandMode* m_mode = nullptr;
     QString m_problem;
+    bool m_drawsDocuments = false;
 };

@@ -7,6 +7,7 @@
 #include "declaration/DeclarationError.h"
 #include "declaration/DeclarationValidator.h"
 #include "declaration/DeclarationWriter.h"
+#include "summary/DeclarationSummary.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +25,23 @@ QString problemCount(qsizetype count) {
         return QStringLiteral("aucun problème");
     }
     return QStringLiteral("%1 problème%2").arg(count).arg(count > 1 ? "s" : "");
+}
+
+/// Writes the PDF review of the file at @p path; its failure leaves the file as it is.
+int summary(const QString& path, const DeclarationProblems& problems, QTextStream& out,
+            QTextStream& err) {
+    try {
+        const QString pdf = DeclarationSummary::write(path, problems);
+        out << QDir::toNativeSeparators(QFileInfo(pdf).absoluteFilePath()) << Qt::endl;
+        return code(GenerateCommand::Exit::Success);
+    } catch (const DeclarationError& e) {
+        err << QStringLiteral(
+                   "Le récapitulatif PDF n'a pas été écrit : %1\nLe fichier de "
+                   "déclaration %2 est conservé.")
+                   .arg(e.text(), QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+            << Qt::endl;
+        return code(GenerateCommand::Exit::SummaryFailed);
+    }
 }
 
 }  // namespace
@@ -83,6 +101,9 @@ int GenerateCommand::execute(const CommandOptions& options, QTextStream& out, QT
                                .arg(DeclarationValidator::schemaName(),
                                     problemCount(writer.problems().size()))
                         << Qt::endl;
+                    if (options.isSet(u"--summary")) {
+                        result = summary(path, writer.problems(), out, err);
+                    }
                 }
             } catch (const DeclarationError& e) {
                 err << e.text() << Qt::endl;

@@ -9,7 +9,7 @@ class QTextStream;
  * Generation and check of the declaration file from the command line, for scripts and
  * batch work:
  *
- *     ardoz --generate --company ID --year YYYY [--output DIR] [--database FILE]
+ *     ardoz --generate --company ID --year YYYY [--output DIR] [--database FILE] [--summary]
  *     ardoz --check --company ID --year YYYY [--database FILE]
  *
  * ID is the full identifier (MFISCAL followed by CLE). Without --database the database
@@ -18,9 +18,12 @@ class QTextStream;
  * would, into DIR (default: the working folder).
  *
  * --generate prints the file's path on standard output and the number of problems the
- * administration's schema finds on standard error. --check writes no file: it prints one
- * problem per line on standard output and nothing else there, and a summary naming the
- * schema's version on standard error.
+ * administration's schema finds on standard error. With --summary it then writes the PDF
+ * review of that file beside it (DeclarationSummary) and prints its path too; this needs a
+ * QGuiApplication, which main creates on the offscreen platform for such a line.
+ *
+ * --check writes no file: it prints one problem per line on standard output and nothing else
+ * there, and a summary naming the schema's version on standard error.
  */
 class GenerateCommand {
 public:
@@ -34,6 +37,7 @@ public:
         UnknownCompany = 4,       ///< no company row with this identifier, whatever the year
         UnknownYear = 5,          ///< the company exists, but not for this year
         DocumentNotProduced = 6,  ///< --check: the document could not be produced
+        SummaryFailed = 8,        ///< --summary: the XML file is written, its PDF could not be
     };
 
     /**

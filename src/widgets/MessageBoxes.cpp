@@ -63,6 +63,19 @@ void MessageBoxes::information(QWidget* parent, const QString& text) {
     box.exec();
 }
 
+bool MessageBoxes::informationAction(QWidget* parent, const QString& text, const QString& action) {
+    if (hook()) {
+        hook()(Kind::Information, text);
+        return false;
+    }
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    QPushButton* chosen = box.addButton(action, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == chosen;
+}
+
 MessageBoxes::Reponse MessageBoxes::question(QWidget* parent, const QString& text) {
     if (hook()) {
         const bool oui = hook()(Kind::Question, text);

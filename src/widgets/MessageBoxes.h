@@ -37,6 +37,9 @@ public:
     static bool confirm(QWidget* parent, const QString& text);
     /// Shows @p text in a plain box: application title, no icon, one OK button.
     static void information(QWidget* parent, const QString& text);
+    /// Shows @p text in the plain box with, beside OK, a button @p action; true when the user
+    /// chose @p action. Under a hook the box is an information and @p action is not chosen.
+    static bool informationAction(QWidget* parent, const QString& text, const QString& action);
     /// Asks @p text in a box titled "Confirmation" with Oui, Non and Annuler; Esc and the
     /// close box answer Annuler.
     static Reponse question(QWidget* parent, const QString& text);

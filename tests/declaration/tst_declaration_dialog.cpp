@@ -5,19 +5,23 @@
 #include "declaration/ui/FolderChooser.h"
 #include "declaration/ui/Tfrmgeneration.h"
 #include "declaration/ui/Tfrmproblemes.h"
+#include "summary/DeclarationSummary.h"
 #include "widgets/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -25,6 +29,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 
 using C = DeclarationFixture::Columns;
 using Kind = MessageBoxes::Kind;
@@ -51,12 +56,159 @@ QStringList entries(const QString& folder) {
                                   QDir::NoDotAndDotDot);
 }
 
+/// Takes the desktop's "open" of file: URLs, as QDesktopServices hands them to a handler.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+/// Answers the first message box the dialog shows, on real widgets: records its text and
+/// buttons and clicks the one named @p choice.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(const QString& choice) : m_choice(choice) {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                return;
+            }
+            m_timer.stop();
+            text = box->text();
+            for (QAbstractButton* button : box->buttons()) {
+                buttons.append(button->text());
+            }
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == m_choice) {
+                    button->click();
+                    return;
+                }
+            }
+            box->reject();
+        });
+        m_timer.start(20);
+    }
+
+    QString text;
+    QStringList buttons;
+
+private:
+    QString m_choice;
+    QTimer m_timer;
+};
+
 }  // namespace
 
 class TestDeclarationDialog : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_settings;
+
 private slots:
+    void initTestCase() {
+        // The user's settings stay out of the tests, and every test starts from none.
+        QVERIFY(m_settings.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    }
+
+    void init() {
+        QSettings(QStringLiteral("Ardoz Prix de Transfert"), QStringLiteral("reglages")).clear();
+    }
+
+    // "Récapitulatif PDF" is on at first, remembered as the user leaves it, and writes the
+    // review beside the file; one that cannot be written is said after the file's success.
+    void recapitulatifCheckBox() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        fillCompleteDeclaration(f);
+        const CurrentFolder cwd(f.outputFolder());
+        const QString pdf = DeclarationSummary::pathFor(f.expectedPath());
+        MessageBoxRecorder boxes;
+        {
+            Tfrmgeneration dialog(nullptr, &f.module());
+            QCheckBox* box = dialog.findChild<QCheckBox*>();
+            QCOMPARE(box, dialog.ChkRecapitulatif());
+            QCOMPARE(box->text(), QStringLiteral("Récapitulatif PDF"));
+            QVERIFY(box->isChecked());
+            QVERIFY(box->focusPolicy() & Qt::TabFocus);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            // On the indicator: the box is as wide as the dialog, its text is not.
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+            QVERIFY(!box->isChecked());
+            QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+            QCOMPARE(boxes.texts(), QStringList{Tfrmgeneration::kSucces});
+            QCOMPARE(entries(f.outputFolder()),
+                     QStringList{QStringLiteral("FDPT-1234567A-2023.xml")});
+        }
+        boxes.clear();
+        {
+            Tfrmgeneration dialog(nullptr, &f.module());
+            QVERIFY(!dialog.ChkRecapitulatif()->isChecked());
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QTest::keyClick(dialog.ChkRecapitulatif(), Qt::Key_Space);
+            QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+            QCOMPARE(boxes.texts(), QStringList{Tfrmgeneration::kSucces});
+            QFile written(pdf);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QVERIFY(written.read(5) == "%PDF-");
+        }
+        boxes.clear();
+        {
+            // A folder where the review would go: the file is written, the review is not.
+            QVERIFY(QFile::remove(pdf));
+            QVERIFY(QDir().mkdir(pdf));
+            Tfrmgeneration dialog(nullptr, &f.module());
+            QVERIFY(dialog.ChkRecapitulatif()->isChecked());
+            dialog.show();
+            QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+            QCOMPARE(boxes.texts(Kind::Information), QStringList{Tfrmgeneration::kSucces});
+            const QStringList errors = boxes.texts(Kind::Error);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY2(errors.first().startsWith(
+                         QStringLiteral("Le récapitulatif PDF n'a pas été écrit : ")),
+                     qPrintable(errors.first()));
+            QVERIFY(errors.first().endsWith(QStringLiteral("Le fichier Xml est conservé.")));
+            QVERIFY(QFile::exists(f.expectedPath()));
+            QVERIFY(QDir(pdf).isEmpty());
+        }
+    }
+
+    // On real widgets: the success box offers "Ouvrir le récapitulatif", which asks the
+    // desktop to open the PDF; OK opens nothing.
+    void ouvrirLeRecapitulatif() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        fillCompleteDeclaration(f);
+        const CurrentFolder cwd(f.outputFolder());
+        UrlRecorder urls;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
+        {
+            Tfrmgeneration dialog(nullptr, &f.module());
+            dialog.show();
+            BoxAnswerer answer(Tfrmgeneration::kOuvrirRecapitulatif);
+            QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+            QCOMPARE(answer.text, Tfrmgeneration::kSucces);
+            QCOMPARE(answer.buttons,
+                     (QStringList{QStringLiteral("OK"), Tfrmgeneration::kOuvrirRecapitulatif}));
+        }
+        QCOMPARE(urls.opened,
+                 QList<QUrl>{QUrl::fromLocalFile(DeclarationSummary::pathFor(f.expectedPath()))});
+        {
+            Tfrmgeneration dialog(nullptr, &f.module());
+            dialog.show();
+            BoxAnswerer answer(QStringLiteral("OK"));
+            QTest::mouseClick(dialog.BtnOk(), Qt::LeftButton);
+            QCOMPARE(answer.text, Tfrmgeneration::kSucces);
+        }
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(urls.opened.size(), 1);
+    }
     void captionAndLabels() {
         DeclarationFixture f;
         QVERIFY(f.isValid());

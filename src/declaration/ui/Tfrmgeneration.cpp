@@ -7,23 +7,42 @@
 #include "declaration/DeclarationWriter.h"
 #include "declaration/ui/FolderChooser.h"
 #include "declaration/ui/Tfrmproblemes.h"
+#include "summary/DeclarationSummary.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QCheckBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyle>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 const QString Tfrmgeneration::kCaption = QStringLiteral("Génération  du Fichier Xml");
 const QString Tfrmgeneration::kSucces = QStringLiteral("Fichier Xml Générer avec succés");
+const QString Tfrmgeneration::kRecapitulatif = QStringLiteral("Récapitulatif PDF");
+const QString Tfrmgeneration::kOuvrirRecapitulatif = QStringLiteral("Ouvrir le récapitulatif");
+const QString Tfrmgeneration::kCleRecapitulatif = QStringLiteral("Generation/RecapitulatifPdf");
 const QString Tfrmgeneration::kAucuneSociete =
     QStringLiteral("Société : aucune société n'est sélectionnée.");
+
+namespace {
+
+/// The user's settings of the program (~/.config/Ardoz Prix de Transfert/reglages.conf).
+QSettings reglages() {
+    // Beside the user's CheminBase.ini and column widths, in the program's own folder.
+    return QSettings(QStringLiteral("Ardoz Prix de Transfert"), QStringLiteral("reglages"));
+}
+
+}  // namespace
 
 Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     : QDialog(parent),
@@ -38,7 +57,8 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
       m_btnParcourir(new QToolButton(this)),
       m_btnControler(new QPushButton(QStringLiteral("Contrôler"), this)),
       m_btnOk(new QPushButton(QStringLiteral("Valider"), this)),
-      m_btnFermer(new QPushButton(QStringLiteral("Fermer"), this)) {
+      m_btnFermer(new QPushButton(QStringLiteral("Fermer"), this)),
+      m_chkRecapitulatif(new QCheckBox(kRecapitulatif, this)) {
     setWindowTitle(kCaption);
     setModal(true);
 
@@ -63,6 +83,13 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
         button->setDefault(false);
     }
 
+    m_chkRecapitulatif->setToolTip(
+        QStringLiteral("Écrire aussi, à côté du fichier Xml, son récapitulatif imprimable "
+                       "(FDPT-<matricule>-<exercice>.pdf)"));
+    m_chkRecapitulatif->setChecked(reglages().value(kCleRecapitulatif, true).toBool());
+    connect(m_chkRecapitulatif, &QCheckBox::toggled, this,
+            [](bool on) { reglages().setValue(kCleRecapitulatif, on); });
+
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(m_editRepertoire, 1);
     folderRow->addWidget(m_btnParcourir);
@@ -80,6 +107,7 @@ Tfrmgeneration::Tfrmgeneration(QWidget* parent, TDataprix* module)
     layout->addSpacing(8);
     layout->addWidget(m_labelRepertoire);
     layout->addLayout(folderRow);
+    layout->addWidget(m_chkRecapitulatif);
     layout->addSpacing(8);
     layout->addLayout(buttons);
 
@@ -178,16 +206,51 @@ void Tfrmgeneration::GenXml() {
         MessageBoxes::showError(this, FolderChooser::kNotAFolder.arg(m_editRepertoire->text()));
         return;
     }
+    QString path;
     try {
-        m_writer->generate(m_editRepertoire->text());
+        path = m_writer->generate(m_editRepertoire->text());
     } catch (const DeclarationError& e) {
         MessageBoxes::showError(this, e.text());
         return;
     }
-    MessageBoxes::information(this, kSucces);
+    QString recapitulatif;
+    QString echec;
+    if (m_chkRecapitulatif->isChecked()) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            recapitulatif = DeclarationSummary::write(path, m_writer->problems());
+        } catch (const DeclarationError& e) {
+            echec = e.text();
+        }
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (recapitulatif.isEmpty()) {
+        MessageBoxes::information(this, kSucces);
+        if (!echec.isEmpty()) {
+            MessageBoxes::showError(this, texteEchecRecapitulatif(echec));
+        }
+    } else if (MessageBoxes::informationAction(this, kSucces, kOuvrirRecapitulatif)) {
+        OuvrirRecapitulatif(recapitulatif);
+    }
     const qsizetype count = m_writer->problems().size();
     if (count > 0 && MessageBoxes::confirm(this, texteProblemes(count))) {
         AfficherProblemes();
+    }
+}
+
+QString Tfrmgeneration::texteEchecRecapitulatif(const QString& raison) {
+    return QStringLiteral(
+               "Le récapitulatif PDF n'a pas été écrit : %1\nLe fichier Xml est "
+               "conservé.")
+        .arg(raison);
+}
+
+void Tfrmgeneration::OuvrirRecapitulatif(const QString& path) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        MessageBoxes::showError(
+            this, QStringLiteral("Le récapitulatif %1 n'a pu être ouvert : aucun lecteur de PDF "
+                                 "n'est associé à ce type de fichier.")
+                      .arg(QDir::toNativeSeparators(path)));
     }
 }
 

@@ -8,6 +8,7 @@
 
 class Dataset;
 class DeclarationWriter;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -29,6 +30,11 @@ class TDataprix;
  * list is a window of its own (Tfrmproblemes) that outlives the dialog: it is handed to
  * the dialog's parent when the dialog closes, and a problem opened from it closes the
  * dialog so that the entry window can be used.
+ *
+ * "Récapitulatif PDF" (on by default, remembered in the user's settings) also writes the
+ * PDF review of the file beside it (DeclarationSummary); the success message then offers
+ * "Ouvrir le récapitulatif", which opens it with the desktop's viewer. A review that cannot
+ * be written is reported after the success of the file, which is kept.
  */
 class Tfrmgeneration : public QDialog {
     Q_OBJECT
@@ -65,6 +71,7 @@ public:
     /// The problem list opened from this dialog, if it is still open.
     Tfrmproblemes* ListeProblemes() const { return m_liste; }
     QPushButton* BtnFermer() const { return m_btnFermer; }
+    QCheckBox* ChkRecapitulatif() const { return m_chkRecapitulatif; }
 
     /// The company label for the current row of @p societe: "Société : " and the name without
     /// surrounding blanks, three blanks, the full identifier, "  Exercice: " and the year, then
@@ -77,6 +84,14 @@ public:
 
     static const QString kCaption;
     static const QString kSucces;
+    static const QString kRecapitulatif;
+    static const QString kOuvrirRecapitulatif;
+    /// The settings key of the check box "Récapitulatif PDF".
+    static const QString kCleRecapitulatif;
+    /// The error box of a review that could not be written for @p raison.
+    static QString texteEchecRecapitulatif(const QString& raison);
+    /// Opens the review at @p path with the desktop's viewer, or says why it cannot.
+    void OuvrirRecapitulatif(const QString& path);
     static const QString kAucuneSociete;
     /// The information box of a check without any problem.
     static QString texteAucunProbleme();
@@ -107,5 +122,6 @@ private:
     QPushButton* m_btnControler;
     QPushButton* m_btnOk;
     QPushButton* m_btnFermer;
+    QCheckBox* m_chkRecapitulatif;
     QPointer<Tfrmproblemes> m_liste;
 };
