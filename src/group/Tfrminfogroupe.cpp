@@ -91,6 +91,8 @@ Tfrminfogroupe::Tfrminfogroupe(ServicesFenetres& services, QWidget* parent)
     layout->addWidget(m_pages);
 
     FormCreate();
+    // The window opens ready to type, in its first field.
+    m_formulaire->controle(QStringLiteral("MFISCALMERE"))->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget* Tfrminfogroupe::creerPageGroupe() {
@@ -141,7 +143,7 @@ QWidget* Tfrminfogroupe::creerPageGroupe() {
     m_navigateur->skip(m_fermer);
     connect(m_valider, &QPushButton::clicked, this, &Tfrminfogroupe::BtnValiderClick);
     connect(m_annuler, &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
-    connect(m_fermer, &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
+    connect(m_fermer, &QPushButton::clicked, this, &QWidget::close);
 
     auto* boutons = new QHBoxLayout;
     boutons->addWidget(m_valider);
@@ -201,7 +203,7 @@ PageLignes* Tfrminfogroupe::creerPageActifs(Dataset* dataset, bool incorporel) {
     auto* page = new PageLignes(def, m_navigateur, m_pages);
     page->setObjectName(incorporel ? QStringLiteral("PageActifsIncorporels")
                                    : QStringLiteral("PageActifsCorporels"));
-    connect(page->boutonFermer(), &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
+    connect(page->boutonFermer(), &QPushButton::clicked, this, &QWidget::close);
     connect(page->formulaire(), &FormulaireSaisie::doubleClic, this,
             [this, page](const QString& colonne) {
                 if (colonne == QStringLiteral("MATRICULEFISCAL")) {
@@ -294,12 +296,15 @@ void Tfrminfogroupe::BtnValiderClick() {
 }
 
 void Tfrminfogroupe::BtnAnnulerClick() {
+    m_groupe->cancel();
     close();
 }
 
 void Tfrminfogroupe::choisirTerritoire(Dataset* dataset, const QString& colonne, QLabel* libelle) {
+    // The dialog opens on the row of the code the field shows.
+    const QString valeur = dataset->value(colonne).toText().trimmed();
     try {
-        if (!Choix::etatTerritorial(m_services, this)) {
+        if (!Choix::etatTerritorial(m_services, this, valeur)) {
             return;
         }
         // Unlike the company pick, this one does not start an edit: on a row that is not
@@ -321,7 +326,9 @@ void Tfrminfogroupe::TerritoireDblClick(PageLignes* page) {
 
 void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {
     try {
-        if (const auto societe = Choix::societeLiee(m_services, this)) {
+        if (const auto societe = Choix::societeLiee(
+                m_services, this,
+                Choix::valeurDe(page->formulaire()->controle(QStringLiteral("MATRICULEFISCAL"))))) {
             // The name beside the territory keeps its text: it follows the territory pick only.
             Choix::copierSocieteLiee(*page->dataset(), *societe, QStringLiteral("MATRICULEFISCAL"),
                                      QStringLiteral("TERRITOIRE"));
@@ -332,8 +339,14 @@ void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {
 }
 
 void Tfrminfogroupe::closeEvent(QCloseEvent* event) {
-    // What was typed on the group page and not sent is dropped, however the window closes.
-    m_groupe->cancel();
+    if (PendingChanges::holdsUserChanges(*m_groupe)) {
+        m_pages->setCurrentWidget(m_pageGroupe);
+    }
+    if (!PendingChanges::settle(this, *m_groupe) || !m_incorporels->fermetureAcceptee() ||
+        !m_corporels->fermetureAcceptee()) {
+        event->ignore();
+        return;
+    }
 
     // The main window put the company record into editing for this window. It goes back to
     // browse mode unless it holds a change, typed in an identification window and not yet

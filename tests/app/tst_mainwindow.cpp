@@ -12,8 +12,10 @@
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
+#include "widgets/TFrmMotPasse.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -472,7 +474,7 @@ private slots:
         desktop.finish();
     }
 
-    void theCalculatorIsSilentWhenMissing() {
+    void theCalculatorSaysWhenMissingAndWhatItLookedFor() {
         const QByteArray path = qgetenv("PATH");
         QTemporaryDir empty;
         qputenv("PATH", empty.path().toLocal8Bit());
@@ -480,8 +482,47 @@ private slots:
         TfRMMAIN main;
         QVERIFY(TfRMMAIN::programmeCalculatrice().isEmpty());
         commande(&main, QStringLiteral("Calculatrice"))->click();
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Information),
+                 QStringList{TfRMMAIN::messageSansCalculatrice()});
+        QVERIFY(boxes.texts().first().startsWith(
+            QStringLiteral("Aucune calculatrice n'est installée sur ce poste. Le programme a "
+                           "cherché : gnome-calculator, kcalc, galculator, mate-calc et "
+                           "qalculate-gtk.")));
+
+        // Found on the path, it starts and nothing is said.
+        boxes.clear();
+        QFile faux(empty.filePath(QStringLiteral("galculator")));
+        QVERIFY(faux.open(QIODevice::WriteOnly));
+        faux.write("#!/bin/sh\nexit 0\n");
+        faux.close();
+        faux.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(TfRMMAIN::programmeCalculatrice(), faux.fileName());
+        commande(&main, QStringLiteral("Calculatrice"))->click();
         QVERIFY(boxes.isEmpty());
         qputenv("PATH", path);
+    }
+
+    void theAccessCodePromptSaysWhatItAsksFor() {
+        MessageBoxRecorder boxes;
+        TfRMMAIN main;
+        for (const QString& commandeTexte :
+             {QStringLiteral("Sauvegarde"), QStringLiteral("Restauration")}) {
+            QString titre;
+            QString demande;
+            whenModalOpens([&](QWidget* modal) {
+                auto* prompt = qobject_cast<TFrmMotPasse*>(modal);
+                QVERIFY(prompt);
+                titre = prompt->windowTitle();
+                demande = prompt->demande();
+                QVERIFY(prompt->findChild<QLabel*>(QStringLiteral("LabelDemande"))->isVisible());
+                prompt->reject();
+            });
+            commande(&main, commandeTexte)->click();
+            QCOMPARE(titre, commandeTexte);
+            QVERIFY2(demande.contains(QStringLiteral("code d'accès de l'administrateur")),
+                     qPrintable(demande));
+        }
+        QVERIFY(boxes.isEmpty());
     }
 
     void quitterClosesTheFrame() {
