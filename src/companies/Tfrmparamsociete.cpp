@@ -380,15 +380,16 @@ void Tfrmparamsociete::closeEvent(QCloseEvent* event) {
 
 void Tfrmparamsociete::NormaliserMatricule() {
     try {
-        if (!m_societe->isEditing()) {
-            m_societe->edit();
-        }
         const db::Value avant = m_societe->value(kMatricule);
         const QString matricule = avant.toText().trimmed();
         const int largeur = m_societe->field(kMatricule)->width;
         const QString complet = matricule.rightJustified(largeur, u'0');
-        if (complet == avant.toText()) {
+        // An identifier already whole is left as it is, and its record as it was.
+        if (complet == avant.toText() && !m_societe->isEmpty()) {
             return;
+        }
+        if (!m_societe->isEditing()) {
+            m_societe->edit();
         }
         // The zeros of an identifier nobody typed are the program's, not a change to save.
         if (avant.isNull()) {
