@@ -323,9 +323,15 @@ ServicesFenetres::ImportExcel TfRMMAIN::importExcel() {
 }
 
 QMdiSubWindow* TfRMMAIN::ouvrirFenetre(QWidget* form) {
+    // The field a window chose to open in: the frame, once shown, would focus its first
+    // control (a tab bar) instead.
+    const QPointer<QWidget> premier = form->focusWidget();
     auto* fenetre = new FenetreFille(form);
     m_zoneFenetres->addSubWindow(fenetre);
     fenetre->showMaximized();
+    if (premier) {
+        premier->setFocus(Qt::OtherFocusReason);
+    }
     return fenetre;
 }
 

@@ -456,6 +456,44 @@ private slots:
         desktop.finish();
     }
 
+    // Every entry window opens ready to type: in its first field in tab order, or its list
+    // where the list comes first (operations page 4).
+    void everyEntryWindowOpensInItsFirstField() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        database.addCompany("1234567", "A", 2023, "ALPHA");
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        const auto focus = [main]() -> QString {
+            QCoreApplication::processEvents();
+            QWidget* w = QApplication::focusWidget();
+            if (!w || !main->zoneFenetres()->activeSubWindow() ||
+                !main->zoneFenetres()->activeSubWindow()->isAncestorOf(w)) {
+                return QStringLiteral("(hors de la fenêtre)");
+            }
+            return w->objectName();
+        };
+        main->IdentificationEntrepriseClick();
+        QCOMPARE(focus(), QStringLiteral("MFISCAL"));
+        main->InformationsGroupeClick();
+        QCOMPARE(focus(), QStringLiteral("MFISCALMERE"));
+        for (int page = 1; page <= 3; ++page) {
+            main->ouvrirOperations(page);
+            QCOMPARE(focus(), QStringLiteral("MATRICULEFISCAL"));
+        }
+        main->ouvrirOperations(4);
+        QCOMPARE(focus(), QStringLiteral("Liste"));
+        main->DevisesClick();
+        QCOMPARE(focus(), QStringLiteral("EditRecherche"));
+        main->EtatsTerritorialClick();
+        QCOMPARE(focus(), QStringLiteral("EditRecherche"));
+        QVERIFY(boxes.isEmpty());
+        desktop.finish();
+    }
+
     void theGenerationCommandOpensTheDialogModally() {
         TestDatabase database;
         QVERIFY(database.isValid());
