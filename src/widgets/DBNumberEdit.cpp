@@ -30,8 +30,14 @@ DBNumberEdit::DBNumberEdit(QWidget* parent) : DBEdit(parent) {
 }
 
 QString DBNumberEdit::refus(const QString& text, const FieldDef& field, const QString& libelle) {
-    const QString champ = libelle.isEmpty() ? QStringLiteral("La colonne %1").arg(field.name)
-                                            : QStringLiteral("Le champ « %1 »").arg(libelle);
+    // The caption as the user reads it, without the colon that ends it on the form.
+    QString nom = libelle.trimmed();
+    while (nom.endsWith(u':')) {
+        nom.chop(1);
+        nom = nom.trimmed();
+    }
+    const QString champ = nom.isEmpty() ? QStringLiteral("La colonne %1").arg(field.name)
+                                        : QStringLiteral("Le champ « %1 »").arg(nom);
     const QString saisi = text.trimmed();
     if (saisi.isEmpty()) {
         return QString();

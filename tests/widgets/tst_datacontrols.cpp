@@ -373,7 +373,7 @@ private slots:
         QCOMPARE(form.chiffre->text(), QStringLiteral("12a50"));
         QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 1);
         QVERIFY2(boxes.texts().last().startsWith(QStringLiteral(
-                     "Le champ « Chiffre d'Affaire Annuel: » attend un montant : « 12a50 » n'en "
+                     "Le champ « Chiffre d'Affaire Annuel » attend un montant : « 12a50 » n'en "
                      "est pas un")),
                  qPrintable(boxes.texts().last()));
         QCOMPARE(QApplication::focusWidget(), form.chiffre);
@@ -382,7 +382,7 @@ private slots:
         // NUMERIC(18,3): 15 digits before the decimal sign, 3 after.
         saisir("1234567890123456");
         QCOMPARE(boxes.texts().last(),
-                 QStringLiteral("Le champ « Chiffre d'Affaire Annuel: » accepte 15 chiffres au "
+                 QStringLiteral("Le champ « Chiffre d'Affaire Annuel » accepte 15 chiffres au "
                                 "plus avant la virgule : « 1234567890123456 » est trop grand. "
                                 "Corrigez la saisie."));
         saisir("1,2345");
