@@ -467,17 +467,21 @@ private slots:
         m_module->openForActiveCompany(ds);
         QVERIFY(ds.canFetchMore());
         // Rows the list does not show: another year, and a line another workstation adds
-        // once the list is read.
-        db::Statement insert(m_module->IBTransaction1);
-        insert.prepare(QStringLiteral(
-            "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG) values ('1111111A', :e, :lg)"));
-        insert.setParam("e", 2022);
-        insert.setParam("lg", 1);
-        insert.execute();
-        ds.fetchAll();
-        insert.setParam("e", 2023);
-        insert.setParam("lg", 451);
-        insert.execute();
+        // once the list is read. The statement goes before the module it runs on is replaced
+        // below.
+        {
+            db::Statement insert(m_module->IBTransaction1);
+            insert.prepare(
+                QStringLiteral("insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG) "
+                               "values ('1111111A', :e, :lg)"));
+            insert.setParam("e", 2022);
+            insert.setParam("lg", 1);
+            insert.execute();
+            ds.fetchAll();
+            insert.setParam("e", 2023);
+            insert.setParam("lg", 451);
+            insert.execute();
+        }
         m_module->commitRetaining();
         ds.moveTo(10);
         ds.edit();
