@@ -74,11 +74,11 @@ inline DatabaseError statusError(const Firebird::IStatus* status) {
     const DatabaseError::Kind kind = statusKind(status);
     switch (kind) {
         case DatabaseError::Kind::Conflict:
-            return DatabaseError(DatabaseError::conflictText() + QStringLiteral("\n\n") + text,
+            return DatabaseError(DatabaseError::conflictText() + DatabaseError::detailServeur(text),
                                  kind);
         case DatabaseError::Kind::ConnectionLost:
             return DatabaseError(
-                DatabaseError::connectionLostText() + QStringLiteral("\n\n") + text, kind);
+                DatabaseError::connectionLostText() + DatabaseError::detailServeur(text), kind);
         default:
             return DatabaseError(text, kind);
     }
