@@ -83,7 +83,7 @@ void DesktopApplication::finish() {
 
 void DesktopApplication::arreter() {
     if (gEnCours && gEnCours->m_main) {
-        gEnCours->m_main->QuitterClick();
+        gEnCours->m_main->arreterSansQuestion();
     }
     // "Quitter" ends the main event loop; a signal must also end the loop of a dialog open
     // before that loop runs (the connection error at start), which quit() leaves alone.

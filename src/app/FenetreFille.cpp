@@ -1,7 +1,9 @@
 #include "app/FenetreFille.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
 
@@ -13,6 +15,17 @@ FenetreFille::FenetreFille(QWidget* form, QWidget* parent) : QMdiSubWindow(paren
     setWindowIcon(form->windowIcon());
     // A window that closes itself does not close its frame: the frame follows it.
     connect(form, &QObject::destroyed, this, &FenetreFille::formulaireDetruit);
+    // Ctrl+F4 and Ctrl+W belong to the main window, which closes the active frame whichever
+    // has them: the frames' own copies would make the keys ambiguous, and do nothing.
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            const QList<QKeySequence> touches = action->shortcuts();
+            if (touches.contains(QKeySequence(Qt::CTRL | Qt::Key_F4)) ||
+                touches.contains(QKeySequence(Qt::CTRL | Qt::Key_W))) {
+                action->setShortcuts({});
+            }
+        }
+    }
 }
 
 FenetreFille::~FenetreFille() {

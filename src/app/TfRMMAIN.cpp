@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -91,6 +92,14 @@ TfRMMAIN::TfRMMAIN(QWidget* parent)
     script->setShortcutContext(Qt::ApplicationShortcut);
     connect(script, &QAction::triggered, this, &TfRMMAIN::ScriptClick);
     addAction(script);
+
+    // The usual keys of document windows close the active one, through its own close.
+    auto* fermer = new QAction(QStringLiteral("Fermer la fenêtre"), this);
+    fermer->setObjectName(QStringLiteral("ActionFermerFenetre"));
+    fermer->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    fermer->setShortcutContext(Qt::WindowShortcut);
+    connect(fermer, &QAction::triggered, this, &TfRMMAIN::fermerFenetreActive);
+    addAction(fermer);
 
     connect(m_contexte, &ContexteSocieteActive::libelleSocieteChanged, m_societeActive,
             &QLabel::setText);
@@ -314,9 +323,15 @@ ServicesFenetres::ImportExcel TfRMMAIN::importExcel() {
 }
 
 QMdiSubWindow* TfRMMAIN::ouvrirFenetre(QWidget* form) {
+    // The field a window chose to open in: the frame, once shown, would focus its first
+    // control (a tab bar) instead.
+    const QPointer<QWidget> premier = form->focusWidget();
     auto* fenetre = new FenetreFille(form);
     m_zoneFenetres->addSubWindow(fenetre);
     fenetre->showMaximized();
+    if (premier) {
+        premier->setFocus(Qt::OtherFocusReason);
+    }
     return fenetre;
 }
 
@@ -369,7 +384,10 @@ void TfRMMAIN::InitialisationClick() {
 }
 
 void TfRMMAIN::SauvegardeClick() {
-    if (!TFrmMotPasse::demanderCodeAcces(this)) {
+    if (!TFrmMotPasse::demanderCodeAcces(
+            this, QStringLiteral("Sauvegarde"),
+            QStringLiteral("La sauvegarde de la base est réservée à l'administrateur : tapez le "
+                           "code d'accès de l'administrateur (le mot de passe de la base)."))) {
         return;
     }
     TFrmSauvegarde dialogue(TFrmSauvegarde::Mode::Sauvegarde, this);
@@ -377,7 +395,11 @@ void TfRMMAIN::SauvegardeClick() {
 }
 
 void TfRMMAIN::RestaurationClick() {
-    if (!TFrmMotPasse::demanderCodeAcces(this)) {
+    if (!TFrmMotPasse::demanderCodeAcces(
+            this, QStringLiteral("Restauration"),
+            QStringLiteral("La restauration d'une sauvegarde est réservée à l'administrateur : "
+                           "tapez le code d'accès de l'administrateur (le mot de passe de la "
+                           "base)."))) {
         return;
     }
     TFrmSauvegarde dialogue(TFrmSauvegarde::Mode::Restauration, this);
@@ -487,27 +509,48 @@ void TfRMMAIN::EcranSuivantClick() {
     m_zoneFenetres->activateNextSubWindow();
 }
 
-QString TfRMMAIN::programmeCalculatrice() {
+QStringList TfRMMAIN::calculatricesCherchees() {
 #ifdef Q_OS_WIN
-    const QString chemin = QDir::current().absoluteFilePath(QStringLiteral("../Calc.exe"));
-    return QFileInfo::exists(chemin) ? chemin : QString();
+    return {QDir::current().absoluteFilePath(QStringLiteral("../Calc.exe"))};
 #else
-    for (const char* nom : {"gnome-calculator", "kcalc", "galculator", "mate-calc", "qalculate-gtk",
-                            "qalculate-qt", "xcalc"}) {
-        const QString chemin = QStandardPaths::findExecutable(QString::fromLatin1(nom));
+    return {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
+            QStringLiteral("galculator"), QStringLiteral("mate-calc"),
+            QStringLiteral("qalculate-gtk")};
+#endif
+}
+
+QString TfRMMAIN::programmeCalculatrice() {
+    for (const QString& nom : calculatricesCherchees()) {
+#ifdef Q_OS_WIN
+        const QString chemin = QFileInfo::exists(nom) ? nom : QString();
+#else
+        const QString chemin = QStandardPaths::findExecutable(nom);
+#endif
         if (!chemin.isEmpty()) {
             return chemin;
         }
     }
     return QString();
-#endif
+}
+
+QString TfRMMAIN::messageSansCalculatrice() {
+    QStringList noms = calculatricesCherchees();
+    const QString dernier = noms.takeLast();
+    const QString liste = noms.isEmpty()
+                              ? dernier
+                              : noms.join(QStringLiteral(", ")) + QStringLiteral(" et ") + dernier;
+    return QStringLiteral(
+               "Aucune calculatrice n'est installée sur ce poste. Le programme a "
+               "cherché : %1.\nInstallez l'un de ces programmes (par exemple le "
+               "paquet gnome-calculator) pour utiliser « Calculatrice ».")
+        .arg(liste);
 }
 
 void TfRMMAIN::CalculatriceClick() {
     const QString programme = programmeCalculatrice();
-    if (!programme.isEmpty()) {
-        // Whether it started is not looked at: a missing calculator shows nothing.
-        StopSignals::startDetached(programme);
+    if (programme.isEmpty() || !StopSignals::startDetached(programme)) {
+        // A command that silently does nothing reads as a broken program.
+        MessageBoxes::information(this, messageSansCalculatrice());
     }
 }
 
@@ -515,7 +558,42 @@ void TfRMMAIN::QuitterClick() {
     close();
 }
 
+void TfRMMAIN::arreterSansQuestion() {
+    m_sansQuestion = true;
+    close();
+}
+
+void TfRMMAIN::fermerFenetreActive() {
+    if (QMdiSubWindow* fenetre = m_zoneFenetres->activeSubWindow()) {
+        fenetre->close();
+    }
+}
+
+bool TfRMMAIN::fermerFenetres() {
+    // The window in front first: the user sees the window that asks.
+    const auto fenetres = m_zoneFenetres->subWindowList(QMdiArea::StackingOrder);
+    QVector<QPointer<QMdiSubWindow>> ordre;
+    for (auto it = fenetres.crbegin(); it != fenetres.crend(); ++it) {
+        ordre.append(*it);
+    }
+    for (const QPointer<QMdiSubWindow>& fenetre : ordre) {
+        if (!fenetre || !fenetre->widget()) {
+            continue;
+        }
+        m_zoneFenetres->setActiveSubWindow(fenetre);
+        if (!fenetre->close()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void TfRMMAIN::closeEvent(QCloseEvent* event) {
+    // A stop signal cannot ask: what is being typed is dropped, as the README says.
+    if (!m_sansQuestion && !fermerFenetres()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }

@@ -23,7 +23,11 @@ struct ProblemLocation;
  * shown at start), the quick-access bar (previous and next child window, calculator),
  * "Quitter", the active-company label and ContexteSocieteActive, and holds every child
  * window in its multiple-document area, each opened maximised and destroyed when closed.
- * Each command creates a new window. Closing the main window ends the application.
+ * Each command creates a new window. Closing the main window ("Quitter", its close box,
+ * Alt+F4) first closes every child window through its own close, the one in front first, so
+ * that each asks about what it holds; Annuler in any of these questions keeps the program
+ * open. Once every child window has closed, the application ends. Ctrl+F4 and Ctrl+W close
+ * the active child window the same way.
  *
  * The script panel ("Exécuter Un Script") is hidden; an administrator reaches it with
  * Ctrl+Shift+F12 after typing the access code in the password prompt. Its statement runs in
@@ -86,8 +90,15 @@ public:
                                const db::Value& exercice);
     void EcranPrecedantClick();
     void EcranSuivantClick();
+    /// Starts the calculator; without one, says so and names the programs looked for.
     void CalculatriceClick();
     void QuitterClick();
+    /// Ends the run without a question (a stop signal): lines being typed are dropped.
+    void arreterSansQuestion();
+    /// Closes the active child window through its own close (Ctrl+F4, Ctrl+W).
+    void fermerFenetreActive();
+    /// Closes every child window, the one in front first; false when one stays open.
+    bool fermerFenetres();
     /// Asks the access code, then shows the script panel.
     void ScriptClick();
     void BtnExecuterScriptClick();
@@ -95,6 +106,10 @@ public:
 
     /// The calculator program of the platform, empty when none is installed.
     static QString programmeCalculatrice();
+    /// The calculator programs looked for, in order.
+    static QStringList calculatricesCherchees();
+    /// What "Calculatrice" says when no calculator is installed.
+    static QString messageSansCalculatrice();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,4 +128,5 @@ private:
     QGroupBox* m_panneauScript = nullptr;
     QTextEdit* m_editeurScript = nullptr;
     ExecuteurSql m_ExecuterSql;
+    bool m_sansQuestion = false;
 };

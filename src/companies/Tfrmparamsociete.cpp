@@ -9,9 +9,11 @@
 #include "widgets/LibelleCode.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/PageLignes.h"
+#include "widgets/PendingChanges.h"
 #include "widgets/ServicesFenetres.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -226,6 +228,8 @@ Tfrmparamsociete::Tfrmparamsociete(ServicesFenetres& services, QWidget* parent)
     addAction(f10);
 
     FormCreate();
+    // The window opens ready to type, in its first field.
+    m_identification->controle(kMatricule)->setFocus(Qt::OtherFocusReason);
 }
 
 PageLignes* Tfrmparamsociete::creerPageCapital(const QString& titre, Dataset* dataset,
@@ -366,21 +370,49 @@ void Tfrmparamsociete::ValiderEtFermer() {
     }
 }
 
+bool Tfrmparamsociete::fermetureAcceptee() {
+    if (PendingChanges::holdsUserChanges(*m_societe)) {
+        m_pages->setCurrentIndex(0);
+    }
+    return PendingChanges::settle(this, *m_societe) && m_liens->fermetureAcceptee() &&
+           m_declarante->fermetureAcceptee();
+}
+
+void Tfrmparamsociete::closeEvent(QCloseEvent* event) {
+    if (fermetureAcceptee()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
 void Tfrmparamsociete::NormaliserMatricule() {
     try {
+        const db::Value avant = m_societe->value(kMatricule);
+        const QString matricule = avant.toText().trimmed();
+        const int largeur = m_societe->field(kMatricule)->width;
+        const QString complet = matricule.rightJustified(largeur, u'0');
+        // An identifier already whole is left as it is, and its record as it was.
+        if (complet == avant.toText() && !m_societe->isEmpty()) {
+            return;
+        }
         if (!m_societe->isEditing()) {
             m_societe->edit();
         }
-        const QString matricule = m_societe->value(kMatricule).toText().trimmed();
-        const int largeur = m_societe->field(kMatricule)->width;
-        m_societe->setValue(kMatricule, matricule.rightJustified(largeur, u'0'));
+        // The zeros of an identifier nobody typed are the program's, not a change to save.
+        if (avant.isNull()) {
+            m_societe->setRuleValue(kMatricule, complet);
+        } else {
+            m_societe->setValue(kMatricule, complet);
+        }
     } catch (const db::DatabaseError& e) {
         MessageBoxes::showError(this, e.text());
     }
 }
 
 void Tfrmparamsociete::NationaliteDblClick() {
-    if (!Choix::etatTerritorial(m_services, this)) {
+    if (!Choix::etatTerritorial(m_services, this,
+                                Choix::valeurDe(m_identification->controle(kNationalite)))) {
         return;
     }
     try {
@@ -392,7 +424,9 @@ void Tfrmparamsociete::NationaliteDblClick() {
 }
 
 void Tfrmparamsociete::EtatTerritoireDblClick(PageLignes* page) {
-    if (!Choix::etatTerritorial(m_services, this)) {
+    if (!Choix::etatTerritorial(
+            m_services, this,
+            Choix::valeurDe(page->formulaire()->controle(QStringLiteral("ETATTERRITOIRE"))))) {
         return;
     }
     try {

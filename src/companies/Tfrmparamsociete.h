@@ -17,12 +17,16 @@ class ServicesFenetres;
  * bound to the company record (the current row of the shared company dataset, through
  * DSSOCIETE), and its capital links on "Liens Capital" and "Capital Déclarante".
  *
- * The record's state belongs to the shared dataset: closing the window saves and cancels
- * nothing ("fermer"); "Valider" posts the record (the rules commit it) and leaves the window
- * open; "Annuler" cancels it and closes the window. Leaving "Matricule Fiscal" pads the
- * identifier with zeros to seven characters. A double click in "Nationalité:" and in the
- * capital pages' "Etat Territorial" picks a state or territory; beside each, the name of the
- * code the record or line holds, following the line and the typed code.
+ * The record's state belongs to the shared dataset. Closing the window ("fermer", the close
+ * box, Ctrl+F4, "Quitter") asks "Voulez-vous enregistrer les modifications ?" when the record
+ * holds the user's changes, then the line question for a capital line being typed: Oui sends,
+ * Non drops, Annuler keeps the window open. A record only put into editing goes back to
+ * browsing. "Valider" posts the record (the rules commit it) and leaves the window open;
+ * "Annuler" cancels it and closes the window. Leaving "Matricule Fiscal" pads the identifier
+ * with zeros to seven characters; that alone is no change of the user's. A double click in
+ * "Nationalité:" and in the capital pages' "Etat Territorial" picks a state or territory;
+ * beside each, the name of the code the record or line holds, following the line and the
+ * typed code.
  *
  * The window is destroyed when it closes.
  */
@@ -69,8 +73,13 @@ public:
     /// The state/territory pick of the capital page @p page.
     void EtatTerritoireDblClick(PageLignes* page);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void FormCreate();
+    /// Whether the window may close: the record, then each capital line, settled.
+    bool fermetureAcceptee();
     /// "Valider": the record is posted (edited first when browsed); false when refused.
     bool enregistrer();
     PageLignes* creerPageCapital(const QString& titre, Dataset* dataset, const QString& legende,

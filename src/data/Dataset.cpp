@@ -38,6 +38,19 @@ bool sameValue(const Value& a, const Value& b, Qt::CaseSensitivity cs) {
     return a.toDecimal() == b.toDecimal();
 }
 
+/// True when @p value, at @p scale, has more digits than @p precision holds.
+bool depasse(const db::Decimal& value, int precision, int scale) {
+    db::Decimal::Mantissa m = value.rescaled(scale).mantissa();
+    if (m < 0) {
+        m = -m;
+    }
+    db::Decimal::Mantissa limite = 1;
+    for (int i = 0; i < precision; ++i) {
+        limite *= 10;
+    }
+    return m >= limite;
+}
+
 }  // namespace
 
 Dataset::Dataset(const QString& name, const TableDef& table, TDataprix& module, QObject* parent)
@@ -488,9 +501,9 @@ Value Dataset::coerce(const FieldDef& field, const Value& value) const {
                     throw DatabaseError(
                         QStringLiteral("« %1 » n'est pas un nombre valide").arg(value.toText()));
                 }
-                return Value(d->rescaled(field.scale));
+                return checkedDecimal(field, *d);
             }
-            return Value(value.toDecimal().rescaled(field.scale));
+            return checkedDecimal(field, value.toDecimal());
         case FieldType::Date:
             if (value.type() == Value::Type::Date) {
                 return value;
@@ -502,6 +515,92 @@ Value Dataset::coerce(const FieldDef& field, const Value& value) const {
             return Value(value.toDate());
     }
     return value;
+}
+
+Value Dataset::checkedDecimal(const FieldDef& field, const db::Decimal& value) const {
+    // Refused here rather than by the server, which would answer in English and only when
+    // the row is sent.
+    if (field.width > 0 && depasse(value, field.width, field.scale)) {
+        throw DatabaseError(
+            QStringLiteral("La valeur %1 ne tient pas dans la colonne %2 de %3, qui accepte %4 "
+                           "chiffres au plus avant la virgule.")
+                .arg(value.toString(), field.name, m_table.name)
+                .arg(field.width - field.scale),
+            DatabaseError::Kind::Overflow);
+    }
+    return Value(value.rescaled(field.scale));
+}
+
+QString Dataset::rowDesignation(const Row& row) const {
+    const int lg = fieldIndex(QStringLiteral("LG"));
+    if (m_table.detail && lg >= 0 && !row.value(lg).isNull()) {
+        return QStringLiteral("la ligne n° %1 de la table %2")
+            .arg(row.value(lg).toText(), m_table.name);
+    }
+    QStringList parts;
+    for (const QString& k : m_table.key) {
+        parts.append(
+            QStringLiteral("%1 = %2").arg(k, rightTrimmed(row.value(fieldIndex(k)).toText())));
+    }
+    return QStringLiteral("la ligne %1 de la table %2")
+        .arg(parts.join(QStringLiteral(", ")), m_table.name);
+}
+
+DatabaseError Dataset::explained(const DatabaseError& e, const Row& row) const {
+    const QString detail = DatabaseError::detailServeur(e.text());
+    const QString nonEnregistree =
+        QStringLiteral(" : %1 n'a pas été enregistrée.").arg(rowDesignation(row));
+    QString phrase;
+    switch (e.kind()) {
+        case DatabaseError::Kind::Overflow:
+            phrase = QStringLiteral("Un nombre est trop grand pour sa colonne dans la base");
+            for (int i = 0; i < m_table.fields.size(); ++i) {
+                const FieldDef& f = m_table.fields[i];
+                const Value& v = row.value(i);
+                if (v.isNull()) {
+                    continue;
+                }
+                // What the column's type holds on the server: its digits, or a 32-bit integer.
+                const bool tropGrand = (f.type == FieldType::Numeric && f.width > 0 &&
+                                        depasse(v.toDecimal(), f.width, f.scale)) ||
+                                       (f.type == FieldType::Integer &&
+                                        (v.toInt() > 2147483647LL || v.toInt() < -2147483648LL));
+                if (tropGrand) {
+                    phrase = QStringLiteral(
+                                 "La valeur %1 de la colonne %2 est trop grande pour "
+                                 "la base")
+                                 .arg(v.toText(), f.name);
+                    break;
+                }
+            }
+            break;
+        case DatabaseError::Kind::Truncation:
+            phrase = QStringLiteral("Un texte est trop long pour sa colonne dans la base");
+            for (int i = 0; i < m_table.fields.size(); ++i) {
+                const FieldDef& f = m_table.fields[i];
+                const Value& v = row.value(i);
+                if (f.type != FieldType::Blob && f.isText() && !v.isNull() &&
+                    v.toText().size() > f.width) {
+                    phrase = QStringLiteral(
+                                 "Le texte de la colonne %1 dépasse les %2 caractères "
+                                 "que la base accepte")
+                                 .arg(f.name)
+                                 .arg(f.width);
+                    break;
+                }
+            }
+            break;
+        case DatabaseError::Kind::DuplicateKey:
+            phrase = QStringLiteral("Une ligne de même clé existe déjà");
+            break;
+        case DatabaseError::Kind::Conflict:
+        case DatabaseError::Kind::ConnectionLost:
+            // Already told in French (the row being changed, or the server gone), the
+            // server's text after it.
+        case DatabaseError::Kind::Other:
+            return e;
+    }
+    return DatabaseError(phrase + nonEnregistree + detail, e.kind());
 }
 
 void Dataset::setValue(const QString& field, const Value& value) {
@@ -737,11 +836,13 @@ void Dataset::post() {
     try {
         sendRow(columns, listed, storedRow);
     } catch (const DatabaseError& e) {
+        // Every window and the import read the same French sentence.
+        const DatabaseError refus = explained(e, m_buffer);
         // A refused statement leaves nothing behind; the lock of a change does.
         if (!inserting) {
-            undoSend(e);
+            undoSend(refus);
         }
-        throw;
+        throw refus;
     }
 
     // The row as the server holds it (CHAR columns come back blank-padded).
@@ -1062,6 +1163,22 @@ void Dataset::refresh() {
     }
     m_rows[m_current] = *stored;
     emit rowChanged(m_current);
+}
+
+bool Dataset::differsFromListed() const {
+    if (m_state == DatasetState::Insert) {
+        return true;
+    }
+    if (m_state != DatasetState::Edit || !m_modified) {
+        return false;
+    }
+    const Row& listed = m_rows[m_current];
+    for (int i = 0; i < m_buffer.size(); ++i) {
+        if (!sameValue(m_buffer[i], listed.value(i), Qt::CaseSensitive)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Dataset::setRuleValue(const QString& field, const Value& value) {

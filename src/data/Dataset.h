@@ -13,6 +13,7 @@
 
 namespace db {
 class DatabaseError;
+class Decimal;
 class Statement;
 }  // namespace db
 
@@ -102,6 +103,12 @@ public:
     }
     /// True when the row being edited holds changes (a new row always does).
     bool isModified() const { return m_modified; }
+    /**
+     * True when a field of the row being modified holds another value than the row as it
+     * was listed: a value set again to what it was (a rule passed over) is no change. A new
+     * row always differs.
+     */
+    bool differsFromListed() const;
     /// The rows fetched so far (and the rows added since the opening).
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     /// True when the query has no row at all (exact: a first row is always fetched).
@@ -269,6 +276,17 @@ private:
     Row readRow(const db::Statement& statement) const;
     QString keyText(const Row& row) const;
     db::Value coerce(const FieldDef& field, const db::Value& value) const;
+    /// @p value at the column's scale; refused (French, naming the column) when it has more
+    /// digits than the column holds.
+    db::Value checkedDecimal(const FieldDef& field, const db::Decimal& value) const;
+    /// The row in words for a message: its line number, or its key values.
+    QString rowDesignation(const Row& row) const;
+    /**
+     * The error @p e of the server, met while sending @p row, as the French sentence the user
+     * reads: the column or the row named, the server's text kept as a detail. Errors of
+     * other kinds come back unchanged.
+     */
+    db::DatabaseError explained(const db::DatabaseError& e, const Row& row) const;
     db::Statement& rowStatement(std::unique_ptr<db::Statement>& slot, const QString& sql);
     void checkEncodable(const Row& row) const;
     QStringList columnNames() const;

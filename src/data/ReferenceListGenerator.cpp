@@ -5,7 +5,8 @@
 //                         COMPLEMENTS OUTPUT
 //
 // SCHEMA is FDPT.xsd; the JSON lists and the French gettext catalogues come from the
-// iso-codes package; COMPLEMENTS names by hand the few codes iso-codes does not list.
+// iso-codes package; COMPLEMENTS names by hand the few codes iso-codes does not list or
+// names only in English, and marks the English names French writes the same way.
 // OUTPUT is a C++ source that defines ReferenceData::states() and currencies().
 // Any code without a name, any name too long for its column and any complement the
 // schema no longer accepts stops the build with a message.
@@ -22,6 +23,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -186,18 +188,31 @@ int generate(const QStringList& args) {
 
     QMap<QString, QString> stateComplements;
     QMap<QString, QString> currencyComplements;
+    // Names iso-codes leaves in English that French writes the same way (checked by hand).
+    QMap<QString, QString> sameStates;
+    QMap<QString, QString> sameCurrencies;
     const QList<QByteArray> lines = readAll(args.at(6)).split('\n');
     for (const QByteArray& line : lines) {
         if (line.trimmed().isEmpty() || line.startsWith('#')) {
             continue;
         }
         const QStringList fields = QString::fromUtf8(line).trimmed().split(u'\t');
-        if (fields.size() != 3 || (fields[0] != QLatin1StringView("state") &&
-                                   fields[0] != QLatin1StringView("currency"))) {
+        QMap<QString, QString>* target = nullptr;
+        if (fields.size() == 3) {
+            if (fields[0] == QLatin1StringView("state")) {
+                target = &stateComplements;
+            } else if (fields[0] == QLatin1StringView("currency")) {
+                target = &currencyComplements;
+            } else if (fields[0] == QLatin1StringView("state-same")) {
+                target = &sameStates;
+            } else if (fields[0] == QLatin1StringView("currency-same")) {
+                target = &sameCurrencies;
+            }
+        }
+        if (!target) {
             fail(QStringLiteral("%1: malformed line: %2").arg(args.at(6), QString::fromUtf8(line)));
         }
-        (fields[0] == QLatin1StringView("state") ? stateComplements
-                                                 : currencyComplements)[fields[1]] = fields[2];
+        (*target)[fields[1]] = fields[2];
     }
 
     // Widths of ETATTERRITORIAL.PAYS and DEVISE.LIBELLE.
@@ -209,6 +224,22 @@ int generate(const QStringList& args) {
         rows(QStringLiteral("currency"), currencies,
              isoNames(args.at(3), QStringLiteral("4217"), QStringLiteral("alpha_3")),
              catalogue(args.at(5)), currencyComplements, 120);
+
+    // A name marked as the same in French must still be the one the build gives.
+    const auto checkSame = [](const QString& what, const QVector<Row>& rows,
+                              const QMap<QString, QString>& same) {
+        for (auto it = same.cbegin(); it != same.cend(); ++it) {
+            const auto row = std::find_if(rows.cbegin(), rows.cend(),
+                                          [&](const Row& r) { return r.code == it.key(); });
+            if (row == rows.cend() || row->name != it.value()) {
+                fail(QStringLiteral("%1 %2: marked as named the same in French (%3), named %4")
+                         .arg(what, it.key(), it.value(),
+                              row == rows.cend() ? QStringLiteral("nothing") : row->name));
+            }
+        }
+    };
+    checkSame(QStringLiteral("state"), stateRows, sameStates);
+    checkSame(QStringLiteral("currency"), currencyRows, sameCurrencies);
 
     QSaveFile file(args.at(7));
     if (!file.open(QIODevice::WriteOnly)) {

@@ -23,4 +23,8 @@ QString DatabaseError::connectionLostText() {
         "rétablie d'elle-même.");
 }
 
+QString DatabaseError::detailServeur(const QString& texteServeur) {
+    return QStringLiteral("\n\nDétail (message du serveur) : ") + texteServeur;
+}
+
 }  // namespace db

@@ -15,8 +15,10 @@ namespace db {
  * A few failures are told apart by kind(), for the callers that react to them: a
  * duplicate key (the line-number rule chooses again), a conflict with another
  * workstation's change (a lock wait that ran out, a row changed meanwhile), and a
- * connection that is gone. The last two carry a French explanation followed by the
- * server's own text.
+ * connection that is gone, a number or a text too large for its column. A conflict and a
+ * lost connection carry a French explanation followed by the server's own text; the
+ * datasets put the others into French sentences naming the column or the row, the server's
+ * text kept as a detail (detailServeur()).
  */
 class DatabaseError : public std::runtime_error {
 public:
@@ -32,6 +34,10 @@ public:
         /// A server refused the login: wrong password or unknown user. The text names the
         /// server and the user, never the password.
         LoginRefused,
+        /// A number too large for its column ("numeric overflow").
+        Overflow,
+        /// A text too long for its column ("string truncation").
+        Truncation,
     };
 
     explicit DatabaseError(const QString& text, Kind kind = Kind::Other);
@@ -44,6 +50,8 @@ public:
     static QString conflictText();
     /// The French explanation that opens the text of a ConnectionLost.
     static QString connectionLostText();
+    /// How a French sentence carries the server's own text after it, as a detail.
+    static QString detailServeur(const QString& texteServeur);
 
 private:
     QString m_text;

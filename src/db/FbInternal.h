@@ -30,6 +30,8 @@ inline QString statusText(const Firebird::IStatus* status) {
 /// What kind of failure a status reports, from the error codes it holds.
 inline DatabaseError::Kind statusKind(const Firebird::IStatus* status) {
     const intptr_t* v = const_cast<Firebird::IStatus*>(status)->getErrors();
+    // "arithmetic exception, numeric overflow, or string truncation" opens the status; the
+    // codes after it tell a number from a text (or from a division by zero, left as it is).
     while (v && *v != isc_arg_end) {
         const intptr_t tag = v[0];
         if (tag == isc_arg_gds) {
@@ -52,6 +54,11 @@ inline DatabaseError::Kind statusKind(const Firebird::IStatus* status) {
                 case isc_lock_conflict:
                 case isc_lock_timeout:
                     return DatabaseError::Kind::Conflict;
+                case isc_string_truncation:
+                case isc_trunc_limits:
+                    return DatabaseError::Kind::Truncation;
+                case isc_numeric_out_of_range:
+                    return DatabaseError::Kind::Overflow;
                 default:
                     break;
             }
@@ -69,11 +76,11 @@ inline DatabaseError statusError(const Firebird::IStatus* status) {
     const DatabaseError::Kind kind = statusKind(status);
     switch (kind) {
         case DatabaseError::Kind::Conflict:
-            return DatabaseError(DatabaseError::conflictText() + QStringLiteral("\n\n") + text,
+            return DatabaseError(DatabaseError::conflictText() + DatabaseError::detailServeur(text),
                                  kind);
         case DatabaseError::Kind::ConnectionLost:
             return DatabaseError(
-                DatabaseError::connectionLostText() + QStringLiteral("\n\n") + text, kind);
+                DatabaseError::connectionLostText() + DatabaseError::detailServeur(text), kind);
         default:
             return DatabaseError(text, kind);
     }

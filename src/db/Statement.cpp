@@ -327,8 +327,10 @@ void Statement::execute() {
                         try {
                             writeAt<std::int64_t>(field, d.toInt64AtScale(d.scale()));
                         } catch (const std::overflow_error&) {
-                            throw DatabaseError(QStringLiteral(
-                                "arithmetic exception, numeric overflow, or string truncation"));
+                            throw DatabaseError(
+                                QStringLiteral("arithmetic exception, numeric overflow, or "
+                                               "string truncation"),
+                                DatabaseError::Kind::Overflow);
                         }
                         break;
                     }

@@ -93,6 +93,8 @@ Tfrminfogroupe::Tfrminfogroupe(ServicesFenetres& services, QWidget* parent)
     layout->addWidget(m_pages);
 
     FormCreate();
+    // The window opens ready to type, in its first field.
+    m_formulaire->controle(QStringLiteral("MFISCALMERE"))->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget* Tfrminfogroupe::creerPageGroupe() {
@@ -146,7 +148,7 @@ QWidget* Tfrminfogroupe::creerPageGroupe() {
     m_navigateur->skip(m_fermer);
     connect(m_valider, &QPushButton::clicked, this, &Tfrminfogroupe::BtnValiderClick);
     connect(m_annuler, &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
-    connect(m_fermer, &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
+    connect(m_fermer, &QPushButton::clicked, this, &QWidget::close);
 
     auto* boutons = new QHBoxLayout;
     boutons->addWidget(m_valider);
@@ -209,7 +211,7 @@ PageLignes* Tfrminfogroupe::creerPageActifs(Dataset* dataset, bool incorporel) {
     new LibelleCode(page->formulaire()->apres(QStringLiteral("TERRITOIRE")), dataset,
                     page->formulaire()->controle(QStringLiteral("TERRITOIRE")),
                     LibelleCode::nomEtat());
-    connect(page->boutonFermer(), &QPushButton::clicked, this, &Tfrminfogroupe::BtnAnnulerClick);
+    connect(page->boutonFermer(), &QPushButton::clicked, this, &QWidget::close);
     connect(page->formulaire(), &FormulaireSaisie::doubleClic, this,
             [this, page](const QString& colonne) {
                 if (colonne == QStringLiteral("MATRICULEFISCAL")) {
@@ -302,12 +304,15 @@ void Tfrminfogroupe::BtnValiderClick() {
 }
 
 void Tfrminfogroupe::BtnAnnulerClick() {
+    m_groupe->cancel();
     close();
 }
 
 void Tfrminfogroupe::choisirTerritoire(Dataset* dataset, const QString& colonne, QLabel* libelle) {
+    // The dialog opens on the row of the code the field shows.
+    const QString valeur = dataset->value(colonne).toText().trimmed();
     try {
-        if (!Choix::etatTerritorial(m_services, this)) {
+        if (!Choix::etatTerritorial(m_services, this, valeur)) {
             return;
         }
         // Unlike the company pick, this one does not start an edit: on a row that is not
@@ -329,7 +334,9 @@ void Tfrminfogroupe::TerritoireDblClick(PageLignes* page) {
 
 void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {
     try {
-        if (const auto societe = Choix::societeLiee(m_services, this)) {
+        if (const auto societe = Choix::societeLiee(
+                m_services, this,
+                Choix::valeurDe(page->formulaire()->controle(QStringLiteral("MATRICULEFISCAL"))))) {
             Choix::copierSocieteLiee(*page->dataset(), *societe, QStringLiteral("MATRICULEFISCAL"),
                                      QStringLiteral("TERRITOIRE"));
         }
@@ -339,8 +346,14 @@ void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {
 }
 
 void Tfrminfogroupe::closeEvent(QCloseEvent* event) {
-    // What was typed on the group page and not sent is dropped, however the window closes.
-    m_groupe->cancel();
+    if (PendingChanges::holdsUserChanges(*m_groupe)) {
+        m_pages->setCurrentWidget(m_pageGroupe);
+    }
+    if (!PendingChanges::settle(this, *m_groupe) || !m_incorporels->fermetureAcceptee() ||
+        !m_corporels->fermetureAcceptee()) {
+        event->ignore();
+        return;
+    }
 
     // The main window put the company record into editing for this window. It goes back to
     // browse mode unless it holds a change, typed in an identification window and not yet

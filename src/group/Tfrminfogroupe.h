@@ -17,8 +17,8 @@ class ServicesFenetres;
  * - "Informations Groupe d'Entreprises": the group record (dataset INFOGROUPE, at most one row
  *   per company and year) with its ultimate parent entity and the descriptions of the group.
  *   The record comes into being when the user types in one of its fields; "Valider" sends it
- *   when it holds a change and does nothing otherwise; "Annuler" and "fermer" drop what was
- *   typed and close the window.
+ *   when it holds a change and does nothing otherwise; "Annuler" drops what was typed and
+ *   closes the window.
  * - "Actifs Incorporels" and "Actifs Corporels": line pages over actifincorporel and
  *   Actifcorporel, whose "Matricule Fiscal" copies a related company picked in the capital
  *   links, and whose "fermer" closes the window as the group page's does.
@@ -30,11 +30,12 @@ class ServicesFenetres;
  * into editing first).
  *
  * Everything is loaded once, when the window is created, for the company and year current
- * then (FormCreate). The main window puts the company record into editing when it opens this
- * window; closing the window, by any of its buttons or its close box, drops the group record's
- * pending changes and returns the company record to browse mode when it holds no change. A
- * change typed in an open identification window and not yet saved is kept. Asset lines left
- * in editing stay so in their datasets: the next opening reads them again.
+ * then (FormCreate). Closing the window ("fermer" of any page, the close box, Ctrl+F4,
+ * "Quitter") asks "Voulez-vous enregistrer les modifications ?" when the group record holds
+ * the user's changes, then the line question for an asset line being typed: Oui sends, Non
+ * drops, Annuler keeps the window open. The main window puts the company record into editing
+ * when it opens this window; closing returns it to browse mode when it holds no change. A
+ * change typed in an open identification window and not yet saved is kept.
  *
  * F10 has no effect in this window: the company record it would save belongs to the
  * identification window, and nothing typed here should send it.
@@ -63,7 +64,7 @@ public:
     void FormCreate();
     /// Sends the group record when it holds a change.
     void BtnValiderClick();
-    /// Drops the group record's pending changes and closes the window ("Annuler", "fermer").
+    /// Drops the group record's pending changes, without a question, and closes the window.
     void BtnAnnulerClick();
     /// The parent's state or territory pick.
     void EtatTerritorialDblClick();

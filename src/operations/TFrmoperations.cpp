@@ -138,6 +138,8 @@ TFrmoperations::TFrmoperations(ServicesFenetres& services, QWidget* parent)
 
     FormCreate();
     connect(m_onglets, &QTabWidget::currentChanged, this, &TFrmoperations::PageControl1Change);
+    // The window opens ready to type: in its first field, or its list on page 4.
+    m_page->premierChamp()->setFocus(Qt::OtherFocusReason);
 }
 
 TFrmoperations::~TFrmoperations() = default;
@@ -280,7 +282,8 @@ void TFrmoperations::champDoubleClic(const QString& colonne) {
 }
 
 void TFrmoperations::MatriculeFiscalDblClick() {
-    const auto societe = Choix::societeLiee(m_services, this);
+    const auto societe = Choix::societeLiee(
+        m_services, this, Choix::valeurDe(m_page->formulaire()->controle(kMatricule)));
     if (!societe) {
         return;
     }
@@ -292,7 +295,8 @@ void TFrmoperations::MatriculeFiscalDblClick() {
 }
 
 void TFrmoperations::EtatTerritorialDblClick() {
-    if (!Choix::etatTerritorial(m_services, this)) {
+    if (!Choix::etatTerritorial(m_services, this,
+                                Choix::valeurDe(m_page->formulaire()->controle(kEtat)))) {
         return;
     }
     try {
@@ -305,7 +309,8 @@ void TFrmoperations::EtatTerritorialDblClick() {
 }
 
 void TFrmoperations::DeviseDblClick() {
-    if (!Choix::devise(m_services, this)) {
+    if (!Choix::devise(m_services, this,
+                       Choix::valeurDe(m_page->formulaire()->controle(kDevise)))) {
         return;
     }
     try {
@@ -371,32 +376,9 @@ void TFrmoperations::BtnImportExcelClick() {
 }
 
 bool TFrmoperations::fermetureAcceptee() {
-    Dataset* ds = dataset();
-    if (!ds->isEditing()) {
-        return true;
-    }
-    try {
-        // Text typed but not yet written counts as a change.
-        ds->updateRecord();
-        if (!ds->isModified()) {
-            ds->cancel();
-            return true;
-        }
-        switch (MessageBoxes::question(this, questionFermeture())) {
-            case MessageBoxes::Reponse::Oui:
-                ds->post();
-                return true;
-            case MessageBoxes::Reponse::Non:
-                ds->cancel();
-                return true;
-            case MessageBoxes::Reponse::Annuler:
-                return false;
-        }
-    } catch (const db::DatabaseError& e) {
-        // The line stays being edited and the window open, for the user to correct it.
-        MessageBoxes::showError(this, e.text());
-    }
-    return false;
+    // A line the database refuses on Oui stays being edited and the window open, for the
+    // user to correct it.
+    return m_page->fermetureAcceptee();
 }
 
 void TFrmoperations::closeEvent(QCloseEvent* event) {

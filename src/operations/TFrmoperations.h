@@ -2,6 +2,7 @@
 
 #include "db/Decimal.h"
 #include "operations/PagesOperations.h"
+#include "widgets/PendingChanges.h"
 
 #include <QWidget>
 
@@ -47,8 +48,8 @@ class ServicesFenetres;
  * changed by passing through its fields.
  *
  * F10 sends the current line, as "Valider" does. Closing the window while its line is being
- * added, or modified with changes, asks whether to save it (Oui sends it, Non drops it,
- * Annuler keeps the window open).
+ * added or modified with the user's changes asks whether to save it (Oui sends it, Non drops
+ * it, Annuler keeps the window open); a line only put into editing goes back to browsing.
  *
  * "Import Excel" runs the import ServicesFenetres::importExcel() offers; without one it is
  * greyed out.
@@ -58,9 +59,7 @@ class TFrmoperations : public QWidget {
 
 public:
     /// The question asked when the window closes with a line being added or modified.
-    static QString questionFermeture() {
-        return QStringLiteral("Voulez-vous enregistrer la ligne en cours ?");
-    }
+    static QString questionFermeture() { return PendingChanges::questionLigne(); }
     /// The warning of the nature rule.
     static QString avertissementNature() {
         return QStringLiteral(

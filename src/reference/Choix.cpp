@@ -6,29 +6,40 @@
 #include "reference/TfrmSOCIETESESELECT.h"
 #include "widgets/ServicesFenetres.h"
 
+#include <QLineEdit>
+
 namespace {
 
 template <typename Dialogue>
-bool choisirCode(ServicesFenetres& services, QWidget* parent) {
+bool choisirCode(ServicesFenetres& services, QWidget* parent, const QString& valeurActuelle) {
     services.contexte().CodeChoisi.clear();
     services.contexte().LibelleChoisi.clear();
     Dialogue dialogue(services, parent);
+    dialogue.setValeurActuelle(valeurActuelle);
     return dialogue.exec() == QDialog::Accepted;
 }
 
 }  // namespace
 
-bool Choix::etatTerritorial(ServicesFenetres& services, QWidget* parent) {
-    return choisirCode<TFrmterritoireSELECT>(services, parent);
+QString Choix::valeurDe(const QWidget* champ) {
+    const auto* ligne = qobject_cast<const QLineEdit*>(champ);
+    return ligne ? ligne->text().trimmed() : QString();
 }
 
-bool Choix::devise(ServicesFenetres& services, QWidget* parent) {
-    return choisirCode<TFRMDEVISESELECT>(services, parent);
+bool Choix::etatTerritorial(ServicesFenetres& services, QWidget* parent,
+                            const QString& valeurActuelle) {
+    return choisirCode<TFrmterritoireSELECT>(services, parent, valeurActuelle);
 }
 
-std::optional<Choix::SocieteLiee> Choix::societeLiee(ServicesFenetres& services, QWidget* parent) {
+bool Choix::devise(ServicesFenetres& services, QWidget* parent, const QString& valeurActuelle) {
+    return choisirCode<TFRMDEVISESELECT>(services, parent, valeurActuelle);
+}
+
+std::optional<Choix::SocieteLiee> Choix::societeLiee(ServicesFenetres& services, QWidget* parent,
+                                                     const QString& valeurActuelle) {
     services.contexte().Indicateur = 0;
     TfrmSOCIETESESELECT dialogue(services, parent);
+    dialogue.setValeurActuelle(valeurActuelle);
     dialogue.exec();
     if (services.contexte().Indicateur != 1) {
         return std::nullopt;

@@ -11,7 +11,8 @@ class ServicesFenetres;
 
 /**
  * How an entry window uses the pick dialogs, on a double click in a code field. Each call
- * creates the dialog, shows it modally over @p parent and destroys it before returning.
+ * creates the dialog, shows it modally over @p parent and destroys it before returning. The
+ * dialog opens on the row of @p valeurActuelle, the value the field holds, when it is listed.
  *
  * State/territory or currency field:
  * @code
@@ -44,10 +45,15 @@ public:
      * nothing (CodeChoisi then holds the code of the row that was current, and is not meant
      * to be used).
      */
-    static bool etatTerritorial(ServicesFenetres& services, QWidget* parent);
+    static bool etatTerritorial(ServicesFenetres& services, QWidget* parent,
+                                const QString& valeurActuelle = QString());
     /// The currency pick "Devises": as etatTerritorial(); CodeChoisi holds the DEVISE chosen
     /// and LibelleChoisi stays empty.
-    static bool devise(ServicesFenetres& services, QWidget* parent);
+    static bool devise(ServicesFenetres& services, QWidget* parent,
+                       const QString& valeurActuelle = QString());
+
+    /// What the code field @p champ shows, typed text included (empty for another control).
+    static QString valeurDe(const QWidget* champ);
 
     /// The values of a related company that a pick hands back, named after its columns.
     struct SocieteLiee {
@@ -64,7 +70,8 @@ public:
      * dialog. When a row was chosen Indicateur is 1 and the chosen row's values are returned
      * (copied out of the dialog, so they stay readable after it is gone); otherwise nothing.
      */
-    static std::optional<SocieteLiee> societeLiee(ServicesFenetres& services, QWidget* parent);
+    static std::optional<SocieteLiee> societeLiee(ServicesFenetres& services, QWidget* parent,
+                                                  const QString& valeurActuelle = QString());
 
     /**
      * Copies a chosen related company into the current row of @p ligne, first putting it into

@@ -1,6 +1,7 @@
 #include "reference/TFrmChoix.h"
 
 #include "data/Dataset.h"
+#include "db/DatabaseError.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SearchEdit.h"
@@ -65,6 +66,16 @@ void TFrmChoix::showEvent(QShowEvent* event) {
     if (!m_shown) {
         m_shown = true;
         FormShow();
+        // The row of the value the field holds, rather than the first one.
+        Dataset* ds = m_grid->dataset();
+        const QString valeur = m_valeurActuelle.trimmed();
+        if (ds && ds->isActive() && !valeur.isEmpty()) {
+            try {
+                ds->locate({champValeur()}, {db::Value(valeur)}, Qt::CaseInsensitive);
+            } catch (const db::DatabaseError& e) {
+                erreur(e.text());
+            }
+        }
     }
 }
 

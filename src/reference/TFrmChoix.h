@@ -34,6 +34,8 @@ public:
 
     /// Chooses the current row; nothing on an empty list.
     void DBGrid1DblClick();
+    /// The value the calling field holds: the dialog opens on its row, when it is listed.
+    void setValeurActuelle(const QString& valeur) { m_valeurActuelle = valeur; }
 
 protected:
     TFrmChoix(ServicesFenetres& services, const QString& objectName, const QString& caption,
@@ -48,6 +50,8 @@ protected:
     virtual void valider() = 0;
     /// The Up arrow released on the first row of the grid moves the focus to the filter field.
     virtual bool hautVersFiltre() const { return false; }
+    /// The column that holds the value of the calling field (setValeurActuelle()).
+    virtual QString champValeur() const = 0;
 
     /// Shows the database error of an event handler.
     void erreur(const QString& text);
@@ -64,5 +68,6 @@ private:
     QAction* m_menuAjouter;
     QAction* m_menuModifier;
     QAction* m_menuSupprimer;
+    QString m_valeurActuelle;
     bool m_shown = false;
 };

@@ -64,6 +64,7 @@ protected:
     void FormShow() override;
     void valider() override;
     bool hautVersFiltre() const override { return true; }
+    QString champValeur() const override { return champCode(); }
 
 private:
     QString champCode() const;

@@ -5,9 +5,11 @@
 #include "reference/RechercheContient.h"
 #include "widgets/DBGrid.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/PendingChanges.h"
 #include "widgets/SearchEdit.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -94,6 +96,8 @@ TFrmListeReference::TFrmListeReference(const DefinitionListeReference& definitio
     connect(menuModifier, &QAction::triggered, this, &TFrmListeReference::BtnModifierClick);
     connect(menuSupprimer, &QAction::triggered, this, &TFrmListeReference::BtnSupprimerClick);
     connect(m_fermer, &QPushButton::clicked, this, &QWidget::close);
+    // The first field in the tab order: the search.
+    m_recherche->setFocus(Qt::OtherFocusReason);
 }
 
 QString TFrmListeReference::champ(int column) const {
@@ -110,6 +114,18 @@ void TFrmListeReference::showEvent(QShowEvent* event) {
         m_shown = true;
         FormShow();
     }
+}
+
+void TFrmListeReference::closeEvent(QCloseEvent* event) {
+    // A cell still open is written into the row first: it is part of the line.
+    const bool editable = m_grid->cellsEditable();
+    m_grid->setCellsEditable(false);
+    if (!PendingChanges::settle(this, *m_dataset, PendingChanges::questionLigne())) {
+        m_grid->setCellsEditable(editable);
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TFrmListeReference::FormShow() {

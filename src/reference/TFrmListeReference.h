@@ -47,7 +47,9 @@ struct DefinitionListeReference {
  *   label, then sends the row; the Up arrow abandons a row whose code is empty; the wheel
  *   moves the current row. "Suprimer" deletes the current row after confirmation.
  *
- * The window is destroyed when it closes.
+ * Closing the window with a row being added or modified with the user's changes asks
+ * "Voulez-vous enregistrer la ligne en cours ?": Oui sends it, Non drops it, Annuler keeps the
+ * window open. The window is destroyed when it closes.
  */
 class TFrmListeReference : public QWidget {
     Q_OBJECT
@@ -72,6 +74,7 @@ public:
 protected:
     TFrmListeReference(const DefinitionListeReference& definition, QWidget* parent);
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QString champ(int column) const;

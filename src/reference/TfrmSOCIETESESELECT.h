@@ -26,6 +26,7 @@ public:
 protected:
     void FormShow() override;
     void valider() override;
+    QString champValeur() const override { return QStringLiteral("MFISCALLIE"); }
 
 private:
     QueryDataset* m_societes;

@@ -6,12 +6,14 @@
 #include "widgets/FormScrollArea.h"
 #include "widgets/KeyboardNavigator.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/PendingChanges.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -176,6 +178,26 @@ void PageLignes::relire() {
     ds->setParam(QStringLiteral("mfiscal"), m_mfiscal);
     ds->setParam(QStringLiteral("exercice"), m_exercice);
     ds->open();
+}
+
+QWidget* PageLignes::premierChamp() const {
+    const QVector<QWidget*> champs = m_formulaire->controles();
+    if (m_definition.listeAvantChamps || champs.isEmpty()) {
+        return m_grille;
+    }
+    return champs.first();
+}
+
+bool PageLignes::fermetureAcceptee() {
+    Dataset* ds = m_definition.dataset;
+    if (PendingChanges::holdsUserChanges(*ds)) {
+        // The question is about the line the user sees: its page comes forward.
+        QWidget* pile = parentWidget();
+        if (auto* onglets = qobject_cast<QTabWidget*>(pile ? pile->parentWidget() : nullptr)) {
+            onglets->setCurrentWidget(this);
+        }
+    }
+    return PendingChanges::settle(this, *ds, PendingChanges::questionLigne());
 }
 
 void PageLignes::BtnValiderClick() {

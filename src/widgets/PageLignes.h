@@ -71,6 +71,9 @@ public:
     QToolButton* boutonModifier() const { return m_modifier; }
     QToolButton* boutonEffacerTout() const { return m_effacerTout; }
     QPushButton* boutonFermer() const { return m_fermer; }
+    /// The first control in the tab order: the list when it comes before the fields, else the
+    /// first field.
+    QWidget* premierChamp() const;
 
     /// Adds @p widget to the commands, after "Modifier" (totals) or after "Effacer Tout"
     /// (further commands), in the tab order too.
@@ -89,6 +92,14 @@ public:
     /// The company value and the year the page was loaded with.
     const db::Value& mfiscal() const { return m_mfiscal; }
     const db::Value& exercice() const { return m_exercice; }
+
+    /**
+     * Whether the window around the page may close: a line being added or modified with the
+     * user's changes is shown (its tab made current) and the line question asked; Oui sends
+     * it, Non drops it, Annuler (or a refused send, shown) keeps the window open. A line
+     * only put into editing goes back to browsing without a word.
+     */
+    bool fermetureAcceptee();
 
     // Commands. Each shows a database error in the standard error box; the line keeps
     // the state it had.

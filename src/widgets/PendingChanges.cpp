@@ -16,7 +16,7 @@ bool PendingChanges::holdsUserChanges(Dataset& dataset) {
         return true;
     }
     if (dataset.state() == DatasetState::Edit) {
-        return dataset.isModified();
+        return dataset.differsFromListed();
     }
     // A new row: the values the rules gave it when it was created are no one's work.
     const TableDef& table = dataset.table();

@@ -19,11 +19,17 @@ public:
         return QStringLiteral("Voulez-vous enregistrer les modifications ?");
     }
 
+    /// The question about a line being added or modified, with Oui, Non and Annuler.
+    static QString questionLigne() {
+        return QStringLiteral("Voulez-vous enregistrer la ligne en cours ?");
+    }
+
     /**
      * True when @p dataset is being edited with something the user typed and has not sent:
      * text still being typed in a bound field (written into the row first; a text its column
-     * refuses counts too), a changed field of an existing row, or any field filled in a new
-     * row besides the line number and company the record rules gave it.
+     * refuses counts too), a field of an existing row that holds another value than the one
+     * listed (a value the program set again to what it was is no change), or any field filled in a
+     * new row besides the line number and company the record rules gave it.
      */
     static bool holdsUserChanges(Dataset& dataset);
 

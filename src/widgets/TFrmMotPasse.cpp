@@ -34,6 +34,11 @@ TFrmMotPasse::TFrmMotPasse(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_annuler, &QPushButton::clicked, this, &QDialog::reject);
 
+    m_demande = new QLabel(this);
+    m_demande->setObjectName(QStringLiteral("LabelDemande"));
+    m_demande->setWordWrap(true);
+    m_demande->hide();
+
     auto* fields = new QFormLayout;
     fields->addRow(label, m_motDePasse);
     auto* buttons = new QHBoxLayout;
@@ -41,6 +46,7 @@ TFrmMotPasse::TFrmMotPasse(QWidget* parent)
     buttons->addWidget(m_ok);
     buttons->addWidget(m_annuler);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_demande);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     m_motDePasse->setFocus();
@@ -58,8 +64,23 @@ void TFrmMotPasse::showEvent(QShowEvent* event) {
     m_motDePasse->setFocus(Qt::OtherFocusReason);
 }
 
-bool TFrmMotPasse::demanderCodeAcces(QWidget* parent) {
+void TFrmMotPasse::setDemande(const QString& titre, const QString& demande) {
+    setWindowTitle(titre);
+    m_demande->setText(demande);
+    m_demande->setVisible(!demande.isEmpty());
+    m_motDePasse->setAccessibleDescription(demande);
+}
+
+QString TFrmMotPasse::demande() const {
+    return m_demande->text();
+}
+
+bool TFrmMotPasse::demanderCodeAcces(QWidget* parent, const QString& titre,
+                                     const QString& demande) {
     TFrmMotPasse prompt(parent);
+    if (!titre.isEmpty() || !demande.isEmpty()) {
+        prompt.setDemande(titre, demande);
+    }
     const bool ok = prompt.exec() == QDialog::Accepted;
     return ok && prompt.motDePasse().trimmed() == codeAcces();
 }

@@ -14,6 +14,7 @@
 #include "reference/TFrmetatterritoire.h"
 #include "widgets/ContexteSocieteActive.h"
 #include "widgets/DBGrid.h"
+#include "widgets/TFrmMotPasse.h"
 
 #include <QDir>
 #include <QFile>
@@ -539,6 +540,44 @@ private slots:
         desktop.finish();
     }
 
+    // Every entry window opens ready to type: in its first field in tab order, or its list
+    // where the list comes first (operations page 4).
+    void everyEntryWindowOpensInItsFirstField() {
+        TestDatabase database;
+        QVERIFY(database.isValid());
+        database.addCompany("1234567", "A", 2023, "ALPHA");
+        MessageBoxRecorder boxes;
+        DesktopApplication desktop;
+        desktop.start(database.iniPath());
+        TfRMMAIN* main = desktop.mainWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        const auto focus = [main]() -> QString {
+            QCoreApplication::processEvents();
+            QWidget* w = QApplication::focusWidget();
+            if (!w || !main->zoneFenetres()->activeSubWindow() ||
+                !main->zoneFenetres()->activeSubWindow()->isAncestorOf(w)) {
+                return QStringLiteral("(hors de la fenêtre)");
+            }
+            return w->objectName();
+        };
+        main->IdentificationEntrepriseClick();
+        QCOMPARE(focus(), QStringLiteral("MFISCAL"));
+        main->InformationsGroupeClick();
+        QCOMPARE(focus(), QStringLiteral("MFISCALMERE"));
+        for (int page = 1; page <= 3; ++page) {
+            main->ouvrirOperations(page);
+            QCOMPARE(focus(), QStringLiteral("MATRICULEFISCAL"));
+        }
+        main->ouvrirOperations(4);
+        QCOMPARE(focus(), QStringLiteral("Liste"));
+        main->DevisesClick();
+        QCOMPARE(focus(), QStringLiteral("EditRecherche"));
+        main->EtatsTerritorialClick();
+        QCOMPARE(focus(), QStringLiteral("EditRecherche"));
+        QVERIFY(boxes.isEmpty());
+        desktop.finish();
+    }
+
     void theGenerationCommandOpensTheDialogModally() {
         TestDatabase database;
         QVERIFY(database.isValid());
@@ -557,7 +596,7 @@ private slots:
         desktop.finish();
     }
 
-    void theCalculatorIsSilentWhenMissing() {
+    void theCalculatorSaysWhenMissingAndWhatItLookedFor() {
         const QByteArray path = qgetenv("PATH");
         QTemporaryDir empty;
         qputenv("PATH", empty.path().toLocal8Bit());
@@ -565,8 +604,47 @@ private slots:
         TfRMMAIN main;
         QVERIFY(TfRMMAIN::programmeCalculatrice().isEmpty());
         commande(&main, QStringLiteral("Calculatrice"))->click();
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Information),
+                 QStringList{TfRMMAIN::messageSansCalculatrice()});
+        QVERIFY(boxes.texts().first().startsWith(
+            QStringLiteral("Aucune calculatrice n'est installée sur ce poste. Le programme a "
+                           "cherché : gnome-calculator, kcalc, galculator, mate-calc et "
+                           "qalculate-gtk.")));
+
+        // Found on the path, it starts and nothing is said.
+        boxes.clear();
+        QFile faux(empty.filePath(QStringLiteral("galculator")));
+        QVERIFY(faux.open(QIODevice::WriteOnly));
+        faux.write("#!/bin/sh\nexit 0\n");
+        faux.close();
+        faux.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(TfRMMAIN::programmeCalculatrice(), faux.fileName());
+        commande(&main, QStringLiteral("Calculatrice"))->click();
         QVERIFY(boxes.isEmpty());
         qputenv("PATH", path);
+    }
+
+    void theAccessCodePromptSaysWhatItAsksFor() {
+        MessageBoxRecorder boxes;
+        TfRMMAIN main;
+        for (const QString& commandeTexte :
+             {QStringLiteral("Sauvegarde"), QStringLiteral("Restauration")}) {
+            QString titre;
+            QString demande;
+            whenModalOpens([&](QWidget* modal) {
+                auto* prompt = qobject_cast<TFrmMotPasse*>(modal);
+                QVERIFY(prompt);
+                titre = prompt->windowTitle();
+                demande = prompt->demande();
+                QVERIFY(prompt->findChild<QLabel*>(QStringLiteral("LabelDemande"))->isVisible());
+                prompt->reject();
+            });
+            commande(&main, commandeTexte)->click();
+            QCOMPARE(titre, commandeTexte);
+            QVERIFY2(demande.contains(QStringLiteral("code d'accès de l'administrateur")),
+                     qPrintable(demande));
+        }
+        QVERIFY(boxes.isEmpty());
     }
 
     void quitterClosesTheFrame() {

@@ -2,6 +2,7 @@
 #include "UiTestSupport.h"
 #include "app/DesktopApplication.h"
 #include "app/StopSignals.h"
+#include "app/TfRMMAIN.h"
 #include "data/Dataset.h"
 #include "db/DatabaseError.h"
 
@@ -58,6 +59,12 @@ private slots:
                 QVERIFY(societe.locate({"MFISCAL"}, {db::Value(QStringLiteral("2222222"))}));
                 societe.edit();
                 societe.setValue(QStringLiteral("ADRESSE"), db::Value(QStringLiteral("ABANDON")));
+                // In a window that would ask about it on "Quitter": a signal cannot ask.
+                for (QWidget* w : QApplication::topLevelWidgets()) {
+                    if (auto* main = qobject_cast<TfRMMAIN*>(w)) {
+                        main->IdentificationEntrepriseClick();
+                    }
+                }
             } catch (const db::DatabaseError& e) {
                 QFAIL(qPrintable(e.text()));
             }

@@ -203,15 +203,19 @@ private slots:
                  1);
     }
 
-    void fermerKeepsThePendingChangeForTheNextOpening() {
+    void fermerAsksAboutThePendingChange() {
+        MessageBoxRecorder boxes;
         QPointer<Tfrmparamsociete> w = modifier();
         saisir(w->identification(), "ADRESSE", "Rue de Marseille");
+        // Annuler keeps the window and what was typed.
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Annuler);
         bouton(w->pages()->widget(0), "fermer")->click();
         flushDeletions();
-        QVERIFY(!w);
+        QVERIFY(w);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Voulez-vous enregistrer les "
+                                                           "modifications ?")});
         QCOMPARE(societe().state(), DatasetState::Edit);
         QCOMPARE(compter("select count(*) from SOCIETE where ADRESSE is not null"), 0);
-        w = modifier();
         QCOMPARE(w->identification()->controle<DBEdit>("ADRESSE")->text(),
                  QStringLiteral("Rue de Marseille"));
         bouton(w->pages()->widget(0), "Valider")->click();

@@ -5,6 +5,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 
 using db::Value;
 
@@ -130,6 +131,92 @@ private slots:
         QVERIFY(ds.isEmpty());
         QVERIFY_DB_ERROR(ds.remove(), "Cannot perform this operation on an empty dataset");
         QCOMPARE(ds.state(), DatasetState::Browse);
+    }
+
+    // What the server still refuses reaches every window and the import as a French
+    // sentence naming the column or the row, the server's English kept as a detail only.
+    void theServersRefusalsAreToldInFrench() {
+        const auto erreur = [](const std::function<void()>& action) {
+            try {
+                action();
+            } catch (const db::DatabaseError& e) {
+                return e;
+            }
+            return db::DatabaseError(QString());
+        };
+        const QString detail = QStringLiteral("\n\nDétail (message du serveur) : ");
+
+        // A number beyond the column's type on the server (an INTEGER).
+        societe().edit();
+        societe().setValue("CODEPOSTAL", db::Value(std::int64_t(3000000000)));
+        db::DatabaseError e = erreur([&] { societe().post(); });
+        QCOMPARE(e.kind(), db::DatabaseError::Kind::Overflow);
+        QVERIFY2(
+            e.text().startsWith(
+                QStringLiteral(
+                    "La valeur 3000000000 de la colonne CODEPOSTAL est trop grande pour la base "
+                    ": la ligne MFISCAL = 1111111, CLE = A, EXERCICE = 2023 de la table "
+                    "SOCIETE n'a pas été enregistrée.") +
+                detail),
+            qPrintable(e.text()));
+        QVERIFY(e.text().contains(QStringLiteral("numeric overflow")));
+        QCOMPARE(societe().state(), DatasetState::Edit);
+        societe().cancel();
+
+        // A key typed twice.
+        societe().append();
+        for (const auto& [colonne, valeur] :
+             {std::pair{"MFISCAL", db::Value(u"2222222")}, std::pair{"CLE", db::Value(u"B")},
+              std::pair{"EXERCICE", db::Value(2023)}}) {
+            societe().setValue(colonne, valeur);
+        }
+        e = erreur([&] { societe().post(); });
+        QCOMPARE(e.kind(), db::DatabaseError::Kind::DuplicateKey);
+        QVERIFY2(e.text().startsWith(
+                     QStringLiteral(
+                         "Une ligne de même clé existe déjà : la ligne MFISCAL = 2222222, CLE = B, "
+                         "EXERCICE = 2023 de la table SOCIETE n'a pas été enregistrée.") +
+                     detail),
+                 qPrintable(e.text()));
+        societe().cancel();
+
+        // A text the server makes too long (a trigger of an older database) and a number it
+        // makes too large: the line is named.
+        defineThenReopen({
+            QStringLiteral("create trigger ALLONGE for CAPITALLIEE before insert as begin "
+                           "if (new.RAISONSOCIALE = 'LONG') then new.RAISONSOCIALE = "
+                           "lpad('', 300, 'x'); "
+                           "if (new.RAISONSOCIALE = 'GRAND') then new.POURCENTCAPITAL = "
+                           "new.POURCENTCAPITAL * 100000000; end"),
+        });
+        Dataset& liens = *m_module->capitallie;
+        m_module->openForActiveCompany(liens);
+        liens.append();
+        liens.setValue("RAISONSOCIALE", db::Value(u"LONG"));
+        e = erreur([&] { liens.post(); });
+        QCOMPARE(e.kind(), db::DatabaseError::Kind::Truncation);
+        QVERIFY2(
+            e.text().startsWith(
+                QStringLiteral(
+                    "Un texte est trop long pour sa colonne dans la base : la ligne n° 1 de la "
+                    "table CAPITALLIEE n'a pas été enregistrée.") +
+                detail),
+            qPrintable(e.text()));
+        QVERIFY(e.text().contains(QStringLiteral("string truncation")));
+        QCOMPARE(liens.state(), DatasetState::Insert);
+        liens.setValue("RAISONSOCIALE", db::Value(u"GRAND"));
+        liens.setValue("POURCENTCAPITAL", db::Value(db::Decimal(9999, 0)));
+        e = erreur([&] { liens.post(); });
+        QCOMPARE(e.kind(), db::DatabaseError::Kind::Overflow);
+        QVERIFY2(
+            e.text().startsWith(
+                QStringLiteral(
+                    "Un nombre est trop grand pour sa colonne dans la base : la ligne n° 1 de la "
+                    "table CAPITALLIEE n'a pas été enregistrée.") +
+                detail),
+            qPrintable(e.text()));
+        liens.cancel();
+        QCOMPARE(m_db->count("select count(*) from CAPITALLIEE"), 0);
     }
 
     void refusesAnEmptyNotNullColumnAndKeepsTheRow() {
@@ -381,17 +468,21 @@ private slots:
         m_module->openForActiveCompany(ds);
         QVERIFY(ds.canFetchMore());
         // Rows the list does not show: another year, and a line another workstation adds
-        // once the list is read.
-        db::Statement insert(m_module->IBTransaction1);
-        insert.prepare(QStringLiteral(
-            "insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG) values ('1111111A', :e, :lg)"));
-        insert.setParam("e", 2022);
-        insert.setParam("lg", 1);
-        insert.execute();
-        ds.fetchAll();
-        insert.setParam("e", 2023);
-        insert.setParam("lg", 451);
-        insert.execute();
+        // once the list is read. The statement goes before the module it runs on is replaced
+        // below.
+        {
+            db::Statement insert(m_module->IBTransaction1);
+            insert.prepare(
+                QStringLiteral("insert into OPERATIONSMONTANTS (MFISCAL, EXERCICE, LG) "
+                               "values ('1111111A', :e, :lg)"));
+            insert.setParam("e", 2022);
+            insert.setParam("lg", 1);
+            insert.execute();
+            ds.fetchAll();
+            insert.setParam("e", 2023);
+            insert.setParam("lg", 451);
+            insert.execute();
+        }
         m_module->commitRetaining();
         ds.moveTo(10);
         ds.edit();

@@ -5,6 +5,9 @@
 #include "declaration/DeclarationFields.h"
 #include "declaration/DeclarationValidator.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -465,11 +468,75 @@ private slots:
         QCOMPARE(label(ReferenceData::currencies(), "TND"), QStringLiteral("Dinar tunisien"));
         QVERIFY(label(ReferenceData::currencies(), "VEF").startsWith(QStringLiteral("Bolívar")));
 
+        // iso-codes gives these only in English; the lists name them in French.
+        QCOMPARE(label(ReferenceData::currencies(), "AZN"), QStringLiteral("Manat azerbaïdjanais"));
+        QCOMPARE(label(ReferenceData::currencies(), "USN"),
+                 QStringLiteral("Dollar des États-Unis (jour suivant)"));
+        QCOMPARE(label(ReferenceData::states(), "TR"), QStringLiteral("Turquie"));
+
         // The built-in schema is the published one.
         QFile published(QStringLiteral(ARDOZ_FDPT_XSD));
         QVERIFY(published.open(QIODevice::ReadOnly));
         QCOMPARE(DeclarationValidator::schemaText(), published.readAll());
         QCOMPARE(DeclarationValidator::schemaVersion(), QStringLiteral("2.0"));
+    }
+
+    // A name that iso-codes leaves in English reaches the lists only where French writes it
+    // the same way and ReferenceComplements.tsv says so: a new one fails here, named.
+    void noReferenceNameIsLeftInEnglish() {
+        QHash<QString, QString> marques;
+        QFile complements(QStringLiteral(ARDOZ_REFERENCE_COMPLEMENTS));
+        QVERIFY(complements.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : complements.readAll().split('\n')) {
+            const QStringList fields = QString::fromUtf8(line).split(u'\t');
+            if (fields.size() == 3 && fields[0].endsWith(QLatin1StringView("-same"))) {
+                marques.insert(fields[0].chopped(5) + u' ' + fields[1], fields[2]);
+            }
+        }
+        QVERIFY(marques.contains(QStringLiteral("state CA")));
+
+        const auto anglais = [](const char* fichier, const char* liste, const char* cle) {
+            QFile json(QStringLiteral(ARDOZ_ISO_CODES_JSON "/") + QLatin1StringView(fichier));
+            QHash<QString, QString> noms;
+            if (!json.open(QIODevice::ReadOnly)) {
+                return noms;
+            }
+            const QJsonArray entrees = QJsonDocument::fromJson(json.readAll())
+                                           .object()
+                                           .value(QLatin1StringView(liste))
+                                           .toArray();
+            for (const QJsonValue& e : entrees) {
+                noms.insert(e.toObject().value(QLatin1StringView(cle)).toString(),
+                            e.toObject().value(QStringLiteral("name")).toString());
+            }
+            return noms;
+        };
+        const QHash<QString, QString> etats = anglais("iso_3166-1.json", "3166-1", "alpha_2");
+        const QHash<QString, QString> devises = anglais("iso_4217.json", "4217", "alpha_3");
+        QVERIFY(etats.size() > 200 && devises.size() > 100);
+
+        QStringList enAnglais;
+        QStringList marquesEnTrop;
+        const auto verifier = [&](const char* genre, const QVector<ReferenceRow>& lignes,
+                                  const QHash<QString, QString>& noms) {
+            for (const ReferenceRow& r : lignes) {
+                const QString cle = QLatin1StringView(genre) + u' ' + r.code;
+                const bool anglaisSeul = noms.value(r.code) == r.label;
+                if (anglaisSeul && marques.value(cle) != r.label) {
+                    enAnglais.append(cle + QStringLiteral(" « ") + r.label + QStringLiteral(" »"));
+                }
+                if (!anglaisSeul && marques.contains(cle)) {
+                    marquesEnTrop.append(cle);
+                }
+            }
+        };
+        verifier("state", ReferenceData::states(), etats);
+        verifier("currency", ReferenceData::currencies(), devises);
+        QVERIFY2(enAnglais.isEmpty(),
+                 qPrintable(QStringLiteral("left in English, to name in French or mark as the "
+                                           "same in ReferenceComplements.tsv: ") +
+                            enAnglais.join(QStringLiteral(", "))));
+        QVERIFY2(marquesEnTrop.isEmpty(), qPrintable(marquesEnTrop.join(u' ')));
     }
 };
 

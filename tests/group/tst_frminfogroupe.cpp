@@ -125,13 +125,25 @@ private slots:
                  1);
     }
 
-    void fermerOnAnAssetPageDropsWhatWasTypedOnTheGroupPage() {
+    void fermerOnAnAssetPageAsksAboutWhatWasTypedOnTheGroupPage() {
+        MessageBoxRecorder boxes;
         QPointer<Tfrminfogroupe> f = ouvrir();
         taper(f->formulaireGroupe(), "AUTREMFISCAL", "MERE-01");
         QCOMPARE(groupe().state(), DatasetState::Insert);
         f->pages()->setCurrentWidget(f->pageCorporels());
+        // Annuler keeps the window, on the page of the record asked about.
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Annuler);
         f->pageCorporels()->boutonFermer()->click();
         flushDeletions();
+        QVERIFY(f);
+        QCOMPARE(f->pages()->currentWidget(), f->pageGroupe());
+        QCOMPARE(groupe().state(), DatasetState::Insert);
+        // Non drops what was typed.
+        boxes.setQuestionAnswer(MessageBoxes::Reponse::Non);
+        f->pageCorporels()->boutonFermer()->click();
+        flushDeletions();
+        QCOMPARE(boxes.texts(), QStringList(2, QStringLiteral("Voulez-vous enregistrer les "
+                                                              "modifications ?")));
         QVERIFY(f.isNull());
         QCOMPARE(groupe().state(), DatasetState::Browse);
         QVERIFY(groupe().isEmpty());

@@ -123,6 +123,45 @@ private slots:
         QVERIFY(boxes.isEmpty());
     }
 
+    // A pick opens on the row of the code its field holds, in any letter case; an unknown or
+    // empty code leaves it on the first row.
+    void aPickOpensOnTheRowOfTheFieldsValue() {
+        MessageBoxRecorder boxes;
+        Dataset& etats = *m_module->Etatterritorial;
+        QString courant;
+        quandOuvert<TFrmterritoireSELECT>(
+            [&](TFrmterritoireSELECT*) { courant = etats.value("CODE").toText(); });
+        QVERIFY(!Choix::etatTerritorial(*m_services, nullptr, QStringLiteral("tn")));
+        QCOMPARE(courant, QStringLiteral("TN"));
+        quandOuvert<TFrmterritoireSELECT>([&](TFrmterritoireSELECT* d) {
+            courant = etats.value("CODE").toText();
+            // The grid shows the row the dataset holds.
+            QCOMPARE(d->grille()->currentIndex().row(), etats.currentIndex());
+        });
+        QVERIFY(!Choix::etatTerritorial(*m_services, nullptr, QStringLiteral("??")));
+        QCOMPARE(courant, QStringLiteral("AD"));
+
+        Dataset& devises = *m_module->devise;
+        quandOuvert<TFRMDEVISESELECT>([&](TFRMDEVISESELECT* d) {
+            courant = devises.value("DEVISE").toText();
+            QCOMPARE(d->grille()->currentIndex().row(), devises.currentIndex());
+        });
+        QVERIFY(!Choix::devise(*m_services, nullptr, QStringLiteral("TND")));
+        QCOMPARE(courant, QStringLiteral("TND"));
+
+        m_db->execute(
+            {"insert into CAPITALLIEE (MFISCAL, EXERCICE, LG, MFISCALLIE, RAISONSOCIALE) "
+             "values ('1234567A', 2021, 1, '1111111B', 'BETA SA')",
+             "insert into CAPITALLIEE (MFISCAL, EXERCICE, LG, MFISCALLIE, RAISONSOCIALE) "
+             "values ('1234567A', 2021, 2, '2222222C', 'GAMMA SA')"});
+        quandOuvert<TfrmSOCIETESESELECT>([&](TfrmSOCIETESESELECT* d) {
+            courant = d->societes().value("RAISONSOCIALE").toText();
+        });
+        QVERIFY(!Choix::societeLiee(*m_services, nullptr, QStringLiteral("2222222C")));
+        QCOMPARE(courant, QStringLiteral("GAMMA SA"));
+        QVERIFY(boxes.isEmpty());
+    }
+
     void aFilterWithoutMatchKeepsTheFocusAndChoosesNothing() {
         MessageBoxRecorder boxes;
         Dataset& etats = *m_module->Etatterritorial;

@@ -337,8 +337,11 @@ private slots:
         form.chiffre->setFocus();
         QTest::keyClicks(form.chiffre, "1,2,3");
         form.leave();
-        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error),
-                 QStringList({QStringLiteral("« 1,2,3 » n'est pas un nombre valide")}));
+        const QString refus = DBNumberEdit::refus(
+            QStringLiteral("1,2,3"), *societe().field("CHIFFREAFFAIREANNUEL"), QString());
+        QVERIFY(refus.startsWith(
+            QStringLiteral("La colonne CHIFFREAFFAIREANNUEL attend un montant : « 1,2,3 »")));
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error), QStringList({refus}));
         QCOMPARE(QApplication::focusWidget(), form.chiffre);
         QVERIFY(form.chiffre->link().isDirty());
         QCOMPARE(form.chiffre->text(), QStringLiteral("1,2,3"));
@@ -347,9 +350,83 @@ private slots:
             societe().post();
             QFAIL("the post went through");
         } catch (const db::DatabaseError& e) {
-            QCOMPARE(e.text(), QStringLiteral("« 1,2,3 » n'est pas un nombre valide"));
+            QCOMPARE(e.text(), refus);
         }
         QCOMPARE(societe().state(), DatasetState::Edit);
+    }
+
+    // A letter is kept where it was typed and refused with the field named, never dropped
+    // into another amount; a value beyond the column's digits never reaches the row.
+    void amountsBeyondWhatTheColumnHoldsAreRefusedNamingTheField() {
+        MessageBoxRecorder boxes;
+        CompanyForm form(&societe());
+        form.chiffre->setAccessibleName(QStringLiteral("Chiffre d'Affaire Annuel:"));
+        QVERIFY(form.show());
+        const auto saisir = [&form](const char* texte) {
+            form.chiffre->setFocus();
+            form.chiffre->selectAll();
+            QTest::keyClicks(form.chiffre, texte);
+            form.leave();
+        };
+
+        saisir("12a50");
+        QCOMPARE(form.chiffre->text(), QStringLiteral("12a50"));
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 1);
+        QVERIFY2(boxes.texts().last().startsWith(QStringLiteral(
+                     "Le champ « Chiffre d'Affaire Annuel » attend un montant : « 12a50 » n'en "
+                     "est pas un")),
+                 qPrintable(boxes.texts().last()));
+        QCOMPARE(QApplication::focusWidget(), form.chiffre);
+        QVERIFY(societe().value("CHIFFREAFFAIREANNUEL").isNull());
+
+        // NUMERIC(18,3): 15 digits before the decimal sign, 3 after.
+        saisir("1234567890123456");
+        QCOMPARE(boxes.texts().last(),
+                 QStringLiteral("Le champ « Chiffre d'Affaire Annuel » accepte 15 chiffres au "
+                                "plus avant la virgule : « 1234567890123456 » est trop grand. "
+                                "Corrigez la saisie."));
+        saisir("1,2345");
+        QVERIFY(boxes.texts().last().contains(QStringLiteral("garde 3 décimales au plus")));
+        QVERIFY(societe().value("CHIFFREAFFAIREANNUEL").isNull());
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 3);
+
+        saisir("999 999 999 999 999,999");
+        QCOMPARE(boxes.texts(MessageBoxes::Kind::Error).size(), 3);
+        QCOMPARE(societe().value("CHIFFREAFFAIREANNUEL").toDecimal(),
+                 Decimal(Decimal::Mantissa(999999999999999999LL), 3));
+        societe().post();
+        QCOMPARE(m_db->count("select count(*) from SOCIETE where CHIFFREAFFAIREANNUEL = "
+                             "999999999999999.999"),
+                 1);
+
+        // NUMERIC(9,2), the rates: 7 digits before the decimal sign.
+        FieldDef taux;
+        taux.name = QStringLiteral("POURCENTCAPITAL");
+        taux.type = FieldType::Numeric;
+        taux.width = 9;
+        taux.scale = 2;
+        QVERIFY(DBNumberEdit::refus(QStringLiteral("1234567,99"), taux, QString()).isEmpty());
+        QVERIFY(DBNumberEdit::refus(QStringLiteral("12345678"), taux, QStringLiteral("%Capital"))
+                    .startsWith(QStringLiteral("Le champ « %Capital » accepte 7 chiffres")));
+        // Whole numbers: no letter either.
+        QVERIFY(
+            DBNumberEdit::refus(QStringLiteral("10a2"), *societe().field("CODEPOSTAL"),
+                                QStringLiteral("Code Postal"))
+                .startsWith(QStringLiteral("Le champ « Code Postal » attend un nombre entier")));
+
+        // Set by code (a rule, the import), a value beyond the column is refused at the row,
+        // in French, before it reaches the server.
+        societe().edit();
+        try {
+            societe().setValue("CHIFFREAFFAIREANNUEL",
+                               Value(Decimal(Decimal::Mantissa(1234567890123456LL), 0)));
+            QFAIL("the value went in");
+        } catch (const db::DatabaseError& e) {
+            QCOMPARE(e.text(), QStringLiteral("La valeur 1234567890123456 ne tient pas dans la "
+                                              "colonne CHIFFREAFFAIREANNUEL de SOCIETE, qui "
+                                              "accepte 15 chiffres au plus avant la virgule."));
+        }
+        societe().cancel();
     }
 
     void leavingAFieldIsAnnouncedOnceItsTextIsWritten() {
