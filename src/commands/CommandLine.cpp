@@ -167,8 +167,8 @@ const char16_t* const kHelpNotes[] = {
 
 QString usageLine(const CommandMode& mode) {
     QString line = QStringLiteral("ardoz");
-    for (const OptionSpec& spec : mode.options) {
-        if (const QString part = OptionReader::usage(spec); !part.isEmpty()) {
+    for (const OptionSpec& def : mode.options) {
+        if (const QString part = OptionReader::usage(def); !part.isEmpty()) {
             line += u' ' + part;
         }
     }

@@ -18,36 +18,36 @@ QString nomNu(const QString& written) {
     return written.mid(dashes).section(u'=', 0, 0);
 }
 
-/// The options of @p specs registered with @p parser, each under its names without dashes.
+/// The options of @p defs registered with @p parser, each under its names without dashes.
 class Registre {
 public:
-    Registre(QCommandLineParser& parser, std::span<const OptionSpec> specs) {
+    Registre(QCommandLineParser& parser, std::span<const OptionSpec> defs) {
         // Qt's options are written with one dash: "-platform" is one option, not nine.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        for (const OptionSpec& spec : specs) {
-            if (!spec.name) {
+        for (const OptionSpec& def : defs) {
+            if (!def.name) {
                 continue;
             }
-            QStringList names{nomNu(texte(spec.name))};
-            if (spec.alias) {
-                names.append(nomNu(texte(spec.alias)));
+            QStringList names{nomNu(texte(def.name))};
+            if (def.alias) {
+                names.append(nomNu(texte(def.alias)));
             }
-            if (m_specs.contains(names.first())) {
+            if (m_defs.contains(names.first())) {
                 continue;  // the same option in two modes, when every mode is looked for
             }
             for (const QString& name : names) {
-                m_specs.insert(name, &spec);
+                m_defs.insert(name, &def);
             }
-            parser.addOption(spec.valueName
-                                 ? QCommandLineOption(names, QString(), texte(spec.valueName))
+            parser.addOption(def.valueName
+                                 ? QCommandLineOption(names, QString(), texte(def.valueName))
                                  : QCommandLineOption(names));
         }
     }
 
-    const OptionSpec* spec(const QString& name) const { return m_specs.value(name); }
+    const OptionSpec* def(const QString& name) const { return m_defs.value(name); }
 
 private:
-    QHash<QString, const OptionSpec*> m_specs;
+    QHash<QString, const OptionSpec*> m_defs;
 };
 
 /// The argument that wrote the option @p name: "--feuille=x" for "feuille".
@@ -62,10 +62,10 @@ QString ecrit(const QStringList& arguments, const QString& name) {
 
 }  // namespace
 
-QString OptionReader::read(const QStringList& arguments, std::span<const OptionSpec> specs,
+QString OptionReader::read(const QStringList& arguments, std::span<const OptionSpec> defs,
                            CommandOptions& options) {
     QCommandLineParser parser;
-    const Registre registre(parser, specs);
+    const Registre registre(parser, defs);
     const bool parsed = parser.parse(arguments);
 
     if (!parser.unknownOptionNames().isEmpty()) {
@@ -76,13 +76,13 @@ QString OptionReader::read(const QStringList& arguments, std::span<const OptionS
         // The parser stops short only at the last argument, an option that wants a value, or
         // at an option that takes none written with one.
         const QString& last = arguments.constLast();
-        const OptionSpec* spec = registre.spec(nomNu(last));
-        if (spec && spec->valueName && !last.contains(u'=')) {
+        const OptionSpec* def = registre.def(nomNu(last));
+        if (def && def->valueName && !last.contains(u'=')) {
             return QStringLiteral("L'option %1 attend une valeur.").arg(last);
         }
         for (const QString& argument : arguments.mid(1)) {
-            spec = registre.spec(nomNu(argument));
-            if (argument.startsWith(u'-') && argument.contains(u'=') && spec && !spec->valueName) {
+            def = registre.def(nomNu(argument));
+            if (argument.startsWith(u'-') && argument.contains(u'=') && def && !def->valueName) {
                 return QStringLiteral("L'option %1 ne prend pas de valeur.")
                     .arg(argument.section(u'=', 0, 0));
             }
@@ -91,9 +91,9 @@ QString OptionReader::read(const QStringList& arguments, std::span<const OptionS
     }
 
     QList<const OptionSpec*> places;
-    for (const OptionSpec& spec : specs) {
-        if (!spec.name) {
-            places.append(&spec);
+    for (const OptionSpec& def : defs) {
+        if (!def.name) {
+            places.append(&def);
         }
     }
     const QStringList positional = parser.positionalArguments();
@@ -103,59 +103,59 @@ QString OptionReader::read(const QStringList& arguments, std::span<const OptionS
 
     QSet<const OptionSpec*> seen;
     for (const QString& name : parser.optionNames()) {
-        const OptionSpec* spec = registre.spec(name);
-        if (seen.contains(spec)) {
-            return QStringLiteral("L'option %1 est donnée deux fois.").arg(texte(spec->name));
+        const OptionSpec* def = registre.def(name);
+        if (seen.contains(def)) {
+            return QStringLiteral("L'option %1 est donnée deux fois.").arg(texte(def->name));
         }
-        seen.insert(spec);
+        seen.insert(def);
     }
 
     qsizetype place = 0;
-    for (const OptionSpec& spec : specs) {
+    for (const OptionSpec& def : defs) {
         const QString value =
-            spec.name ? parser.value(nomNu(texte(spec.name))) : positional.value(place++);
-        const bool given = spec.name ? parser.isSet(nomNu(texte(spec.name))) : !value.isEmpty();
-        if (spec.use == OptionSpec::Use::Required &&
-            (!given || (spec.valueName && value.isEmpty()))) {
-            return texte(spec.text);
+            def.name ? parser.value(nomNu(texte(def.name))) : positional.value(place++);
+        const bool given = def.name ? parser.isSet(nomNu(texte(def.name))) : !value.isEmpty();
+        if (def.use == OptionSpec::Use::Required &&
+            (!given || (def.valueName && value.isEmpty()))) {
+            return texte(def.text);
         }
     }
-    for (const OptionSpec& spec : specs) {
-        if (spec.use == OptionSpec::Use::Refused && parser.isSet(nomNu(texte(spec.name)))) {
-            return texte(spec.text);
+    for (const OptionSpec& def : defs) {
+        if (def.use == OptionSpec::Use::Refused && parser.isSet(nomNu(texte(def.name)))) {
+            return texte(def.text);
         }
     }
 
     options.m_values.clear();
-    for (const OptionSpec& spec : specs) {
-        if (spec.name && parser.isSet(nomNu(texte(spec.name)))) {
-            options.m_values.insert(texte(spec.name), parser.value(nomNu(texte(spec.name))));
+    for (const OptionSpec& def : defs) {
+        if (def.name && parser.isSet(nomNu(texte(def.name)))) {
+            options.m_values.insert(texte(def.name), parser.value(nomNu(texte(def.name))));
         }
     }
     options.m_positional = positional;
     return QString();
 }
 
-QStringList OptionReader::given(const QStringList& arguments, std::span<const OptionSpec> specs) {
+QStringList OptionReader::given(const QStringList& arguments, std::span<const OptionSpec> defs) {
     QCommandLineParser parser;
-    const Registre registre(parser, specs);
+    const Registre registre(parser, defs);
     parser.parse(arguments);
     QStringList names;
     for (const QString& name : parser.optionNames()) {
-        names.append(texte(registre.spec(name)->name));
+        names.append(texte(registre.def(name)->name));
     }
     return names;
 }
 
-QString OptionReader::usage(const OptionSpec& spec) {
-    if (!spec.name) {
-        return texte(spec.valueName);
+QString OptionReader::usage(const OptionSpec& def) {
+    if (!def.name) {
+        return texte(def.valueName);
     }
-    QString text = texte(spec.name);
-    if (spec.valueName) {
-        text += u' ' + texte(spec.valueName);
+    QString text = texte(def.name);
+    if (def.valueName) {
+        text += u' ' + texte(def.valueName);
     }
-    switch (spec.use) {
+    switch (def.use) {
         case OptionSpec::Use::Required:
             return text;
         case OptionSpec::Use::Optional:

@@ -7,7 +7,7 @@
 
 /**
  * One option of a command line as the command table describes it: how it is written, the
- * value it takes, and our own French texts about it. A spec without a name is a positional
+ * value it takes, and our own French texts about it. An option without a name is a positional
  * place (the FOLDER of --restore FILE FOLDER), in the order the spans list them.
  */
 struct OptionSpec {
@@ -60,17 +60,17 @@ private:
 class OptionReader {
 public:
     /**
-     * Reads @p arguments (the program's name first) against @p specs. Returns the French
+     * Reads @p arguments (the program's name first) against @p defs. Returns the French
      * report of the first thing wrong, or an empty text when @p options holds what was given.
      */
-    static QString read(const QStringList& arguments, std::span<const OptionSpec> specs,
+    static QString read(const QStringList& arguments, std::span<const OptionSpec> defs,
                         CommandOptions& options);
 
-    /// The names (as @p specs write them) of the options of @p specs that @p arguments give,
+    /// The names (as @p defs write them) of the options of @p defs that @p arguments give,
     /// in order; anything else in @p arguments is passed over.
-    static QStringList given(const QStringList& arguments, std::span<const OptionSpec> specs);
+    static QStringList given(const QStringList& arguments, std::span<const OptionSpec> defs);
 
     /// "--name VALUE", "[--name VALUE]", "VALUE" for a positional place; empty for the
     /// options the usage leaves out.
-    static QString usage(const OptionSpec& spec);
+    static QString usage(const OptionSpec& def);
 };

@@ -131,7 +131,7 @@ private slots:
             }
             return QString::fromUtf8(p.readAllStandardError());
         };
-        // None: Part 1.1's connection error stays for the commands.
+        // None: the commands keep their connection error.
         QVERIFY2(baseLue().contains(QStringLiteral("Vérifier le chemin de la base!/TALMORIX.gdb")),
                  qPrintable(baseLue()));
         QVERIFY(put(QStringLiteral("etc/CheminBase.ini"), root.filePath("base-etc")));

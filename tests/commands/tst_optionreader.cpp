@@ -91,8 +91,8 @@ private slots:
 
     void theUsageListsWhatTheTableShows() {
         QStringList parts;
-        for (const OptionSpec& spec : kSpecs) {
-            parts.append(OptionReader::usage(spec));
+        for (const OptionSpec& def : kSpecs) {
+            parts.append(OptionReader::usage(def));
         }
         QCOMPARE(parts, (QStringList{"--mode FICHIER", "DOSSIER", "--page N", "[--demo]", "", ""}));
     }
