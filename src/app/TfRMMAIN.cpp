@@ -513,9 +513,13 @@ QStringList TfRMMAIN::calculatricesCherchees() {
 #ifdef Q_OS_WIN
     return {QDir::current().absoluteFilePath(QStringLiteral("../Calc.exe"))};
 #else
-    return {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
-            QStringLiteral("galculator"), QStringLiteral("mate-calc"),
-            QStringLiteral("qalculate-gtk")};
+    return {QStringLiteral("gnome-calculator"),
+            QStringLiteral("kcalc"),
+            QStringLiteral("galculator"),
+            QStringLiteral("mate-calc"),
+            QStringLiteral("qalculate-gtk"),
+            QStringLiteral("qalculate-qt"),
+            QStringLiteral("xcalc")};
 #endif
 }
 

@@ -608,8 +608,8 @@ private slots:
                  QStringList{TfRMMAIN::messageSansCalculatrice()});
         QVERIFY(boxes.texts().first().startsWith(
             QStringLiteral("Aucune calculatrice n'est installée sur ce poste. Le programme a "
-                           "cherché : gnome-calculator, kcalc, galculator, mate-calc et "
-                           "qalculate-gtk.")));
+                           "cherché : gnome-calculator, kcalc, galculator, mate-calc, "
+                           "qalculate-gtk, qalculate-qt et xcalc.")));
 
         // Found on the path, it starts and nothing is said.
         boxes.clear();
