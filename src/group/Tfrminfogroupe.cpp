@@ -308,9 +308,10 @@ void Tfrminfogroupe::BtnAnnulerClick() {
     close();
 }
 
-void Tfrminfogroupe::choisirTerritoire(Dataset* dataset, const QString& colonne, QLabel* libelle) {
-    // The dialog opens on the row of the code the field shows.
-    const QString valeur = dataset->value(colonne).toText().trimmed();
+void Tfrminfogroupe::choisirTerritoire(Dataset* dataset, FormulaireSaisie* formulaire,
+                                       const QString& colonne, QLabel* libelle) {
+    // The dialog opens on the row of the code the field shows, typed and not yet sent included.
+    const QString valeur = Choix::valeurDe(formulaire->controle(colonne));
     try {
         if (!Choix::etatTerritorial(m_services, this, valeur)) {
             return;
@@ -325,11 +326,13 @@ void Tfrminfogroupe::choisirTerritoire(Dataset* dataset, const QString& colonne,
 }
 
 void Tfrminfogroupe::EtatTerritorialDblClick() {
-    choisirTerritoire(m_groupe, QStringLiteral("ETATTERRITORIAL"), libelleTerritoire());
+    choisirTerritoire(m_groupe, m_formulaire, QStringLiteral("ETATTERRITORIAL"),
+                      libelleTerritoire());
 }
 
 void Tfrminfogroupe::TerritoireDblClick(PageLignes* page) {
-    choisirTerritoire(page->dataset(), QStringLiteral("TERRITOIRE"), libelleTerritoire(page));
+    choisirTerritoire(page->dataset(), page->formulaire(), QStringLiteral("TERRITOIRE"),
+                      libelleTerritoire(page));
 }
 
 void Tfrminfogroupe::MatriculeFiscalDblClick(PageLignes* page) {

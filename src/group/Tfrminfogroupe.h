@@ -84,7 +84,8 @@ private:
     void montrerTerritoire(QLabel* libelle, Dataset* dataset, const QString& colonne);
     /// Picks a state or territory into @p colonne of the row being edited in @p dataset and
     /// shows its name in @p libelle.
-    void choisirTerritoire(Dataset* dataset, const QString& colonne, QLabel* libelle);
+    void choisirTerritoire(Dataset* dataset, FormulaireSaisie* formulaire, const QString& colonne,
+                           QLabel* libelle);
 
     ServicesFenetres& m_services;
     Dataset* m_groupe;

@@ -107,13 +107,18 @@ private slots:
 
         taper(f->formulaireGroupe(), "AUTREMFISCAL", "MERE-01");
         taper(f->formulaireGroupe(), "DESCRIPTIONACTIVITE", "Distribution");
-        whenModalOpens([](QWidget* modal) {
+        // The pick opens on the code typed in the field, not yet sent to the record.
+        taper(f->formulaireGroupe(), "ETATTERRITORIAL", "de");
+        QString ouvertSur;
+        whenModalOpens([&](QWidget* modal) {
             auto* pick = qobject_cast<TFrmterritoireSELECT*>(modal);
             QVERIFY(pick);
+            ouvertSur = m_module->Etatterritorial->value("CODE").toText();
             QTest::keyClicks(pick->champFiltre(), "FR");
             pick->DBGrid1DblClick();
         });
         doubleCliquer(f->formulaireGroupe(), "ETATTERRITORIAL");
+        QCOMPARE(ouvertSur, QStringLiteral("DE"));
         QCOMPARE(f->libelleTerritoire()->text(), QStringLiteral("France"));
         f->boutonValider()->click();
         QVERIFY2(boxes.isEmpty(), qPrintable(boxes.texts().join(u'\n')));
