@@ -423,20 +423,31 @@ private slots:
     }
 
     void theTotalsHaveVisibleCaptions() {
-        TFrmoperations* fenetre = ouvrir(2);
-        QVERIFY(active());
-        for (QLineEdit* total : {fenetre->total1(), fenetre->total2()}) {
-            QLabel* legende = nullptr;
-            for (QLabel* l : fenetre->findChildren<QLabel*>()) {
-                if (l->buddy() == total) {
-                    legende = l;
+        const struct {
+            int page;
+            QString premier, second;
+        } attendus[] = {
+            {1, QStringLiteral("Total Achats"), QStringLiteral("Total Ventes")},
+            {2, QStringLiteral("Total Augmentations"), QStringLiteral("Total Diminutions")},
+        };
+        for (const auto& attendu : attendus) {
+            TFrmoperations* fenetre = ouvrir(attendu.page);
+            QVERIFY(active());
+            for (QLineEdit* total : {fenetre->total1(), fenetre->total2()}) {
+                QLabel* legende = nullptr;
+                for (QLabel* l : fenetre->findChildren<QLabel*>()) {
+                    if (l->buddy() == total) {
+                        legende = l;
+                    }
                 }
+                QVERIFY(legende && legende->isVisible());
+                QCOMPARE(legende->text(), total->accessibleName());
             }
-            QVERIFY(legende && legende->isVisible());
-            QCOMPARE(legende->text(), total->accessibleName());
+            QCOMPARE(fenetre->total1()->accessibleName(), attendu.premier);
+            QCOMPARE(fenetre->total2()->accessibleName(), attendu.second);
+            fenetre->close();
+            flushDeletions();
         }
-        QCOMPARE(fenetre->total1()->accessibleName(), QStringLiteral("Total Augmentations"));
-        QCOMPARE(fenetre->total2()->accessibleName(), QStringLiteral("Total Diminutions"));
     }
 
     void theTotalsFollowADeletion() {
