@@ -239,9 +239,16 @@ QString TFrmPremiereUtilisation::preparerBase(const QString& dossier) {
         return base;
     }
 
-    if (const QString refus = refusEcriture(dossier); !refus.isEmpty()) {
-        MessageBoxes::showError(this, refus);
-        return QString();
+    QString serveur;
+    QString chemin;
+    db::BackupService::splitServer(dossier, serveur, chemin);
+    // A server's folder is the server's to refuse: tried here, it would make a local folder
+    // named after the server.
+    if (serveur.isEmpty()) {
+        if (const QString refus = refusEcriture(dossier); !refus.isEmpty()) {
+            MessageBoxes::showError(this, refus);
+            return QString();
+        }
     }
     m_etape->setText(choisi == Choix::BaseDemonstration
                          ? QStringLiteral("Création de la base de démonstration…")
@@ -250,10 +257,12 @@ QString TFrmPremiereUtilisation::preparerBase(const QString& dossier) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QString erreur;
     try {
+        // No file gives a login yet: ISC_USER and ISC_PASSWORD, or the defaults.
+        const db::Credentials login = Configuration::find().credentials();
         if (choisi == Choix::BaseDemonstration) {
-            DemoData::createDatabase(dossier);
+            DemoData::createDatabase(dossier, login);
         } else {
-            DatabaseCreator::create(dossier);
+            DatabaseCreator::create(dossier, login);
         }
     } catch (const db::DatabaseError& e) {
         erreur = e.text();

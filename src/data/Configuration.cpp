@@ -149,6 +149,8 @@ QString Configuration::writeNew(const QString& path, const QString& folder) {
     }
     const QString text = QStringLiteral("[CheminBase]\nRep=%1\nModelessexcel=%1\n").arg(folder);
     file.write(text.toUtf8());
+    // The user's own file: the server login the user may add to it is nobody else's.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!file.commit()) {
         return refused.arg(file.errorString());
     }

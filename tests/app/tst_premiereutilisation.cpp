@@ -167,6 +167,19 @@ private slots:
             QVERIFY(dialogue.isVisible());
         }
 
+        // A server's folder is not made here: the server refuses (nothing listens on port 1).
+        boxes.clear();
+        const QString courant = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(bases.path()));
+        continuer(dialogue, Choix::BaseNeuve, QStringLiteral("127.0.0.1/1:/ardoz/base"));
+        QDir::setCurrent(courant);
+        QCOMPARE(boxes.messages().size(), 1);
+        QVERIFY(dialogue.isVisible());
+        QVERIFY(!QFileInfo::exists(ini()));
+        for (const QString& dossier : {bases.path(), m_home.path()}) {
+            QVERIFY(QDir(dossier).entryList({QStringLiteral("127*")}, QDir::AllEntries).isEmpty());
+        }
+
         // Where CheminBase.ini cannot go, no database is made for it.
         TFrmPremiereUtilisation sansConfiguration(
             bases.filePath(QStringLiteral("fichier/config/CheminBase.ini")));

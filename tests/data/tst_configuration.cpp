@@ -192,6 +192,10 @@ private slots:
         QCOMPARE(written.rep, folder);
         QCOMPARE(written.modelesExcel, folder);
         QCOMPARE(written.databaseName(), folder + QStringLiteral("/TALMORIX.gdb"));
+        // Readable by its user alone, like the file that will hold a server password.
+        QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::WriteGroup |
+                                             QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions());
 
         const QString refused = Configuration::writeNew(path, QStringLiteral("/ailleurs"));
         QVERIFY2(refused.contains(QStringLiteral("existe déjà")), qPrintable(refused));
