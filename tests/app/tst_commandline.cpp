@@ -143,11 +143,12 @@ private slots:
         QVERIFY(put(QStringLiteral("a/CheminBase.ini"), root.filePath("base-beside")));
         QVERIFY(baseLue().contains(root.filePath("base-beside/TALMORIX.gdb")));
 
-        // The help names the three places.
+        // The help names the three places, and where a server login comes from.
         const Resultat aide = lancer({QStringLiteral("--help")});
         for (const char16_t* place :
              {u"../CheminBase.ini", u"~/.config/Ardoz Prix de Transfert/CheminBase.ini",
-              u"/etc/ardoz/CheminBase.ini"}) {
+              u"/etc/ardoz/CheminBase.ini", u"Utilisateur", u"MotDePasse", u"ISC_USER",
+              u"ISC_PASSWORD"}) {
             QVERIFY2(aide.out.contains(QString::fromUtf16(place)), qPrintable(aide.out));
         }
     }
