@@ -5,7 +5,8 @@
 //
 //     bench_shared_append ADDRESS [N]      ADDRESS: the server, e.g. 127.0.0.1/3050
 //
-// scripts/test-server.sh start DIR starts a server and prints its address.
+// scripts/test-server.sh start DIR starts a server and prints its address; its test user
+// logs in through ISC_USER=$(cat DIR/test-user) and ISC_PASSWORD=$(cat DIR/test-password).
 #include "AjoutLignes.h"
 
 #include <QCoreApplication>

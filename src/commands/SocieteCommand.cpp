@@ -35,8 +35,7 @@ SocieteCommand::Ouverture SocieteCommand::ouvrir(TDataprix& module, const QStrin
             module.DataModuleCreate();
         } else {
             // The file in use gives the login even when --database names another base.
-            module.idataprix.setCredentials(
-                Configuration::find().credentials());
+            module.idataprix.setCredentials(Configuration::find().credentials());
             module.connectTo(database);
         }
     } catch (const db::DatabaseError& e) {
