@@ -55,6 +55,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 #include <cstring>
 #include <vector>
 
@@ -486,12 +487,32 @@ qint64 rawFetch(const QString& folder) {
 
 struct Process {
     double ms = 0;
-    double cpuMs = 0;  // user and system, every thread
+    double cpuMs = 0;     // user and system, every thread
+    double othersMs = 0;  // processor time every other process took meanwhile
     long peakKiB = 0;
     int status = -1;
 };
 
+/// Processor time the whole machine has spent busy since boot, every core, in milliseconds.
+double machineBusyMs() {
+    QFile file(QStringLiteral("/proc/stat"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    // "cpu  user nice system idle iowait irq softirq steal ...", in clock ticks.
+    const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+    double busy = 0;
+    for (qsizetype i = 1; i < fields.size() && i <= 8; ++i) {
+        if (i != 4 && i != 5) {
+            busy += fields[i].toDouble();
+        }
+    }
+    return busy * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 /// Runs @p arguments as a process of its own, its output dropped: elapsed time and peak memory.
+/// On a shared machine another process can hold a core for the whole run, which turns the
+/// generation's two threads into one: the processor time others took says when that happened.
 Process spawn(const QStringList& arguments) {
     QList<QByteArray> bytes;
     std::vector<char*> argv;
@@ -508,6 +529,7 @@ Process spawn(const QStringList& arguments) {
     posix_spawn_file_actions_addopen(&outputs, 2, "/dev/null", O_WRONLY, 0);
     Process p;
     timespec start{}, end{};
+    const double busyBefore = machineBusyMs();
     clock_gettime(CLOCK_MONOTONIC, &start);
     pid_t pid = 0;
     if (posix_spawn(&pid, argv[0], &outputs, nullptr, argv.data(), environ) == 0) {
@@ -518,6 +540,7 @@ Process spawn(const QStringList& arguments) {
         p.peakKiB = usage.ru_maxrss;
         p.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+        p.othersMs = std::max(0.0, machineBusyMs() - busyBefore - p.cpuMs);
     }
     posix_spawn_file_actions_destroy(&outputs);
     if (p.status != 0) {
@@ -548,6 +571,8 @@ struct ProcessFigures {
     double generateCpuMs = 0;
     long fetchKiB = 0;
     long generateKiB = 0;
+    double generateCores = 0;  // processor time over elapsed time
+    double othersCores = 0;    // the same, for every other process during the generation
 };
 
 ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
@@ -568,7 +593,7 @@ ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
     const QString before = loadAverage();
     spawn(fetch);  // warms the page cache
     spawn(generate);
-    QVector<double> fetchMs, generateMs, fetchCpu, generateCpu;
+    QVector<double> fetchMs, generateMs, fetchCpu, generateCpu, generateCores, othersCores;
     QVector<long> fetchKiB, generateKiB;
     for (int i = 0; i < runs; ++i) {
         // Alternated, and each side first in turn.
@@ -583,9 +608,12 @@ ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
         generateKiB.append(g.peakKiB);
         fetchCpu.append(f.cpuMs);
         generateCpu.append(g.cpuMs);
+        generateCores.append(g.cpuMs / std::max(g.ms, 1.0));
+        othersCores.append(g.othersMs / std::max(g.ms, 1.0));
     }
-    ProcessFigures r{median(fetchMs),     median(generateMs), median(fetchCpu),
-                     median(generateCpu), median(fetchKiB),   median(generateKiB)};
+    ProcessFigures r{median(fetchMs),       median(generateMs), median(fetchCpu),
+                     median(generateCpu),   median(fetchKiB),   median(generateKiB),
+                     median(generateCores), median(othersCores)};
     out << folder << ": raw fetch " << qRound(r.fetchMs) << " ms, ardoz --generate "
         << qRound(r.generateMs) << " ms (medians of " << runs << "), ratio "
         << QString::number(r.generateMs / std::max(r.fetchMs, 1.0), 'f', 2)
@@ -593,8 +621,10 @@ ProcessFigures processOnce(const QString& folder, int runs, QTextStream& out) {
         << qRound(r.generateCpuMs) << " ms, ratio "
         << QString::number(r.generateCpuMs / std::max(r.fetchCpuMs, 1.0), 'f', 2)
         << "; peak memory: raw fetch " << r.fetchKiB / 1024 << " MiB, generate "
-        << r.generateKiB / 1024 << " MiB; load average before " << before << ", after "
-        << loadAverage() << Qt::endl;
+        << r.generateKiB / 1024 << " MiB; cores in use during the generation: its own "
+        << QString::number(r.generateCores, 'f', 2) << ", other processes "
+        << QString::number(r.othersCores, 'f', 2) << "; load average before " << before
+        << ", after " << loadAverage() << Qt::endl;
     return r;
 }
 

@@ -392,8 +392,10 @@ struct DeclarationValidator::Parser {
     Phase m_phase = Phase::Start;
 };
 
-/// The thread that parses, and the few blocks waiting for it. The writer waits when the
-/// parser lags too far behind, so memory stays bounded whatever the size of the document.
+/// The thread that parses, and the blocks waiting for it. The writer waits when the parser
+/// lags too far behind, so memory stays bounded whatever the size of the document: at most
+/// 4 MiB waiting and as much kept for reuse. With only a few blocks, the writer's bursts (a
+/// category's lines fetched at once) made each thread wait for the other in turn.
 struct DeclarationValidator::Worker {
     struct Block {
         std::vector<ElementSource> sources;
@@ -401,7 +403,7 @@ struct DeclarationValidator::Worker {
         qsizetype size = 0;
         bool last = false;
     };
-    static constexpr std::size_t kMaxWaiting = 4;
+    static constexpr std::size_t kMaxWaiting = 16;
 
     std::mutex mutex;
     std::condition_variable changed;
