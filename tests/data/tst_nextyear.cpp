@@ -6,6 +6,7 @@
 #include "data/NextYearCreator.h"
 #include "data/Schema.h"
 #include "db/DatabaseError.h"
+#include "declaration/DeclarationWriter.h"
 
 #include <QTest>
 
@@ -229,6 +230,29 @@ private slots:
             }
             QVERIFY2(others == before.value(it.key()), qPrintable(it.key()));
         }
+
+        // The check of the new year asks for the year's own answers, and for nothing that
+        // was carried over: year N's only problems are on its loan closed at zero, left behind.
+        QVERIFY(f.select(QStringLiteral("1234567"), QStringLiteral("A"), 2023));
+        DeclarationWriter anneeN(f.module());
+        anneeN.check();
+        QVERIFY(!anneeN.problems().isEmpty());
+        for (const DeclarationProblem& p : anneeN.problems()) {
+            QVERIFY2(p.text().contains(QStringLiteral("Prets et Emprunts, ligne 3")),
+                     qPrintable(p.text()));
+        }
+        QVERIFY(f.select(QStringLiteral("1234567"), QStringLiteral("A"), 2024));
+        DeclarationWriter anneeN1(f.module());
+        anneeN1.check();
+        QStringList aDonner;
+        for (const DeclarationProblem& p : anneeN1.problems()) {
+            QVERIFY2(p.text().contains(QStringLiteral("le champ est vide")), qPrintable(p.text()));
+            aDonner.append(p.caption);
+        }
+        QCOMPARE(aDonner,
+                 (QStringList{QStringLiteral("Code Acte, 0 POUR 2021"),
+                              QStringLiteral("Chanagement Activités au Cours de l'exercice"),
+                              QStringLiteral("Chanagement Captal au Cours de l'exercice")}));
     }
 
     void sentenceForms_data() {
@@ -238,8 +262,8 @@ private slots:
         QTest::addColumn<int>("prets");
         QTest::addColumn<QString>("phrase");
         QTest::newRow("exemple") << 3 << 1 << 4 << 0
-                               << "Exercice 2024 créé : 3 liens en capital, 1 fiche groupe, "
-                                  "4 actifs, aucun prêt reporté.";
+                                 << "Exercice 2024 créé : 3 liens en capital, 1 fiche groupe, "
+                                    "4 actifs, aucun prêt reporté.";
         QTest::newRow("aucun") << 0 << 0 << 0 << 0
                                << "Exercice 2024 créé : aucun lien en capital, aucune fiche "
                                   "groupe, aucun actif, aucun prêt reporté.";
