@@ -25,6 +25,7 @@
 #include <QSaveFile>
 #include <QTextLayout>
 #include <algorithm>
+#include <future>
 #include <map>
 #include <memory>
 #include <set>
@@ -145,26 +146,28 @@ struct Row {
     QString contrepartie, debut, fin;
 
     void clear() { *this = Row(); }
+};
 
-    QString identifier() const {
-        if (!matricule.isEmpty()) {
-            return matricule;
+/// Texts made of a code and its meaning, looked up once per code: the lines of a list name
+/// the same few codes over and over.
+class CodeTexts {
+public:
+    template <typename Make>
+    const QString& get(const QString& code, Make make) {
+        auto it = m_texts.constFind(code);
+        if (it == m_texts.cend()) {
+            // A file of made-up codes keeps the cache small all the same.
+            if (m_texts.size() >= 4096) {
+                m_texts.clear();
+            }
+            it = m_texts.insert(code, make());
         }
-        if (identifiant.isEmpty()) {
-            return QString();
-        }
-        const QString state = referenceLabel(etat, ReferenceData::states());
-        return identifiant + QStringLiteral(" (") + (state.isEmpty() ? etat : state) + u')';
+        return *it;
     }
-    QString qualityText() const {
-        return qualite.isEmpty() ? autreQualite
-                                 : withLabel(qualite, label(qualite, CodeLists::ListeQualite()));
-    }
-    QString relationText() const {
-        return relation.isEmpty()
-                   ? autreRelation
-                   : withLabel(relation, label(relation, CodeLists::ListeNatureRelationCourt()));
-    }
+    void clear() { m_texts.clear(); }
+
+private:
+    QHash<QString, QString> m_texts;
 };
 
 struct Column {
@@ -274,6 +277,7 @@ public:
 
     void newPage() {
         if (m_painter && m_page > 0) {
+            finishPage();
             m_writer.newPage();
         }
         ++m_page;
@@ -379,9 +383,15 @@ public:
     void tableRow(const std::vector<QString>& cells, bool bold = false) {
         const QFont& font = bold ? m_smallBold : m_small;
         const double pad = mm(0.8);
+        const double lineHeight = metrics(font).height();
+        m_cellWidths.resize(cells.size());
         double h = 0;
         for (size_t i = 0; i < cells.size(); ++i) {
-            h = std::max(h, cellHeight(font, m_widths[i] - 2 * pad, cells[i]));
+            const double w = cells[i].isEmpty() ? 0 : plainWidth(font, cells[i]);
+            m_cellWidths[i] = w;
+            h = std::max(h, w >= 0 && w <= m_widths[i] - 2 * pad
+                                ? lineHeight
+                                : wrappedHeight(font, m_widths[i] - 2 * pad, cells[i]));
         }
         h += pad;
         if (m_y + h > m_bottom) {
@@ -394,12 +404,10 @@ public:
             }
             for (size_t i = 0; i < cells.size(); ++i) {
                 cell(font, QRectF(x + pad, m_y + pad / 2, m_widths[i] - 2 * pad, h),
-                     m_columns[i].right, cells[i]);
+                     m_columns[i].right, cells[i], Qt::black, m_cellWidths[i]);
                 x += m_widths[i];
             }
-            flush();
-            m_painter->setPen(QPen(QColor(0xc8, 0xc8, 0xc8), mm(0.15)));
-            m_painter->drawLine(QPointF(m_left, m_y + h), QPointF(m_right, m_y + h));
+            m_rules.push_back(m_y + h);
         }
         m_y += h;
     }
@@ -527,40 +535,51 @@ private:
         return *m_faces.front().second;
     }
 
-    /// The width of a one-line @p text in @p font, with its glyphs in m_indexes and
-    /// m_positions; -1 when a character has no glyph of its own in the font (or is a line
-    /// break), for the text engine to set it.
+    /// The width of a one-line @p text in @p font, from the advances of its characters; -1
+    /// when a character has no glyph of its own in the font (or is a line break), for the
+    /// text engine to set it. The first pass lays every page out with nothing else.
     double plainWidth(const QFont& font, QStringView text) const {
         Face& f = face(font);
         if (!f.raw.isValid()) {
             return -1;
         }
-        m_indexes.resize(text.size());
-        m_positions.resize(text.size());
         double x = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const Glyph& g = f.glyph(text[i].unicode());
+        for (QChar c : text) {
+            const Glyph& g = f.glyph(c.unicode());
             if (g.index == 0) {
                 return -1;
             }
-            m_indexes[i] = g.index;
-            m_positions[i] = QPointF(x, 0);
             x += g.advance;
         }
         return x;
     }
 
-    /// Adds the glyphs of the last plainWidth() at @p baseline to the glyphs waiting to be
-    /// drawn: a table row goes to the PDF as one run rather than one per cell.
-    void queue(const QFont& font, const QColor& color, QPointF baseline) {
+    /// Adds the glyphs of @p text, which plainWidth() measured, at @p baseline to the glyphs
+    /// waiting to be drawn: a page's text of one font and colour goes to the PDF as one run
+    /// rather than one per cell or row, with one change of state.
+    void queue(const QFont& font, const QColor& color, QPointF baseline, QStringView text) {
+        if (!m_painter) {
+            return;
+        }
         if (m_queuedFont != &font || m_queuedColor != color) {
             flush();
             m_queuedFont = &font;
             m_queuedColor = color;
         }
-        for (qsizetype i = 0; i < m_indexes.size(); ++i) {
-            m_queuedIndexes.append(m_indexes[i]);
-            m_queuedPositions.append(m_positions[i] + baseline);
+        Face& f = face(font);
+        // Each glyph on a whole device unit: the PDF states its place in a few digits rather
+        // than ten, which the writer formats, compresses and every viewer reads.
+        const double y = std::round(baseline.y());
+        double x = baseline.x();
+        for (QChar c : text) {
+            const Glyph& g = f.glyph(c.unicode());
+            // A blank is a gap, not a mark: text extraction and search find the word break
+            // from the gap, as in any typeset PDF, and a tenth of the glyphs go.
+            if (c != u' ') {
+                m_queuedIndexes.append(g.index);
+                m_queuedPositions.append(QPointF(std::round(x), y));
+            }
+            x += g.advance;
         }
     }
 
@@ -573,25 +592,46 @@ private:
         m_run.setGlyphIndexes(m_queuedIndexes);
         m_run.setPositions(m_queuedPositions);
         m_painter->drawGlyphRun(QPointF(), m_run);
+        // Released first, so that the queues keep their room instead of being copied.
+        m_run.setGlyphIndexes({});
+        m_run.setPositions({});
         m_queuedIndexes.resize(0);
         m_queuedPositions.resize(0);
     }
 
+public:
+    /// The page's waiting text, then its table rules in one stroke.
+    void finishPage() {
+        if (!m_painter) {
+            return;
+        }
+        flush();
+        if (!m_rules.empty()) {
+            m_lineBuffer.clear();
+            for (double y : m_rules) {
+                m_lineBuffer.append(QLineF(m_left, y, m_right, y));
+            }
+            m_painter->setPen(QPen(QColor(0xc8, 0xc8, 0xc8), mm(0.15)));
+            m_painter->drawLines(m_lineBuffer);
+            m_rules.clear();
+        }
+    }
+
+private:
     double advance(const QFont& font, const QString& text) const {
         const double w = plainWidth(font, text);
         return w >= 0 ? w : metrics(font).horizontalAdvance(text);
     }
 
     /// One line of @p text with its baseline at @p baseline.
-    void drawLine(const QFont& font, QPointF baseline, const QString& text) {
-        flush();
+    void drawLine(const QFont& font, QPointF baseline, const QString& text,
+                  const QColor& color = Qt::black) {
         if (plainWidth(font, text) >= 0) {
-            m_run.setRawFont(face(font).raw);
-            m_run.setGlyphIndexes(m_indexes);
-            m_run.setPositions(m_positions);
-            m_painter->drawGlyphRun(baseline, m_run);
+            queue(font, color, baseline, text);
             return;
         }
+        flush();
+        m_painter->setPen(color);
         m_painter->setFont(font);
         m_painter->drawText(baseline, text);
     }
@@ -705,7 +745,7 @@ private:
         for (QStringView line : m_lines) {
             const double width = plainWidth(font, line);
             if (width > 0) {
-                queue(font, color, QPointF(right ? topLeft.x() + w - width : topLeft.x(), y));
+                queue(font, color, QPointF(right ? topLeft.x() + w - width : topLeft.x(), y), line);
             }
             y += fm.height();
         }
@@ -734,9 +774,6 @@ private:
         }
         return y;
     }
-    double cellHeight(const QFont& font, double w, const QString& text) const {
-        return wrappedHeight(font, w, text);
-    }
 
     void wrapped(const QFont& font, const QRectF& rect, const QString& text) {
         if (!m_painter || text.isEmpty()) {
@@ -744,22 +781,26 @@ private:
         }
         if (plainLines(font, rect.width(), text)) {
             drawLines(font, rect.topLeft(), rect.width(), false, Qt::black);
-            flush();
             return;
         }
+        flush();
         m_painter->setPen(Qt::black);
         setText(font, rect.width(), text, rect.topLeft(), false, true);
     }
 
+    /// @p plain is the text's plainWidth() when known.
     void cell(const QFont& font, const QRectF& rect, bool right, const QString& text,
-              const QColor& color = Qt::black) {
+              const QColor& color = Qt::black, double plain = -2) {
         if (text.isEmpty()) {
             return;
         }
         const QFontMetricsF& fm = metrics(font);
-        if (const double plain = plainWidth(font, text); plain >= 0 && plain <= rect.width()) {
+        if (plain == -2) {
+            plain = plainWidth(font, text);
+        }
+        if (plain >= 0 && plain <= rect.width()) {
             const double x = right ? rect.right() - plain : rect.left();
-            queue(font, color, QPointF(x, rect.top() + fm.ascent()));
+            queue(font, color, QPointF(x, rect.top() + fm.ascent()), text);
             return;
         }
         if (plainLines(font, rect.width(), text)) {
@@ -775,7 +816,6 @@ private:
     void text1(const QFont& font, double x, const QString& text, bool advance = true) {
         const QFontMetricsF& fm = metrics(font);
         if (m_painter) {
-            m_painter->setPen(Qt::black);
             drawLine(font, QPointF(x, m_y + fm.ascent()), text);
         }
         if (advance) {
@@ -799,7 +839,6 @@ private:
                      m_columns[i].right, m_columns[i].title, Qt::white);
                 x += m_widths[i];
             }
-            flush();
         }
         m_y += h;
         (void)fm;
@@ -807,22 +846,20 @@ private:
 
     void drawFrame() {
         const QFontMetricsF& fm = metrics(m_small);
-        m_painter->setFont(m_small);
-        m_painter->setPen(QColor(0x40, 0x40, 0x40));
+        const QColor grey(0x40, 0x40, 0x40);
         const double headerY = mm(12);
-        drawLine(m_small, QPointF(m_left, headerY), m_header);
+        drawLine(m_small, QPointF(m_left, headerY), m_header, grey);
         const QString right =
             QStringLiteral("Récapitulatif de la déclaration des prix de transfert");
-        drawLine(m_small, QPointF(m_right - advance(m_small, right), headerY), right);
+        drawLine(m_small, QPointF(m_right - advance(m_small, right), headerY), right, grey);
         m_painter->setPen(QPen(QColor(0x80, 0x80, 0x80), mm(0.2)));
         m_painter->drawLine(QPointF(m_left, headerY + mm(2)), QPointF(m_right, headerY + mm(2)));
         const double footerY = m_writer.height() - mm(10);
         m_painter->drawLine(QPointF(m_left, footerY - fm.height()),
                             QPointF(m_right, footerY - fm.height()));
-        m_painter->setPen(QColor(0x40, 0x40, 0x40));
-        drawLine(m_small, QPointF(m_left, footerY), QStringLiteral("SHA-256 ") + m_hash);
+        drawLine(m_small, QPointF(m_left, footerY), QStringLiteral("SHA-256 ") + m_hash, grey);
         const QString page = QStringLiteral("page %1 / %2").arg(m_page).arg(m_total);
-        drawLine(m_small, QPointF(m_right - advance(m_small, page), footerY), page);
+        drawLine(m_small, QPointF(m_right - advance(m_small, page), footerY), page, grey);
     }
 
     QPdfWriter& m_writer;
@@ -834,9 +871,10 @@ private:
     std::vector<std::pair<const QFont*, QFontMetricsF>> m_metrics;
     std::vector<std::pair<const QFont*, std::unique_ptr<Face>>> m_faces;
     mutable QGlyphRun m_run;
-    mutable QVector<quint32> m_indexes;
-    mutable QVector<QPointF> m_positions;
     mutable std::vector<QStringView> m_lines;
+    std::vector<double> m_cellWidths;
+    std::vector<double> m_rules;
+    QList<QLineF> m_lineBuffer;
     const QFont* m_queuedFont = nullptr;
     QColor m_queuedColor;
     QVector<quint32> m_queuedIndexes;
@@ -859,8 +897,7 @@ struct Facts {
 /// One pass over the file: reads it as a stream and lays out (or draws) every page.
 class Pass {
 public:
-    Pass(Layout& layout, Facts& facts, QCryptographicHash* hash)
-        : m_layout(layout), m_facts(facts), m_hash(hash) {}
+    Pass(Layout& layout, Facts& facts) : m_layout(layout), m_facts(facts) {}
 
     void run(const QString& path) {
         QFile file(path);
@@ -947,10 +984,6 @@ private:
             self->m_readError = true;
             return -1;
         }
-        if (self->m_hash && n > 0) {
-            self->m_hash->addData(QByteArrayView(buffer, n));
-        }
-        self->m_facts.size += self->m_hash ? n : 0;
         return int(n);
     }
 
@@ -999,6 +1032,7 @@ private:
             m_categoryCode = QString::number(c);
             m_categoryName = label(m_categoryCode, CodeLists::ListeTypeMontant());
             m_natures = CodeLists::ListesNatureOperation(m_categoryCode);
+            m_natureTexts.clear();
             m_methods.clear();
             m_achats.clear();
             m_ventes.clear();
@@ -1272,25 +1306,59 @@ private:
             r.nature = v;  // of the operation, the asset or the service
     }
 
+    QString identifierOf(const Row& r) {
+        if (!r.matricule.isEmpty()) {
+            return r.matricule;
+        }
+        if (r.identifiant.isEmpty()) {
+            return QString();
+        }
+        return r.identifiant + QStringLiteral(" (") + m_stateNames.get(r.etat, [&] {
+            const QString state = referenceLabel(r.etat, ReferenceData::states());
+            return state.isEmpty() ? r.etat : state;
+        }) + u')';
+    }
+    QString qualityOf(const Row& r) {
+        if (r.qualite.isEmpty()) {
+            return r.autreQualite;
+        }
+        return m_qualityTexts.get(r.qualite, [&] {
+            return withLabel(r.qualite, label(r.qualite, CodeLists::ListeQualite()));
+        });
+    }
+    QString relationOf(const Row& r) {
+        if (r.relation.isEmpty()) {
+            return r.autreRelation;
+        }
+        return m_relationTexts.get(r.relation, [&] {
+            return withLabel(r.relation, label(r.relation, CodeLists::ListeNatureRelationCourt()));
+        });
+    }
+
     void lineEnd(std::string_view n) {
         const Row& r = m_row;
         if (n == "LigneParticipationLiee" || n == "LigneParticipationDeclarante") {
-            m_layout.tableRow({r.identifier(), r.raison, r.qualityText(),
+            m_layout.tableRow({identifierOf(r), r.raison, qualityOf(r),
                                DeclarationSummary::rateText(r.capital),
                                DeclarationSummary::rateText(r.vote)});
         } else if (n == "LigneActifIncorporel" || n == "LigneActifCorporel") {
-            std::vector<QString> cells = {
-                withLabel(r.nature, label(r.nature, CodeLists::ListeNatureActif()))};
+            std::vector<QString> cells = {m_assetTexts.get(r.nature, [&] {
+                return withLabel(r.nature, label(r.nature, CodeLists::ListeNatureActif()));
+            })};
             if (n == "LigneActifIncorporel") {
                 cells.push_back(answerText(r.onereux));
             }
-            cells.insert(cells.end(),
-                         {r.identifier(), r.raison, r.qualityText(), r.relationText()});
+            cells.insert(cells.end(), {identifierOf(r), r.raison, qualityOf(r), relationOf(r)});
             m_layout.tableRow(cells);
         } else if (n == "LignePretAccorde" || n == "LigneEmpruntContracte") {
             m_layout.tableRow(
-                {r.identifier(), r.raison, r.qualityText(), r.relationText(),
-                 withLabel(r.devise, referenceLabel(r.devise, ReferenceData::currencies())),
+                {identifierOf(r), r.raison, qualityOf(r), relationOf(r),
+                 m_currencyTexts.get(r.devise,
+                                     [&] {
+                                         return withLabel(
+                                             r.devise,
+                                             referenceLabel(r.devise, ReferenceData::currencies()));
+                                     }),
                  DeclarationSummary::amountText(r.ouverture),
                  DeclarationSummary::amountText(r.augmentations),
                  DeclarationSummary::amountText(r.diminutions),
@@ -1303,17 +1371,19 @@ private:
             t.cloture += wholeOf(r.cloture);
         } else if (n == "LigneBiensOuServicesSansContrePartie" ||
                    n == "LigneContrepartieNonMonetairePourBiensOuServices") {
-            m_layout.tableRow({r.identifier(), r.raison, r.qualityText(), r.relationText(),
-                               r.nature, r.contrepartie});
+            m_layout.tableRow(
+                {identifierOf(r), r.raison, qualityOf(r), relationOf(r), r.nature, r.contrepartie});
         } else if (n == "LigneOperationsAccordsPrealablesOuRescritsFiscaux") {
-            m_layout.tableRow({r.identifier(), r.raison, r.qualityText(), r.relationText(),
-                               r.nature, r.debut, r.fin});
+            m_layout.tableRow(
+                {identifierOf(r), r.raison, qualityOf(r), relationOf(r), r.nature, r.debut, r.fin});
         } else if (m_category > 0) {
-            const QString identifier = r.identifier();
-            m_layout.tableRow({withLabel(r.nature, label(r.nature, m_natures)), identifier,
-                               r.raison, r.qualityText(), r.relationText(), r.methode, r.changement,
-                               DeclarationSummary::amountText(r.achats),
-                               DeclarationSummary::amountText(r.ventes)});
+            const QString identifier = identifierOf(r);
+            m_layout.tableRow(
+                {m_natureTexts.get(r.nature,
+                                   [&] { return withLabel(r.nature, label(r.nature, m_natures)); }),
+                 identifier, r.raison, qualityOf(r), relationOf(r), r.methode, r.changement,
+                 DeclarationSummary::amountText(r.achats),
+                 DeclarationSummary::amountText(r.ventes)});
             for (const QString* method : {&r.methode, &r.changement}) {
                 if (!method->isEmpty()) {
                     m_methods.insert(*method);
@@ -1515,7 +1585,6 @@ private:
 
     Layout& m_layout;
     Facts& m_facts;
-    QCryptographicHash* m_hash;
     QFile* m_file = nullptr;
     bool m_readError = false;
     QString m_parseError;
@@ -1535,7 +1604,37 @@ private:
     std::vector<CategoryTotal> m_totals;
     std::map<QString, CurrencyTotal> m_currencies;
     QHash<QByteArray, Company> m_companies;
+    CodeTexts m_natureTexts, m_assetTexts, m_currencyTexts, m_stateNames, m_qualityTexts,
+        m_relationTexts;
 };
+
+struct FileHash {
+    QString hex;
+    qint64 size = 0;
+    QString error;
+};
+
+FileHash hashOf(const QString& path) {
+    FileHash result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    qint64 n;
+    while ((n = file.read(buffer.data(), buffer.size())) > 0) {
+        hash.addData(QByteArrayView(buffer.data(), n));
+        result.size += n;
+    }
+    if (n < 0) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.hex = QString::fromLatin1(hash.result().toHex());
+    return result;
+}
 
 void loadFonts() {
     static bool loaded = false;
@@ -1629,13 +1728,21 @@ QString DeclarationSummary::write(const QString& xmlPath, const DeclarationProbl
     writer.setTitle(QStringLiteral("Récapitulatif de ") + facts.fileName);
 
     {
-        // First pass: the pages are counted and the file's hash taken, nothing drawn.
-        QCryptographicHash hash(QCryptographicHash::Sha256);
+        // First pass: the pages are counted, nothing drawn; the file's hash is taken beside
+        // it, on a core of its own when there is one.
+        std::future<FileHash> hashing = std::async(std::launch::async, hashOf, xmlPath);
         Layout layout(writer, nullptr);
-        Pass pass(layout, facts, &hash);
+        Pass pass(layout, facts);
         pass.run(xmlPath);
-        facts.sha256 = QString::fromLatin1(hash.result().toHex());
         facts.pages = layout.page();
+        const FileHash hash = hashing.get();
+        if (!hash.error.isEmpty()) {
+            throw DeclarationError(
+                QStringLiteral("Le fichier de déclaration %1 ne peut être lu : %2")
+                    .arg(QDir::toNativeSeparators(xmlPath), hash.error));
+        }
+        facts.sha256 = hash.hex;
+        facts.size = hash.size;
     }
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -1643,9 +1750,20 @@ QString DeclarationSummary::write(const QString& xmlPath, const DeclarationProbl
                                    .arg(QDir::toNativeSeparators(pdfPath)));
     }
     Layout layout(writer, &painter);
-    Pass pass(layout, facts, nullptr);
+    Pass pass(layout, facts);
     pass.run(xmlPath);
+    layout.finishPage();
     painter.end();
+    // Every footer states the first pass's count: a document whose pages disagree with it
+    // is not written.
+    if (layout.page() != facts.pages) {
+        throw DeclarationError(
+            QStringLiteral("Le récapitulatif %1 n'a pu être mis en pages : %2 pages annoncées, "
+                           "%3 dessinées.")
+                .arg(QDir::toNativeSeparators(pdfPath))
+                .arg(facts.pages)
+                .arg(layout.page()));
+    }
     if (out.error() != QFileDevice::NoError || !out.commit()) {
         throw DeclarationError(QStringLiteral("Le récapitulatif %1 n'a pu être écrit : %2")
                                    .arg(QDir::toNativeSeparators(pdfPath), out.errorString()));
