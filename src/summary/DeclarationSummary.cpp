@@ -9,6 +9,7 @@
 #include "declaration/ProblemLocation.h"
 
 #include <libxml/xmlreader.h>
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -25,10 +26,17 @@
 #include <QSaveFile>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 const QString DeclarationSummary::kNoProblem = QStringLiteral("Aucun problème relevé");
@@ -145,26 +153,28 @@ struct Row {
     QString contrepartie, debut, fin;
 
     void clear() { *this = Row(); }
+};
 
-    QString identifier() const {
-        if (!matricule.isEmpty()) {
-            return matricule;
+/// Texts made of a code and its meaning, looked up once per code: the lines of a list name
+/// the same few codes over and over.
+class CodeTexts {
+public:
+    template <typename Make>
+    const QString& get(const QString& code, Make make) {
+        auto it = m_texts.constFind(code);
+        if (it == m_texts.cend()) {
+            // A file of made-up codes keeps the cache small all the same.
+            if (m_texts.size() >= 4096) {
+                m_texts.clear();
+            }
+            it = m_texts.insert(code, make());
         }
-        if (identifiant.isEmpty()) {
-            return QString();
-        }
-        const QString state = referenceLabel(etat, ReferenceData::states());
-        return identifiant + QStringLiteral(" (") + (state.isEmpty() ? etat : state) + u')';
+        return *it;
     }
-    QString qualityText() const {
-        return qualite.isEmpty() ? autreQualite
-                                 : withLabel(qualite, label(qualite, CodeLists::ListeQualite()));
-    }
-    QString relationText() const {
-        return relation.isEmpty()
-                   ? autreRelation
-                   : withLabel(relation, label(relation, CodeLists::ListeNatureRelationCourt()));
-    }
+    void clear() { m_texts.clear(); }
+
+private:
+    QHash<QString, QString> m_texts;
 };
 
 struct Column {
@@ -218,41 +228,243 @@ int pixels(const QPdfWriter& writer, double points) {
     return qRound(points * writer.resolution() / 72.0);
 }
 
-/// Fonts, lengths and the current place on the page; draws only when it has a painter.
+constexpr int kFontCount = 8;
+
+/// The document's fonts, in this order: body, small, small bold, bold, h1, h2, title, mono.
+/// Each thread makes its own: a font's engine belongs to the thread that made it.
+std::array<QFont, kFontCount> makeFonts(const QPdfWriter& writer) {
+    QFont body(QStringLiteral("DejaVu Sans"));
+    // Without the font's ligatures, "fi" stays two letters that a search finds.
+    body.setStyleStrategy(QFont::PreferNoShaping);
+    body.setPixelSize(pixels(writer, 8.5));
+    QFont small = body;
+    small.setPixelSize(pixels(writer, 7));
+    QFont smallBold = small;
+    smallBold.setBold(true);
+    QFont bold = body;
+    bold.setBold(true);
+    QFont h1 = body;
+    h1.setPixelSize(pixels(writer, 13));
+    h1.setBold(true);
+    QFont h2 = body;
+    h2.setPixelSize(pixels(writer, 10));
+    h2.setBold(true);
+    QFont title = body;
+    title.setPixelSize(pixels(writer, 16));
+    title.setBold(true);
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setStyleStrategy(QFont::PreferNoShaping);
+    mono.setPixelSize(pixels(writer, 8.5));
+    return {body, small, smallBold, bold, h1, h2, title, mono};
+}
+
+/// @p text set by the text engine in lines of @p w, for what glyph runs cannot set (a
+/// character without a glyph of its own, a line break): the lines stacked (their height in
+/// @p height), or all at the top for a text set line by line over pages.
+std::unique_ptr<QTextLayout> engineLayout(const QFont& font, QPaintDevice* device, double w,
+                                          QString text, bool right, bool stacked,
+                                          double* height = nullptr) {
+    text.replace(u'\n', QChar::LineSeparator);
+    auto layout = std::make_unique<QTextLayout>(text, font, device);
+    QTextOption option(right ? Qt::AlignRight : Qt::AlignLeft);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    double y = 0;
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(w);
+        line.setPosition(QPointF(0, stacked ? y : 0));
+        y += line.height();
+    }
+    layout->endLayout();
+    if (height) {
+        *height = y;
+    }
+    return layout;
+}
+
+/// What the thread that writes the PDF needs to play a page: its own fonts and the writer.
+struct Player {
+    QPainter& painter;
+    QPdfWriter& writer;
+    std::array<QFont, kFontCount> fonts;
+    std::array<QRawFont, kFontCount> raws;
+};
+
+/// The drawing of one page as the layout states it, played on the PDF later by the thread
+/// that writes it: the layout of the next pages goes on beside the writing of this one.
+class Recorder {
+public:
+    using Op = std::function<void(Player&)>;
+
+    explicit Recorder(std::array<const QFont*, kFontCount> fonts) : m_fonts(fonts) {}
+
+    void setPen(const QPen& pen) {
+        m_ops.push_back([pen](Player& p) { p.painter.setPen(pen); });
+    }
+    void setPen(const QColor& color) {
+        m_ops.push_back([color](Player& p) { p.painter.setPen(color); });
+    }
+    void setFont(const QFont& font) {
+        m_ops.push_back([f = index(font)](Player& p) { p.painter.setFont(p.fonts[f]); });
+    }
+    void fillRect(const QRectF& rect, const QColor& color) {
+        m_ops.push_back([rect, color](Player& p) { p.painter.fillRect(rect, color); });
+    }
+    void drawLine(QPointF a, QPointF b) {
+        m_ops.push_back([a, b](Player& p) { p.painter.drawLine(a, b); });
+    }
+    void drawLines(QList<QLineF> lines) {
+        m_ops.push_back([lines = std::move(lines)](Player& p) { p.painter.drawLines(lines); });
+    }
+    void drawText(QPointF at, const QString& text) {
+        m_ops.push_back([at, text](Player& p) { p.painter.drawText(at, text); });
+    }
+    void drawGlyphs(const QFont& font, QList<quint32> indexes, QList<QPointF> positions) {
+        m_ops.push_back([f = index(font), indexes = std::move(indexes),
+                         positions = std::move(positions)](Player& p) {
+            QGlyphRun run;
+            run.setRawFont(p.raws[f]);
+            run.setGlyphIndexes(indexes);
+            run.setPositions(positions);
+            p.painter.drawGlyphRun(QPointF(), run);
+        });
+    }
+    /// A text the text engine sets in lines of @p w at @p at.
+    void drawSetText(const QFont& font, double w, const QString& text, QPointF at, bool right) {
+        m_ops.push_back([f = index(font), w, text, at, right](Player& p) {
+            engineLayout(p.fonts[f], &p.writer, w, text, right, true)->draw(&p.painter, at);
+        });
+    }
+    /// Line @p line of a text longer than a page, set in lines of @p w.
+    void drawFlowLine(const QFont& font, double w, const QString& text, int line, QPointF at) {
+        m_ops.push_back([f = index(font), w, text, line, at](Player& p) {
+            engineLayout(p.fonts[f], &p.writer, w, text, false, false)
+                ->lineAt(line)
+                .draw(&p.painter, at);
+        });
+    }
+
+    std::vector<Op> take() { return std::exchange(m_ops, {}); }
+
+private:
+    int index(const QFont& font) const {
+        for (int i = 0; i < kFontCount; ++i) {
+            if (m_fonts[i] == &font) {
+                return i;
+            }
+        }
+        Q_ASSERT(false);
+        return 0;
+    }
+
+    std::array<const QFont*, kFontCount> m_fonts;
+    std::vector<Op> m_ops;
+};
+
+/// Plays the pages the layout records on the PDF, in a thread of its own, a few pages behind
+/// the layout: only those few pages are held.
+class PageWriter {
+public:
+    explicit PageWriter(QPdfWriter& writer) : m_writer(writer), m_thread([this] { run(); }) {}
+    ~PageWriter() { finish(); }
+
+    void push(std::vector<Recorder::Op> page) {
+        std::unique_lock lock(m_mutex);
+        m_notFull.wait(lock, [this] { return m_pages.size() < kAhead; });
+        m_pages.push_back(std::move(page));
+        m_notEmpty.notify_one();
+    }
+
+    /// Waits until every page is written; false when the PDF could not be drawn at all.
+    bool finish() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_notEmpty.notify_one();
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        return m_began;
+    }
+
+private:
+    static constexpr size_t kAhead = 16;
+
+    void run() {
+        QPainter painter;
+        m_began = painter.begin(&m_writer);
+        Player player{painter, m_writer, makeFonts(m_writer), {}};
+        for (int i = 0; i < kFontCount; ++i) {
+            // The font's own engine, so that the PDF embeds the one subset of each file.
+            player.raws[i] = QRawFont::fromFont(player.fonts[i]);
+        }
+        bool first = true;
+        for (;;) {
+            std::vector<Recorder::Op> page;
+            {
+                std::unique_lock lock(m_mutex);
+                m_notEmpty.wait(lock, [this] { return !m_pages.empty() || m_done; });
+                if (m_pages.empty()) {
+                    break;
+                }
+                page = std::move(m_pages.front());
+                m_pages.pop_front();
+                m_notFull.notify_one();
+            }
+            if (!m_began) {
+                continue;
+            }
+            if (!first) {
+                m_writer.newPage();
+            }
+            first = false;
+            for (const Recorder::Op& op : page) {
+                op(player);
+            }
+        }
+        if (m_began) {
+            painter.end();
+        }
+    }
+
+    QPdfWriter& m_writer;
+    std::mutex m_mutex;
+    std::condition_variable m_notEmpty, m_notFull;
+    std::deque<std::vector<Recorder::Op>> m_pages;
+    bool m_done = false;
+    bool m_began = false;
+    std::thread m_thread;
+};
+
+/// Fonts, lengths and the current place on the page; records the drawing only when it has a
+/// recorder and a page writer. @p writer gives the lengths and the text engine's measures; it
+/// is never drawn on.
 class Layout {
 public:
-    Layout(QPdfWriter& writer, QPainter* painter) : m_writer(writer), m_painter(painter) {
-        const QString family = QStringLiteral("DejaVu Sans");
-        m_body = QFont(family);
-        // Without the font's ligatures, "fi" stays two letters that a search finds.
-        m_body.setStyleStrategy(QFont::PreferNoShaping);
-        m_body.setPixelSize(pixels(writer, 8.5));
-        m_small = m_body;
-        m_small.setPixelSize(pixels(writer, 7));
-        m_smallBold = m_small;
-        m_smallBold.setBold(true);
-        m_bold = m_body;
-        m_bold.setBold(true);
-        m_h1 = m_body;
-        m_h1.setPixelSize(pixels(writer, 13));
-        m_h1.setBold(true);
-        m_h2 = m_body;
-        m_h2.setPixelSize(pixels(writer, 10));
-        m_h2.setBold(true);
-        m_title = m_body;
-        m_title.setPixelSize(pixels(writer, 16));
-        m_title.setBold(true);
-        m_mono = QFont(QStringLiteral("DejaVu Sans Mono"));
-        m_mono.setStyleStrategy(QFont::PreferNoShaping);
-        m_mono.setPixelSize(pixels(writer, 8.5));
+    Layout(QPdfWriter& writer, PageWriter* pages)
+        : m_writer(writer),
+          m_pages(pages),
+          m_recorder({&m_body, &m_small, &m_smallBold, &m_bold, &m_h1, &m_h2, &m_title, &m_mono}),
+          m_painter(pages ? &m_recorder : nullptr) {
+        const std::array<QFont, kFontCount> fonts = makeFonts(writer);
+        m_body = fonts[0];
+        m_small = fonts[1];
+        m_smallBold = fonts[2];
+        m_bold = fonts[3];
+        m_h1 = fonts[4];
+        m_h2 = fonts[5];
+        m_title = fonts[6];
+        m_mono = fonts[7];
         for (const QFont* f :
              {&m_body, &m_small, &m_smallBold, &m_bold, &m_h1, &m_h2, &m_title, &m_mono}) {
             m_metrics.emplace_back(f, QFontMetricsF(*f, &writer));
             auto face = std::make_unique<Face>();
-            // The font's own engine, so that the PDF embeds the one subset of each file.
             face->raw = QRawFont::fromFont(*f);
             m_faces.emplace_back(f, std::move(face));
         }
+        m_height = writer.height();
         const double dpm = writer.resolution() / 25.4;
         m_mm = dpm;
         m_left = 15 * dpm;
@@ -263,7 +475,6 @@ public:
 
     double mm(double v) const { return v * m_mm; }
     double width() const { return m_right - m_left; }
-    QPainter* painter() const { return m_painter; }
     int page() const { return m_page; }
 
     void setFrame(QString header, QString hashPrefix, int total) {
@@ -274,7 +485,7 @@ public:
 
     void newPage() {
         if (m_painter && m_page > 0) {
-            m_writer.newPage();
+            finishPage();
         }
         ++m_page;
         m_y = m_top;
@@ -370,6 +581,14 @@ public:
         for (const Column& c : m_columns) {
             m_widths.push_back(width() * c.weight / sum);
         }
+        // The header is repeated on every page the table runs over, its height measured once.
+        m_headerHeight = 0;
+        for (size_t i = 0; i < m_columns.size(); ++i) {
+            m_headerHeight =
+                std::max(m_headerHeight,
+                         wrappedHeight(m_smallBold, m_widths[i] - 2 * mm(0.8), m_columns[i].title));
+        }
+        m_headerHeight += mm(0.8);
         const QFontMetricsF& fm = metrics(m_smallBold);
         ensure(fm.height() * 4);
         m_table = &m_columns;
@@ -379,9 +598,15 @@ public:
     void tableRow(const std::vector<QString>& cells, bool bold = false) {
         const QFont& font = bold ? m_smallBold : m_small;
         const double pad = mm(0.8);
+        const double lineHeight = metrics(font).height();
+        m_cellWidths.resize(cells.size());
         double h = 0;
         for (size_t i = 0; i < cells.size(); ++i) {
-            h = std::max(h, cellHeight(font, m_widths[i] - 2 * pad, cells[i]));
+            const double w = cells[i].isEmpty() ? 0 : plainWidth(font, cells[i]);
+            m_cellWidths[i] = w;
+            h = std::max(h, w >= 0 && w <= m_widths[i] - 2 * pad
+                                ? lineHeight
+                                : wrappedHeight(font, m_widths[i] - 2 * pad, cells[i]));
         }
         h += pad;
         if (m_y + h > m_bottom) {
@@ -394,12 +619,10 @@ public:
             }
             for (size_t i = 0; i < cells.size(); ++i) {
                 cell(font, QRectF(x + pad, m_y + pad / 2, m_widths[i] - 2 * pad, h),
-                     m_columns[i].right, cells[i]);
+                     m_columns[i].right, cells[i], Qt::black, m_cellWidths[i]);
                 x += m_widths[i];
             }
-            flush();
-            m_painter->setPen(QPen(QColor(0xc8, 0xc8, 0xc8), mm(0.15)));
-            m_painter->drawLine(QPointF(m_left, m_y + h), QPointF(m_right, m_y + h));
+            m_rules.push_back(m_y + h);
         }
         m_y += h;
     }
@@ -527,40 +750,51 @@ private:
         return *m_faces.front().second;
     }
 
-    /// The width of a one-line @p text in @p font, with its glyphs in m_indexes and
-    /// m_positions; -1 when a character has no glyph of its own in the font (or is a line
-    /// break), for the text engine to set it.
+    /// The width of a one-line @p text in @p font, from the advances of its characters; -1
+    /// when a character has no glyph of its own in the font (or is a line break), for the
+    /// text engine to set it. The first pass lays every page out with nothing else.
     double plainWidth(const QFont& font, QStringView text) const {
         Face& f = face(font);
         if (!f.raw.isValid()) {
             return -1;
         }
-        m_indexes.resize(text.size());
-        m_positions.resize(text.size());
         double x = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const Glyph& g = f.glyph(text[i].unicode());
+        for (QChar c : text) {
+            const Glyph& g = f.glyph(c.unicode());
             if (g.index == 0) {
                 return -1;
             }
-            m_indexes[i] = g.index;
-            m_positions[i] = QPointF(x, 0);
             x += g.advance;
         }
         return x;
     }
 
-    /// Adds the glyphs of the last plainWidth() at @p baseline to the glyphs waiting to be
-    /// drawn: a table row goes to the PDF as one run rather than one per cell.
-    void queue(const QFont& font, const QColor& color, QPointF baseline) {
+    /// Adds the glyphs of @p text, which plainWidth() measured, at @p baseline to the glyphs
+    /// waiting to be drawn: a page's text of one font and colour goes to the PDF as one run
+    /// rather than one per cell or row, with one change of state.
+    void queue(const QFont& font, const QColor& color, QPointF baseline, QStringView text) {
+        if (!m_painter) {
+            return;
+        }
         if (m_queuedFont != &font || m_queuedColor != color) {
             flush();
             m_queuedFont = &font;
             m_queuedColor = color;
         }
-        for (qsizetype i = 0; i < m_indexes.size(); ++i) {
-            m_queuedIndexes.append(m_indexes[i]);
-            m_queuedPositions.append(m_positions[i] + baseline);
+        Face& f = face(font);
+        // Each glyph on a whole device unit: the PDF states its place in a few digits rather
+        // than ten, which the writer formats, compresses and every viewer reads.
+        const double y = std::round(baseline.y());
+        double x = baseline.x();
+        for (QChar c : text) {
+            const Glyph& g = f.glyph(c.unicode());
+            // A blank is a gap, not a mark: text extraction and search find the word break
+            // from the gap, as in any typeset PDF, and a tenth of the glyphs go.
+            if (c != u' ') {
+                m_queuedIndexes.append(g.index);
+                m_queuedPositions.append(QPointF(std::round(x), y));
+            }
+            x += g.advance;
         }
     }
 
@@ -569,29 +803,50 @@ private:
             return;
         }
         m_painter->setPen(m_queuedColor);
-        m_run.setRawFont(face(*m_queuedFont).raw);
-        m_run.setGlyphIndexes(m_queuedIndexes);
-        m_run.setPositions(m_queuedPositions);
-        m_painter->drawGlyphRun(QPointF(), m_run);
-        m_queuedIndexes.resize(0);
-        m_queuedPositions.resize(0);
+        const qsizetype size = m_queuedIndexes.size();
+        m_painter->drawGlyphs(*m_queuedFont, std::exchange(m_queuedIndexes, {}),
+                              std::exchange(m_queuedPositions, {}));
+        // The next run is likely as long: its room is taken at once rather than grown.
+        m_queuedIndexes.reserve(size);
+        m_queuedPositions.reserve(size);
     }
 
+public:
+    /// The page's waiting text, then its table rules in one stroke; the page then goes to
+    /// the page writer.
+    void finishPage() {
+        if (!m_painter) {
+            return;
+        }
+        flush();
+        if (!m_rules.empty()) {
+            QList<QLineF> lines;
+            lines.reserve(m_rules.size());
+            for (double y : m_rules) {
+                lines.append(QLineF(m_left, y, m_right, y));
+            }
+            m_painter->setPen(QPen(QColor(0xc8, 0xc8, 0xc8), mm(0.15)));
+            m_painter->drawLines(std::move(lines));
+            m_rules.clear();
+        }
+        m_pages->push(m_painter->take());
+    }
+
+private:
     double advance(const QFont& font, const QString& text) const {
         const double w = plainWidth(font, text);
         return w >= 0 ? w : metrics(font).horizontalAdvance(text);
     }
 
     /// One line of @p text with its baseline at @p baseline.
-    void drawLine(const QFont& font, QPointF baseline, const QString& text) {
-        flush();
+    void drawLine(const QFont& font, QPointF baseline, const QString& text,
+                  const QColor& color = Qt::black) {
         if (plainWidth(font, text) >= 0) {
-            m_run.setRawFont(face(font).raw);
-            m_run.setGlyphIndexes(m_indexes);
-            m_run.setPositions(m_positions);
-            m_painter->drawGlyphRun(baseline, m_run);
+            queue(font, color, baseline, text);
             return;
         }
+        flush();
+        m_painter->setPen(color);
         m_painter->setFont(font);
         m_painter->drawText(baseline, text);
     }
@@ -607,24 +862,16 @@ private:
     }
 
     /// A text longer than a page, set line after line over as many pages as it takes.
-    void flow(const QFont& font, double x, double w, QString text) {
-        text.replace(u'\n', QChar::LineSeparator);
-        QTextLayout layout(text, font, &m_writer);
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(w);
-            line.setPosition(QPointF(0, 0));
-        }
-        layout.endLayout();
-        for (int i = 0; i < layout.lineCount(); ++i) {
-            const QTextLine line = layout.lineAt(i);
+    void flow(const QFont& font, double x, double w, const QString& text) {
+        const std::unique_ptr<QTextLayout> layout =
+            engineLayout(font, &m_writer, w, text, false, false);
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
             ensure(line.height());
             if (m_painter) {
+                flush();
                 m_painter->setPen(Qt::black);
-                line.draw(m_painter, QPointF(x, m_y));
+                m_painter->drawFlowLine(font, w, text, i, QPointF(x, m_y));
             }
             m_y += line.height();
         }
@@ -705,7 +952,7 @@ private:
         for (QStringView line : m_lines) {
             const double width = plainWidth(font, line);
             if (width > 0) {
-                queue(font, color, QPointF(right ? topLeft.x() + w - width : topLeft.x(), y));
+                queue(font, color, QPointF(right ? topLeft.x() + w - width : topLeft.x(), y), line);
             }
             y += fm.height();
         }
@@ -715,27 +962,12 @@ private:
     /// @p at when @p draw. Returns its height.
     double setText(const QFont& font, double w, const QString& text, QPointF at, bool right,
                    bool draw) const {
-        QString t = text;
-        t.replace(u'\n', QChar::LineSeparator);
-        QTextLayout layout(t, font, &m_writer);
-        QTextOption option(right ? Qt::AlignRight : Qt::AlignLeft);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        layout.beginLayout();
         double y = 0;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(w);
-            line.setPosition(QPointF(0, y));
-            y += line.height();
-        }
-        layout.endLayout();
+        engineLayout(font, &m_writer, w, text, right, true, &y);
         if (draw) {
-            layout.draw(m_painter, at);
+            m_painter->drawSetText(font, w, text, at, right);
         }
         return y;
-    }
-    double cellHeight(const QFont& font, double w, const QString& text) const {
-        return wrappedHeight(font, w, text);
     }
 
     void wrapped(const QFont& font, const QRectF& rect, const QString& text) {
@@ -744,22 +976,26 @@ private:
         }
         if (plainLines(font, rect.width(), text)) {
             drawLines(font, rect.topLeft(), rect.width(), false, Qt::black);
-            flush();
             return;
         }
+        flush();
         m_painter->setPen(Qt::black);
         setText(font, rect.width(), text, rect.topLeft(), false, true);
     }
 
+    /// @p plain is the text's plainWidth() when known.
     void cell(const QFont& font, const QRectF& rect, bool right, const QString& text,
-              const QColor& color = Qt::black) {
+              const QColor& color = Qt::black, double plain = -2) {
         if (text.isEmpty()) {
             return;
         }
         const QFontMetricsF& fm = metrics(font);
-        if (const double plain = plainWidth(font, text); plain >= 0 && plain <= rect.width()) {
+        if (plain == -2) {
+            plain = plainWidth(font, text);
+        }
+        if (plain >= 0 && plain <= rect.width()) {
             const double x = right ? rect.right() - plain : rect.left();
-            queue(font, color, QPointF(x, rect.top() + fm.ascent()));
+            queue(font, color, QPointF(x, rect.top() + fm.ascent()), text);
             return;
         }
         if (plainLines(font, rect.width(), text)) {
@@ -775,7 +1011,6 @@ private:
     void text1(const QFont& font, double x, const QString& text, bool advance = true) {
         const QFontMetricsF& fm = metrics(font);
         if (m_painter) {
-            m_painter->setPen(Qt::black);
             drawLine(font, QPointF(x, m_y + fm.ascent()), text);
         }
         if (advance) {
@@ -784,13 +1019,8 @@ private:
     }
 
     void tableHeader() {
-        const QFontMetricsF& fm = metrics(m_smallBold);
         const double pad = mm(0.8);
-        double h = 0;
-        for (size_t i = 0; i < m_columns.size(); ++i) {
-            h = std::max(h, wrappedHeight(m_smallBold, m_widths[i] - 2 * pad, m_columns[i].title));
-        }
-        h += pad;
+        const double h = m_headerHeight;
         if (m_painter) {
             m_painter->fillRect(QRectF(m_left, m_y, width(), h), QColor(0x1f, 0x4e, 0x79));
             double x = m_left;
@@ -799,50 +1029,49 @@ private:
                      m_columns[i].right, m_columns[i].title, Qt::white);
                 x += m_widths[i];
             }
-            flush();
         }
         m_y += h;
-        (void)fm;
     }
 
     void drawFrame() {
         const QFontMetricsF& fm = metrics(m_small);
-        m_painter->setFont(m_small);
-        m_painter->setPen(QColor(0x40, 0x40, 0x40));
+        const QColor grey(0x40, 0x40, 0x40);
         const double headerY = mm(12);
-        drawLine(m_small, QPointF(m_left, headerY), m_header);
+        drawLine(m_small, QPointF(m_left, headerY), m_header, grey);
         const QString right =
             QStringLiteral("Récapitulatif de la déclaration des prix de transfert");
-        drawLine(m_small, QPointF(m_right - advance(m_small, right), headerY), right);
+        drawLine(m_small, QPointF(m_right - advance(m_small, right), headerY), right, grey);
         m_painter->setPen(QPen(QColor(0x80, 0x80, 0x80), mm(0.2)));
         m_painter->drawLine(QPointF(m_left, headerY + mm(2)), QPointF(m_right, headerY + mm(2)));
-        const double footerY = m_writer.height() - mm(10);
+        const double footerY = m_height - mm(10);
         m_painter->drawLine(QPointF(m_left, footerY - fm.height()),
                             QPointF(m_right, footerY - fm.height()));
-        m_painter->setPen(QColor(0x40, 0x40, 0x40));
-        drawLine(m_small, QPointF(m_left, footerY), QStringLiteral("SHA-256 ") + m_hash);
+        drawLine(m_small, QPointF(m_left, footerY), QStringLiteral("SHA-256 ") + m_hash, grey);
         const QString page = QStringLiteral("page %1 / %2").arg(m_page).arg(m_total);
-        drawLine(m_small, QPointF(m_right - advance(m_small, page), footerY), page);
+        drawLine(m_small, QPointF(m_right - advance(m_small, page), footerY), page, grey);
     }
 
     QPdfWriter& m_writer;
-    QPainter* m_painter;
+    PageWriter* m_pages;
+    Recorder m_recorder;
+    Recorder* m_painter;
+    double m_height = 0;
     double m_mm = 1, m_left = 0, m_right = 0, m_top = 0, m_bottom = 0, m_y = 0;
     int m_page = 0;
     int m_total = 0;
     QString m_header, m_hash;
     std::vector<std::pair<const QFont*, QFontMetricsF>> m_metrics;
     std::vector<std::pair<const QFont*, std::unique_ptr<Face>>> m_faces;
-    mutable QGlyphRun m_run;
-    mutable QVector<quint32> m_indexes;
-    mutable QVector<QPointF> m_positions;
     mutable std::vector<QStringView> m_lines;
+    std::vector<double> m_cellWidths;
+    std::vector<double> m_rules;
     const QFont* m_queuedFont = nullptr;
     QColor m_queuedColor;
     QVector<quint32> m_queuedIndexes;
     QVector<QPointF> m_queuedPositions;
     std::vector<Column> m_columns;
     std::vector<double> m_widths;
+    double m_headerHeight = 0;
     const std::vector<Column>* m_table = nullptr;
 };
 
@@ -859,8 +1088,7 @@ struct Facts {
 /// One pass over the file: reads it as a stream and lays out (or draws) every page.
 class Pass {
 public:
-    Pass(Layout& layout, Facts& facts, QCryptographicHash* hash)
-        : m_layout(layout), m_facts(facts), m_hash(hash) {}
+    Pass(Layout& layout, Facts& facts) : m_layout(layout), m_facts(facts) {}
 
     void run(const QString& path) {
         QFile file(path);
@@ -947,10 +1175,6 @@ private:
             self->m_readError = true;
             return -1;
         }
-        if (self->m_hash && n > 0) {
-            self->m_hash->addData(QByteArrayView(buffer, n));
-        }
-        self->m_facts.size += self->m_hash ? n : 0;
         return int(n);
     }
 
@@ -999,6 +1223,7 @@ private:
             m_categoryCode = QString::number(c);
             m_categoryName = label(m_categoryCode, CodeLists::ListeTypeMontant());
             m_natures = CodeLists::ListesNatureOperation(m_categoryCode);
+            m_natureTexts.clear();
             m_methods.clear();
             m_achats.clear();
             m_ventes.clear();
@@ -1272,25 +1497,59 @@ private:
             r.nature = v;  // of the operation, the asset or the service
     }
 
+    QString identifierOf(const Row& r) {
+        if (!r.matricule.isEmpty()) {
+            return r.matricule;
+        }
+        if (r.identifiant.isEmpty()) {
+            return QString();
+        }
+        return r.identifiant + QStringLiteral(" (") + m_stateNames.get(r.etat, [&] {
+            const QString state = referenceLabel(r.etat, ReferenceData::states());
+            return state.isEmpty() ? r.etat : state;
+        }) + u')';
+    }
+    QString qualityOf(const Row& r) {
+        if (r.qualite.isEmpty()) {
+            return r.autreQualite;
+        }
+        return m_qualityTexts.get(r.qualite, [&] {
+            return withLabel(r.qualite, label(r.qualite, CodeLists::ListeQualite()));
+        });
+    }
+    QString relationOf(const Row& r) {
+        if (r.relation.isEmpty()) {
+            return r.autreRelation;
+        }
+        return m_relationTexts.get(r.relation, [&] {
+            return withLabel(r.relation, label(r.relation, CodeLists::ListeNatureRelationCourt()));
+        });
+    }
+
     void lineEnd(std::string_view n) {
         const Row& r = m_row;
         if (n == "LigneParticipationLiee" || n == "LigneParticipationDeclarante") {
-            m_layout.tableRow({r.identifier(), r.raison, r.qualityText(),
+            m_layout.tableRow({identifierOf(r), r.raison, qualityOf(r),
                                DeclarationSummary::rateText(r.capital),
                                DeclarationSummary::rateText(r.vote)});
         } else if (n == "LigneActifIncorporel" || n == "LigneActifCorporel") {
-            std::vector<QString> cells = {
-                withLabel(r.nature, label(r.nature, CodeLists::ListeNatureActif()))};
+            std::vector<QString> cells = {m_assetTexts.get(r.nature, [&] {
+                return withLabel(r.nature, label(r.nature, CodeLists::ListeNatureActif()));
+            })};
             if (n == "LigneActifIncorporel") {
                 cells.push_back(answerText(r.onereux));
             }
-            cells.insert(cells.end(),
-                         {r.identifier(), r.raison, r.qualityText(), r.relationText()});
+            cells.insert(cells.end(), {identifierOf(r), r.raison, qualityOf(r), relationOf(r)});
             m_layout.tableRow(cells);
         } else if (n == "LignePretAccorde" || n == "LigneEmpruntContracte") {
             m_layout.tableRow(
-                {r.identifier(), r.raison, r.qualityText(), r.relationText(),
-                 withLabel(r.devise, referenceLabel(r.devise, ReferenceData::currencies())),
+                {identifierOf(r), r.raison, qualityOf(r), relationOf(r),
+                 m_currencyTexts.get(r.devise,
+                                     [&] {
+                                         return withLabel(
+                                             r.devise,
+                                             referenceLabel(r.devise, ReferenceData::currencies()));
+                                     }),
                  DeclarationSummary::amountText(r.ouverture),
                  DeclarationSummary::amountText(r.augmentations),
                  DeclarationSummary::amountText(r.diminutions),
@@ -1303,17 +1562,19 @@ private:
             t.cloture += wholeOf(r.cloture);
         } else if (n == "LigneBiensOuServicesSansContrePartie" ||
                    n == "LigneContrepartieNonMonetairePourBiensOuServices") {
-            m_layout.tableRow({r.identifier(), r.raison, r.qualityText(), r.relationText(),
-                               r.nature, r.contrepartie});
+            m_layout.tableRow(
+                {identifierOf(r), r.raison, qualityOf(r), relationOf(r), r.nature, r.contrepartie});
         } else if (n == "LigneOperationsAccordsPrealablesOuRescritsFiscaux") {
-            m_layout.tableRow({r.identifier(), r.raison, r.qualityText(), r.relationText(),
-                               r.nature, r.debut, r.fin});
+            m_layout.tableRow(
+                {identifierOf(r), r.raison, qualityOf(r), relationOf(r), r.nature, r.debut, r.fin});
         } else if (m_category > 0) {
-            const QString identifier = r.identifier();
-            m_layout.tableRow({withLabel(r.nature, label(r.nature, m_natures)), identifier,
-                               r.raison, r.qualityText(), r.relationText(), r.methode, r.changement,
-                               DeclarationSummary::amountText(r.achats),
-                               DeclarationSummary::amountText(r.ventes)});
+            const QString identifier = identifierOf(r);
+            m_layout.tableRow(
+                {m_natureTexts.get(r.nature,
+                                   [&] { return withLabel(r.nature, label(r.nature, m_natures)); }),
+                 identifier, r.raison, qualityOf(r), relationOf(r), r.methode, r.changement,
+                 DeclarationSummary::amountText(r.achats),
+                 DeclarationSummary::amountText(r.ventes)});
             for (const QString* method : {&r.methode, &r.changement}) {
                 if (!method->isEmpty()) {
                     m_methods.insert(*method);
@@ -1515,7 +1776,6 @@ private:
 
     Layout& m_layout;
     Facts& m_facts;
-    QCryptographicHash* m_hash;
     QFile* m_file = nullptr;
     bool m_readError = false;
     QString m_parseError;
@@ -1535,7 +1795,37 @@ private:
     std::vector<CategoryTotal> m_totals;
     std::map<QString, CurrencyTotal> m_currencies;
     QHash<QByteArray, Company> m_companies;
+    CodeTexts m_natureTexts, m_assetTexts, m_currencyTexts, m_stateNames, m_qualityTexts,
+        m_relationTexts;
 };
+
+struct FileHash {
+    QString hex;
+    qint64 size = 0;
+    QString error;
+};
+
+FileHash hashOf(const QString& path) {
+    FileHash result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    qint64 n;
+    while ((n = file.read(buffer.data(), buffer.size())) > 0) {
+        hash.addData(QByteArrayView(buffer.data(), n));
+        result.size += n;
+    }
+    if (n < 0) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.hex = QString::fromLatin1(hash.result().toHex());
+    return result;
+}
 
 void loadFonts() {
     static bool loaded = false;
@@ -1627,25 +1917,52 @@ QString DeclarationSummary::write(const QString& xmlPath, const DeclarationProbl
     writer.setResolution(300);
     writer.setCreator(QStringLiteral("Ardoz Prix de Transfert"));
     writer.setTitle(QStringLiteral("Récapitulatif de ") + facts.fileName);
+    // Lengths and measures come from a writer of the same pages that nothing is drawn on: the
+    // one above belongs to the thread that writes the pages.
+    QBuffer nowhere;
+    QPdfWriter measure(&nowhere);
+    measure.setPageSize(writer.pageLayout().pageSize());
+    measure.setPageMargins(QMarginsF(0, 0, 0, 0));
+    measure.setResolution(writer.resolution());
 
     {
-        // First pass: the pages are counted and the file's hash taken, nothing drawn.
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        Layout layout(writer, nullptr);
-        Pass pass(layout, facts, &hash);
+        // First pass: the pages are counted, nothing drawn; the file's hash is taken beside
+        // it, on a core of its own when there is one.
+        std::future<FileHash> hashing = std::async(std::launch::async, hashOf, xmlPath);
+        Layout layout(measure, nullptr);
+        Pass pass(layout, facts);
         pass.run(xmlPath);
-        facts.sha256 = QString::fromLatin1(hash.result().toHex());
         facts.pages = layout.page();
+        const FileHash hash = hashing.get();
+        if (!hash.error.isEmpty()) {
+            throw DeclarationError(
+                QStringLiteral("Le fichier de déclaration %1 ne peut être lu : %2")
+                    .arg(QDir::toNativeSeparators(xmlPath), hash.error));
+        }
+        facts.sha256 = hash.hex;
+        facts.size = hash.size;
     }
-    QPainter painter;
-    if (!painter.begin(&writer)) {
+    // Second pass: this thread lays the pages out again, another writes them, a few pages
+    // behind.
+    PageWriter pages(writer);
+    Layout layout(measure, &pages);
+    Pass pass(layout, facts);
+    pass.run(xmlPath);
+    layout.finishPage();
+    if (!pages.finish()) {
         throw DeclarationError(QStringLiteral("Le récapitulatif %1 ne peut être dessiné.")
                                    .arg(QDir::toNativeSeparators(pdfPath)));
     }
-    Layout layout(writer, &painter);
-    Pass pass(layout, facts, nullptr);
-    pass.run(xmlPath);
-    painter.end();
+    // Every footer states the first pass's count: a document whose pages disagree with it
+    // is not written.
+    if (layout.page() != facts.pages) {
+        throw DeclarationError(
+            QStringLiteral("Le récapitulatif %1 n'a pu être mis en pages : %2 pages annoncées, "
+                           "%3 dessinées.")
+                .arg(QDir::toNativeSeparators(pdfPath))
+                .arg(facts.pages)
+                .arg(layout.page()));
+    }
     if (out.error() != QFileDevice::NoError || !out.commit()) {
         throw DeclarationError(QStringLiteral("Le récapitulatif %1 n'a pu être écrit : %2")
                                    .arg(QDir::toNativeSeparators(pdfPath), out.errorString()));

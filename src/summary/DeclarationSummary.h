@@ -11,10 +11,12 @@
  * beside the file it describes and drawn from that file alone: what is printed is what is
  * filed. Code meanings come from the program's built-in lists (CodeLists, ReferenceData).
  *
- * The file is read as a stream twice: a first pass lays the pages out without drawing (and
- * takes the file's SHA-256 and size), the second draws them, page after page, so that every
- * footer can say "page x / y" and tie the page to the file's hash. Only the current line and
- * the totals per category, per currency and per related company are held.
+ * The file is read as a stream twice: a first pass lays the pages out without drawing, while
+ * another thread takes the file's SHA-256 and size; the second lays them out again and
+ * records each page's drawing, which a thread of its own writes to the PDF a few pages
+ * behind. Every footer can so say "page x / y" and tie the page to the file's hash; a second
+ * pass that disagrees with the first's count fails the review. Only the current line, a few
+ * recorded pages and the totals per category, per currency and per related company are held.
  *
  * Needs a QGuiApplication (the offscreen platform will do) and Debian's DejaVu fonts, which
  * are embedded in the document.

@@ -268,6 +268,36 @@ private slots:
         QVERIFY(collapsed(plain).contains(QStringLiteral("1 125 750")));
     }
 
+    /// A text longer than a page runs over the pages that follow, line after line, each line
+    /// once, and the first pass counts those pages too.
+    void textLongerThanAPage() {
+        DeclarationFixture f;
+        QVERIFY(f.isValid());
+        QStringList paragraphs;
+        for (int i = 1; i <= 400; ++i) {
+            paragraphs.append(QStringLiteral("Paragraphe %1 des autres informations.").arg(i));
+        }
+        f.addCompany({{"RAISONSOCIALE", db::Value(QStringLiteral("Société Delta"))},
+                      {"AUTRESINFORMATIONS", db::Value(paragraphs.join(u'\n'))}});
+        DeclarationWriter writer(f.module());
+        const QString xml = writer.generate(f.outputFolder());
+        const QString pdf = DeclarationSummary::write(xml, writer.problems(), kGenerated);
+        const int pages = pdfPages(pdf);
+        QCOMPARE(pages, DeclarationSummary::lastPageCount());
+        QVERIFY2(pages >= 6, qPrintable(QString::number(pages)));
+        const QString plain = text(pdf);
+        const QStringList pageTexts = plain.split(u'\f', Qt::SkipEmptyParts);
+        QCOMPARE(pageTexts.size(), pages);
+        for (int i = 0; i < pages; ++i) {
+            QVERIFY(collapsed(pageTexts.at(i))
+                        .contains(QStringLiteral("page %1 / %2").arg(i + 1).arg(pages)));
+        }
+        const QString all = collapsed(plain);
+        for (int i = 1; i <= 400; ++i) {
+            QCOMPARE(all.count(QStringLiteral("Paragraphe %1 des autres informations.").arg(i)), 1);
+        }
+    }
+
     /// The cover gives the number of problems and the first ten, in their French sentences.
     void coverListsTheFirstTenProblems() {
         DeclarationFixture f;
